@@ -1,0 +1,37 @@
+#pragma once
+// A top-down image of 32-bit pixels 0x00RRGGBB with a table of row addresses.
+// The pixel logic here is portable; the pixel memory, the bitmap decoding and
+// the blits come from a platform backing (surface_backing.h): plain memory
+// natively, a DIB section in a memory device context on Win32.
+#include <cstdint>
+
+struct SurfaceBacking;  // platform object that owns the pixel memory
+struct DrawTarget;      // what blits go to: an HDC on Win32, a PixelSink natively
+using ModuleInstance = void*;  // where bitmap resources come from (HINSTANCE on Win32)
+
+class Surface {
+public:
+    Surface(int width, int height);                        // blank, every pixel 0
+    Surface(int resourceId, ModuleInstance instance);      // from a bitmap resource
+    ~Surface();                                            // release
+    Surface(const Surface&) = delete;
+    Surface& operator=(const Surface&) = delete;
+
+    uint32_t* PixelAt(int x, int y) { return rows[y] + x; }
+    void FillRows(int red, int green, int blue, int firstRow, int rowCount);
+    void CopyRect(Surface* target, int targetX, int targetY, int sourceX, int sourceY,
+                  int width, int height);
+    void CopyCellDoubled(Surface* target, int cellX, int cellY);
+    void Blit(DrawTarget* dc, int x, int y, int sourceX, int sourceY, int width, int height);
+    void BlitCell(DrawTarget* dc, int cellX, int cellY);
+
+    int32_t stride = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    uint32_t** rows = nullptr;
+    uint32_t* pixels = nullptr;
+    SurfaceBacking* backing = nullptr;
+
+private:
+    void Finish();
+};

@@ -1,0 +1,101 @@
+#pragma once
+// The module replayer: its state records and run flags, its constant tables,
+// the loaders for "FC14" and "SMOD" modules, and the 50 Hz tick. All state is
+// file-level and fixed-size; the replayer reaches the channels only through
+// the mixer's channel operations (sound/mixer.h).
+#include <cstddef>
+#include <cstdint>
+
+struct SampleEntry {
+    uint32_t start;
+    uint16_t length;
+    uint16_t repeatStart;
+    uint16_t repeatLength;
+};
+
+constexpr int SampleMemoryBytes = 81920;
+constexpr int MacroSlotBytes = 64;
+constexpr int SilentMacroSlot = 255;
+
+struct SongState {
+    int32_t sequenceCount;
+    int32_t patternCount;
+    int32_t frequencyMacroCount;
+    int32_t volumeMacroCount;
+    uint8_t sequence[256][16];
+    int32_t sequenceEnd;
+    int32_t songPosition;
+    int32_t positionAdvanced;
+    uint8_t speed;
+    uint8_t speedCounter;
+    uint8_t patterns[256][MacroSlotBytes];
+    uint8_t frequencyMacros[256][MacroSlotBytes];
+    uint8_t volumeMacros[256][MacroSlotBytes];
+    SampleEntry sampleTable[128];
+    int8_t sampleMemory[SampleMemoryBytes];
+};
+
+// Macro and pattern references are kept as store indices rather than raw
+// pointers, so that every read can be bounded to its store.
+struct VoiceState {
+    int32_t pattern;  // slot of `patterns`, or -1 for none
+    uint32_t rowOffset;
+    int16_t pitchOffset;
+    int8_t volume;
+    int8_t noteTranspose;
+    int8_t soundTranspose;
+    uint8_t note;
+    uint8_t portamento;
+    uint8_t portamentoPhase;
+    uint8_t volumeSpeed;
+    uint8_t volumeCounter;
+    uint8_t volumeSustain;
+    int32_t volumeMacro;  // slot of `volumeMacros`; the body starts at byte 5
+    int32_t volumePosition;
+    int32_t frequencyMacro;  // slot of `frequencyMacros`
+    uint32_t frequencyPosition;
+    uint8_t frequencySustain;
+    uint8_t vibratoSpeed;
+    uint8_t vibratoDepth;
+    uint8_t vibratoValue;
+    uint8_t vibratoDelay;
+    uint8_t vibratoFlags;
+    uint8_t pitchSlideSpeed;
+    uint8_t pitchSlideTime;
+    uint8_t pitchSlidePhase;
+    int8_t macroNote;
+    int8_t volumeSlideSpeed;
+    uint8_t volumeSlideTime;
+    uint8_t volumeSlidePhase;
+};
+
+extern SongState song;
+extern VoiceState voices[4];
+extern int32_t soundEnabled;
+extern int32_t replayerReady;
+extern int32_t playing;
+
+extern const int16_t PeriodTable[128];
+extern const uint8_t BuiltinWaveformLengths[47];
+extern const int8_t BuiltinWaveforms[1344];
+
+uint16_t ReadU16BE(const uint8_t* p);
+uint32_t ReadU32BE(const uint8_t* p);
+
+// The embedded-image entry: no size is known, the image is trusted.
+// 0 loaded, 1 unknown magic (nothing changed).
+int LoadModule(const uint8_t* image);
+int LoadFc14(const uint8_t* image);
+int LoadSmod(const uint8_t* image);
+
+// The checked entry for images of known size (files). 0 loaded; otherwise
+// nothing changed and `reason` (if given) holds a message naming the field,
+// its value and the image size.
+int LoadModuleChecked(const uint8_t* image, size_t size, char* reason, size_t reasonSize);
+
+int ReplayerTick();
+void StepRow(int voice);
+void UpdateVoice(int voice);
+
+// Back to program-start state (every record and flag zero): for tests and tools.
+void ResetReplayerState();
