@@ -1,0 +1,83 @@
+// In-memory implementation of the block stream seam (sound/block_stream.h).
+#include "memory_stream.h"
+
+#include <cstring>
+
+MemoryStreamState memoryStream;
+
+namespace {
+BlockSink blockSink = nullptr;
+void* blockSinkContext = nullptr;
+int openResult = 0;
+
+int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
+}  // namespace
+
+void SetMemoryStreamSink(BlockSink sink, void* context) {
+    blockSink = sink;
+    blockSinkContext = context;
+}
+
+void SetMemoryStreamOpenResult(int result) { openResult = result; }
+
+int OpenStream(FillCallback fillCallback, int rate, int framesPerBlock, int blockCount, void*) {
+    if (openResult != 0) return openResult;
+    memoryStream.isOpen = 1;
+    memoryStream.playing = 0;
+    memoryStream.closed = 0;
+    memoryStream.fillCallback = fillCallback;
+    memoryStream.rate = rate;
+    memoryStream.blockCount = Clamp(blockCount, 2, MemoryStreamMaxBlocks);
+    // WriteBlock copies this many frames from its caller: never more than one
+    // ring slot holds, nor more than the mixer's block buffer.
+    memoryStream.framesPerBlock = Clamp(framesPerBlock, 0, MemoryStreamMaxFrames);
+    memoryStream.nextBlock = 0;
+    return 0;
+}
+
+int StartStream() {
+    if (!memoryStream.isOpen || memoryStream.closed) return 1;
+    memoryStream.nextBlock = 0;
+    for (int i = 0; i < memoryStream.blockCount; ++i) {
+        if (memoryStream.fillCallback) memoryStream.fillCallback();
+        memoryStream.nextBlock = (memoryStream.nextBlock + 1) % memoryStream.blockCount;
+    }
+    memoryStream.playing = 1;
+    return 0;
+}
+
+void PauseStream() {
+    if (memoryStream.isOpen) memoryStream.playing = 0;
+}
+
+void CloseStream() {
+    if (!memoryStream.isOpen) return;
+    memoryStream.playing = 0;
+    memoryStream.closed = 1;
+}
+
+int WriteBlock(const StereoFrame* frames) {
+    if (!memoryStream.isOpen || !frames) return 1;
+    const int block = Clamp(memoryStream.nextBlock, 0, memoryStream.blockCount - 1);
+    std::memcpy(memoryStream.ring[block], frames,
+                sizeof(StereoFrame) * static_cast<size_t>(memoryStream.framesPerBlock));
+    ++memoryStream.blocksWritten;
+    if (blockSink) blockSink(blockSinkContext, block, frames, memoryStream.framesPerBlock);
+    return 0;
+}
+
+int MemoryStreamRequestBlock() {
+    if (!memoryStream.playing) return 1;
+    if (memoryStream.fillCallback) memoryStream.fillCallback();
+    memoryStream.nextBlock = (memoryStream.nextBlock + 1) % memoryStream.blockCount;
+    return 0;
+}
+
+void* ForegroundWindow() { return nullptr; }
+
+void ResetMemoryStream() {
+    std::memset(&memoryStream, 0, sizeof memoryStream);
+    blockSink = nullptr;
+    blockSinkContext = nullptr;
+    openResult = 0;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The native block stream: an in-memory ring standing in for the sound
+// device. Nothing plays by itself; whoever stands in for the streaming thread
+// (a tool or a test) asks for blocks with MemoryStreamRequestBlock, and each
+// block written is handed to an optional sink in order.
+#include <cstdint>
+
+#include "sound/block_stream.h"
+
+constexpr int MemoryStreamMaxBlocks = 16;
+constexpr int MemoryStreamMaxFrames = 16384;
+
+// Receives every block as WriteBlock gets it, with the ring slot it went to.
+using BlockSink = void (*)(void* context, int block, const StereoFrame* frames, int frameCount);
+
+struct MemoryStreamState {
+    int32_t isOpen;
+    int32_t playing;      // between StartStream and PauseStream/CloseStream
+    int32_t closed;
+    int32_t blockCount;   // 2..16
+    int32_t framesPerBlock;
+    int32_t nextBlock;
+    int32_t rate;
+    FillCallback fillCallback;
+    int64_t blocksWritten;
+    StereoFrame ring[MemoryStreamMaxBlocks][MemoryStreamMaxFrames];
+};
+
+extern MemoryStreamState memoryStream;
+
+void SetMemoryStreamSink(BlockSink sink, void* context);
+
+// Makes the next OpenStream fail with this code (0 = succeed), as a missing
+// sound device would; for tests of the silent path.
+void SetMemoryStreamOpenResult(int result);
+
+// The streaming thread's turn: fills the block at nextBlock and moves on.
+// 0 when a block was filled, 1 when the stream is not playing.
+int MemoryStreamRequestBlock();
+
+// Back to program-start state, sink and open result included.
+void ResetMemoryStream();

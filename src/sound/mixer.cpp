@@ -1,0 +1,179 @@
+// Mixer set-up and the channel operations the replayer drives. The render
+// loop itself lives in mixer_render.cpp.
+#include "sound/mixer.h"
+
+#include <cstring>
+
+#include "sound/block_stream.h"
+
+MixChannel mixChannels[4];
+MixerState mixer;
+int16_t VolumeTables[65][256];
+
+namespace {
+
+constexpr int PalClock = 3546895;
+constexpr int MinimumPeriod = 64;
+constexpr int MaximumPeriod = 27392;
+constexpr int FastestRate = 55420;  // PalClock / MinimumPeriod
+constexpr int MinimumOutputRate = 8000;
+constexpr int MaximumOutputRate = 48000;
+
+// Fixed Amiga-style panning: full level on the channel's own side, a quarter
+// on the other, so hard-panned pairs never sound completely one-sided.
+constexpr uint8_t PanLeft[4] = {64, 16, 16, 64};
+constexpr uint8_t PanRight[4] = {16, 64, 64, 16};
+
+// Never read: the lengths stored beside it are 0 whenever it is in place.
+const int8_t placeholderSample[2] = {0, 0};
+
+ChannelObserver channelObserver = nullptr;
+void* channelObserverContext = nullptr;
+
+void Notify(int channel, const char* operation, bool hasArgument, long argument,
+            const int8_t* data = nullptr) {
+    if (channelObserver) {
+        channelObserver(channelObserverContext, channel, operation, hasArgument, argument, data);
+    }
+}
+
+MixChannel* ChannelOrNull(int channel) {
+    return (channel >= 0 && channel < 4) ? &mixChannels[channel] : nullptr;
+}
+
+// The internal forms do not notify, so a trace shows only what the replayer
+// itself asked for, not the calls one operation makes on another's behalf.
+void ApplyRate(MixChannel* c, int rate) {
+    c->rate = static_cast<int32_t>(static_cast<uint16_t>(rate));
+    if (c->rate < 2) {
+        c->rate = 0;
+        c->active = 0;
+    }
+}
+
+void ApplyStop(MixChannel* c) { c->active = 0; }
+
+}  // namespace
+
+void SetChannelObserver(ChannelObserver observer, void* context) {
+    channelObserver = observer;
+    channelObserverContext = context;
+}
+
+void SetChannelPeriod(int channel, int period) {
+    Notify(channel, "SetChannelPeriod", true, period);
+    MixChannel* c = ChannelOrNull(channel);
+    if (!c) return;
+    if (period == 0) {
+        c->active = 0;
+    } else if (period < MinimumPeriod) {
+        ApplyRate(c, FastestRate);
+    } else {
+        if (period > MaximumPeriod) period = MaximumPeriod;
+        ApplyRate(c, PalClock / period);
+    }
+}
+
+void SetChannelRate(int channel, int rate) {
+    Notify(channel, "SetChannelRate", true, rate);
+    if (MixChannel* c = ChannelOrNull(channel)) ApplyRate(c, rate);
+}
+
+void SetChannelVolume(int channel, int volume) {
+    Notify(channel, "SetChannelVolume", true, volume);
+    MixChannel* c = ChannelOrNull(channel);
+    if (!c) return;
+    if (volume < 0) volume = 0;
+    if (volume > 64) volume = 64;
+    c->volume = static_cast<uint8_t>(volume);
+}
+
+void SetChannelSample(int channel, const int8_t* data) {
+    Notify(channel, "SetChannelSample", false, 0, data);
+    MixChannel* c = ChannelOrNull(channel);
+    if (c && data) c->nextData = data;
+}
+
+void SetChannelLength(int channel, uint16_t words) {
+    Notify(channel, "SetChannelLength", true, words);
+    MixChannel* c = ChannelOrNull(channel);
+    if (!c) return;
+    if (words == 0) {
+        ApplyStop(c);  // the old length stays latched, so a restart replays it
+    } else {
+        c->nextLength = static_cast<uint32_t>(words) * 2;
+    }
+}
+
+void StartChannel(int channel) {
+    Notify(channel, "StartChannel", false, 0);
+    MixChannel* c = ChannelOrNull(channel);
+    if (!c) return;
+    c->segmentData = c->nextData;
+    c->segmentLength = c->nextLength;
+    c->position = 0;
+    c->active = c->segmentLength > 0 ? 1 : 0;
+}
+
+void StopChannel(int channel) {
+    Notify(channel, "StopChannel", false, 0);
+    if (MixChannel* c = ChannelOrNull(channel)) ApplyStop(c);
+}
+
+void BuildVolumeTables() {
+    for (int channel = 0; channel < 4; ++channel) {
+        mixChannels[channel].leftLevel = PanLeft[channel];
+        mixChannels[channel].rightLevel = PanRight[channel];
+    }
+    for (int level = 0; level <= 64; ++level) {
+        for (int b = 0; b < 256; ++b) {
+            const int s = b >= 128 ? b - 256 : b;
+            VolumeTables[level][b] = static_cast<int16_t>((256 * level * s) / 160);
+        }
+    }
+}
+
+void ResetChannels() {
+    for (int channel = 0; channel < 4; ++channel) {
+        MixChannel& c = mixChannels[channel];
+        c.number = static_cast<uint8_t>(channel);
+        c.active = 0;
+        c.masterLevel = 64;
+        c.nextLength = 0;
+        c.segmentLength = 0;
+        c.nextData = placeholderSample;
+        c.segmentData = placeholderSample;
+        c.position = 0;
+        c.rate = 0;
+        c.volume = 0;
+    }
+    mixer.tickCounter = 0;
+}
+
+void OpenMixer(int rate, TickCallback tickCallback, int tickRate, int framesPerBlock,
+               int blockCount) {
+    if (rate < MinimumOutputRate) rate = MinimumOutputRate;
+    if (rate > MaximumOutputRate) rate = MaximumOutputRate;
+    mixer.outputRate = rate;
+    mixer.tickCallback = tickCallback;
+    // A tick rate of 0 would divide by zero, and one above the output rate
+    // would leave no frames per tick, so MixFrames could never move on.
+    mixer.tickRate = tickRate < 1 ? 1 : tickRate;
+    mixer.framesPerBlock = framesPerBlock > MixBufferFrames ? MixBufferFrames : framesPerBlock;
+    mixer.blockCount = blockCount;
+    mixer.samplesPerTick = mixer.outputRate / mixer.tickRate;
+    if (mixer.samplesPerTick < 1) mixer.samplesPerTick = 1;
+    BuildVolumeTables();
+    ResetChannels();
+    if (OpenStream(FillBlock, mixer.outputRate, mixer.framesPerBlock, mixer.blockCount,
+                   ForegroundWindow()) == 0) {
+        mixer.smoothing = 1;
+    }
+}
+
+void ResetMixerState() {
+    std::memset(mixChannels, 0, sizeof mixChannels);
+    std::memset(&mixer, 0, sizeof mixer);
+    std::memset(VolumeTables, 0, sizeof VolumeTables);
+    SetChannelObserver(nullptr, nullptr);
+}
