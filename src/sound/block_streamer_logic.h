@@ -1,0 +1,121 @@
+#pragma once
+// The block streamer: a looping output buffer split into a ring of equal blocks,
+// a notification at each block's last byte, and a thread that refills the block
+// just played. The logic is written against StreamerPlatform, a thin table of
+// the DirectSound and kernel operations it needs, so the same code runs over
+// DirectSound on Win32 and over a recording fake in native tests.
+#include <atomic>
+#include <cstdint>
+
+// DirectSound results as the streamer sees them: negative means failure.
+constexpr int32_t StreamOk = 0;
+constexpr int32_t StreamBufferLost = static_cast<int32_t>(0x88780096);  // DSERR_BUFFERLOST
+
+constexpr uint32_t PrimaryBufferFlags = 0x1;      // DSBCAPS_PRIMARYBUFFER
+constexpr uint32_t StreamBufferFlags = 0x18100;   // GETCURRENTPOSITION2|GLOBALFOCUS|CTRLPOSITIONNOTIFY
+constexpr uint32_t StreamWaitMilliseconds = 500;  // the event wait; only serves the quit test
+constexpr int MinBlockCount = 2;
+constexpr int MaxBlockCount = 16;
+constexpr int BytesPerFrame = 4;
+constexpr int MaxFramesPerBlock = 16384;
+
+// Mirrors WAVEFORMATEX field for field (packed, 18 bytes on Win32).
+struct StreamFormat {
+    uint16_t formatTag;
+    uint16_t channels;
+    uint32_t samplesPerSec;
+    uint32_t avgBytesPerSec;
+    uint16_t blockAlign;
+    uint16_t bitsPerSample;
+    uint16_t extraSize;
+};
+
+// What a DSBUFFERDESC carries; dwSize (20) is the platform's business.
+struct StreamBufferDesc {
+    uint32_t flags;
+    uint32_t bufferBytes;
+    const StreamFormat* format;  // none for the primary buffer
+};
+
+struct NotifyPosition {
+    uint32_t offset;
+    void* event;
+};
+
+class BlockStreamer;
+using StreamFill = void (*)();
+
+// Handles are opaque here. Every DirectSound operation returns its HRESULT.
+struct StreamerPlatform {
+    int32_t (*createDevice)(void** device);  // DirectSoundCreate(default, out, none)
+    int32_t (*setCooperativeLevel)(void* device, void* window);  // DSSCL_PRIORITY
+    int32_t (*createBuffer)(void* device, const StreamBufferDesc* desc, void** buffer);
+    int32_t (*setFormat)(void* buffer, const StreamFormat* format);
+    int32_t (*queryNotify)(void* buffer, void** notify);  // IID_IDirectSoundNotify
+    int32_t (*setNotificationPositions)(void* notify, int count, const NotifyPosition* positions);
+    int32_t (*getWriteCursor)(void* buffer, uint32_t* writeCursor);
+    int32_t (*lock)(void* buffer, uint32_t offset, uint32_t bytes, void** region,
+                    uint32_t* regionBytes);
+    int32_t (*restore)(void* buffer);
+    int32_t (*unlock)(void* buffer, void* region, uint32_t regionBytes);
+    int32_t (*setCurrentPosition)(void* buffer, uint32_t position);
+    int32_t (*playLooping)(void* buffer);  // Play(0, 0, DSBPLAY_LOOPING)
+    int32_t (*stop)(void* buffer);
+    void (*releaseNotify)(void* notify);
+    void (*releaseDevice)(void* device);
+
+    void* (*createEvent)();  // auto-reset, not signalled; none on failure
+    void (*closeEvent)(void* event);
+    bool (*waitEvent)(void* event, uint32_t milliseconds);  // false on timeout only
+    // A suspended thread that will run owner->StreamThread(); none on failure.
+    void* (*createSuspendedThread)(BlockStreamer* owner);
+    bool (*setTimeCritical)(void* thread);
+    void (*resumeThread)(void* thread);
+    void (*suspendThread)(void* thread);
+    void (*joinThread)(void* thread);  // waits for the end, then frees the handle
+    void* (*createLock)();  // the fill lock, initialised
+    void (*enterLock)(void* lock);
+    void (*leaveLock)(void* lock);
+    void (*deleteLock)(void* lock);
+};
+
+class BlockStreamer {
+public:
+    int OpenStream(const StreamerPlatform* platform, StreamFill fillCallback, int rate,
+                   int framesPerBlock, int blockCount, void* window);
+    int StartStream();
+    void PauseStream();
+    void CloseStream();
+    int32_t WriteBlock(const void* frames);
+    int FinishedBlock();
+    uint32_t StreamThread();
+    void ReleaseDevice();
+
+    int BlockBytes() const { return framesPerBlock * BytesPerFrame; }
+
+    const StreamerPlatform* platform = nullptr;
+    void* device = nullptr;
+    void* primaryBuffer = nullptr;
+    void* streamBuffer = nullptr;
+    void* notifyInterface = nullptr;
+    void* blockEvent = nullptr;
+    NotifyPosition notifyPositions[MaxBlockCount] = {};
+    void* thread = nullptr;
+    void* fillLock = nullptr;
+    StreamFill fillCallback = nullptr;
+    int32_t framesPerBlock = 0;
+    int32_t blockCount = 0;
+    // Read across the two threads, hence atomic; the thread that changes each is
+    // the one the streaming rules name (the refill for nextBlock, the caller for the flags).
+    std::atomic<int32_t> nextBlock = 0;
+    int32_t isOpen = 0;
+    std::atomic<int32_t> suspended = 0;
+    std::atomic<int32_t> quit = 0;
+    int32_t lastError = 0;
+
+private:
+    int FailOpen(int code);
+};
+
+int ClampBlockCount(int blockCount);
+StreamFormat PcmStereo16(int rate);
