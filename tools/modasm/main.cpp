@@ -1,0 +1,92 @@
+// modasm: assembles a module source (.fcs) into an "FC14" or "SMOD" module,
+// and optionally into a C++ file that carries the bytes as a constant array.
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "assembler.h"
+#include "output_files.h"
+
+namespace {
+
+constexpr int MaxMessagesShown = 20;
+
+int Usage(const char* problem) {
+    std::fprintf(stderr,
+                 "modasm: %s\n"
+                 "usage: modasm SOURCE -o MODULE [--cpp FILE [--symbol NAME]] [--summary]\n"
+                 "  -o MODULE      the module file to write\n"
+                 "  --cpp FILE     also write the bytes as C++ (const uint8_t NAME[], NAME"
+                 "Size)\n"
+                 "  --symbol NAME  the array's name (default ModuleImage)\n"
+                 "  --summary      print counts, size and song length\n",
+                 problem);
+    return 2;
+}
+
+std::string BaseName(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string source, output, cppOutput, symbol = "ModuleImage";
+    bool summary = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        bool hasValue = i + 1 < argc;
+        if (arg == "-o" && hasValue) {
+            output = argv[++i];
+        } else if (arg == "--cpp" && hasValue) {
+            cppOutput = argv[++i];
+        } else if (arg == "--symbol" && hasValue) {
+            symbol = argv[++i];
+        } else if (arg == "--summary") {
+            summary = true;
+        } else if (!arg.empty() && arg[0] == '-') {
+            return Usage(("unknown option or missing value: " + arg).c_str());
+        } else if (source.empty()) {
+            source = arg;
+        } else {
+            return Usage(("more than one source file: " + arg).c_str());
+        }
+    }
+    if (source.empty() || output.empty()) return Usage("need a SOURCE and -o MODULE");
+
+    std::ifstream in(source, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "modasm: cannot read %s\n", source.c_str());
+        return 2;
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+
+    Diagnostics diagnostics(source);
+    AssembledModule module;
+    if (!AssembleSource(text.str(), diagnostics, module)) {
+        const auto& messages = diagnostics.Messages();
+        for (size_t i = 0; i < messages.size() && i < MaxMessagesShown; ++i)
+            std::fprintf(stderr, "%s\n", messages[i].c_str());
+        if (messages.size() > MaxMessagesShown)
+            std::fprintf(stderr, "modasm: %zu more errors not shown\n", messages.size() - MaxMessagesShown);
+        std::fprintf(stderr, "modasm: %s not written\n", output.c_str());
+        return 1;
+    }
+    std::vector<uint8_t> image = BuildModuleImage(module);
+    std::string error;
+    if (!WriteFileAtomically(output, std::string(image.begin(), image.end()), error)) {
+        std::fprintf(stderr, "modasm: %s\n", error.c_str());
+        return 2;
+    }
+    if (!cppOutput.empty() &&
+        !WriteFileAtomically(cppOutput, ModuleAsCpp(image, symbol, BaseName(source)), error)) {
+        std::remove(output.c_str());
+        std::fprintf(stderr, "modasm: %s\n", error.c_str());
+        return 2;
+    }
+    if (summary) std::printf("%s: %s\n", source.c_str(), DescribeModule(module, image.size()).c_str());
+    return 0;
+}

@@ -1,0 +1,294 @@
+#include "song_code.h"
+
+#include "source_values.h"
+
+namespace {
+
+enum class Porta { None, Up, Down, Off };
+
+struct RowText {
+    int line = 0;
+    int note = 0;          // 0 = no note, else period index 1..47
+    bool isEnd = false;
+    int instrument = -1;   // -1 = none given
+    Porta porta = Porta::None;
+    int portaAmount = 0;
+};
+
+bool ParseRow(const SourceLine& line, RowText& row, int& repeat, const SymbolTables& symbols,
+              Diagnostics& diagnostics) {
+    const auto& t = line.tokens;
+    row.line = line.number;
+    repeat = 1;
+    size_t i = 1;
+    if (t[0] == "---") {
+    } else if (t[0] == "end") {
+        row.isEnd = true;
+    } else if (auto index = ParseNoteName(t[0])) {
+        if (*index == 0) {
+            diagnostics.Error(line.number, "C-1 cannot be written in a pattern (note 0 means no "
+                                           "note); write C-2 and transpose the entry by -12");
+            return false;
+        }
+        row.note = *index;
+    } else {
+        diagnostics.Error(line.number, "unknown note '" + t[0] + "' (notes are C-1 .. B-4 with "
+                                       "'-', '#' or 'b'; '---' is an empty row, 'end' ends the pattern)");
+        return false;
+    }
+    if (i < t.size() && t[i] != "porta" && t[i][0] != '*') {
+        auto found = symbols.volMacros.find(t[i]);
+        auto number = ParseInteger(t[i]);
+        if (found != symbols.volMacros.end()) {
+            row.instrument = found->second;
+        } else if (number && *number >= 0 && *number <= 63) {
+            row.instrument = static_cast<int>(*number);
+        } else {
+            diagnostics.Error(line.number, "unknown instrument '" + t[i] + "' (a vol macro name or 0..63)");
+            return false;
+        }
+        if (row.instrument > 63) {
+            diagnostics.Error(line.number, "instrument '" + t[i] + "' is volume macro " +
+                                               std::to_string(row.instrument) +
+                                               "; a row reaches only 0..63 (use a sound transpose)");
+            return false;
+        }
+        ++i;
+    }
+    if (i < t.size() && t[i] == "porta") {
+        std::string mode = i + 1 < t.size() ? t[i + 1] : "";
+        if (mode == "off") {
+            row.porta = Porta::Off;
+            i += 2;
+        } else if ((mode == "up" || mode == "down") && i + 2 < t.size()) {
+            auto amount = ParseInteger(t[i + 2]);
+            if (!amount || *amount < 1 || *amount > 31) {
+                diagnostics.Error(line.number, "portamento amount '" + t[i + 2] + "' must be 1 to 31");
+                return false;
+            }
+            row.porta = mode == "up" ? Porta::Up : Porta::Down;
+            row.portaAmount = static_cast<int>(*amount);
+            i += 3;
+        } else {
+            diagnostics.Error(line.number, "expected 'porta up N', 'porta down N' or 'porta off'");
+            return false;
+        }
+    }
+    if (i < t.size() && t[i][0] == '*') {
+        auto count = ParseInteger(t[i].substr(1));
+        if (!count || *count < 1 || *count > PatternRows) {
+            diagnostics.Error(line.number, "repeat '" + t[i] + "' must be *1 to *32");
+            return false;
+        }
+        repeat = static_cast<int>(*count);
+        ++i;
+    }
+    if (i < t.size()) {
+        diagnostics.Error(line.number, "unexpected '" + t[i] + "' in pattern row");
+        return false;
+    }
+    if ((row.isEnd || row.note == 0) && row.instrument >= 0) {
+        diagnostics.Error(line.number, "an instrument needs a note on its row");
+        return false;
+    }
+    if (row.isEnd && (row.porta != Porta::None || repeat != 1)) {
+        diagnostics.Error(line.number, "'end' takes nothing after it");
+        return false;
+    }
+    if (row.porta != Porta::None && row.porta != Porta::Off && repeat != 1) {
+        diagnostics.Error(line.number, "a row with a portamento cannot be repeated");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+Pattern ReadPattern(const SourceBlock& block, const SymbolTables& symbols, Diagnostics& diagnostics) {
+    Pattern pattern;
+    pattern.line = block.header.number;
+    pattern.name = block.header.tokens.size() > 1 ? block.header.tokens[1] : "";
+    Parameters parameters = ParseParameters(block.header.tokens, 2, {"inst"}, pattern.line, diagnostics);
+    int defaultInstrument = -1;
+    if (parameters.Has("inst")) {
+        auto found = symbols.volMacros.find(parameters.values.at("inst"));
+        if (found == symbols.volMacros.end() || found->second > 63) {
+            diagnostics.Error(pattern.line, "inst=" + parameters.values.at("inst") +
+                                                ": not a volume macro among the first 64");
+        } else {
+            defaultInstrument = found->second;
+        }
+    }
+    std::vector<RowText> rows;
+    for (const SourceLine& line : block.body) {
+        RowText row;
+        int repeat = 1;
+        if (!ParseRow(line, row, repeat, symbols, diagnostics)) continue;
+        if (row.note != 0 && row.instrument < 0) {
+            if (defaultInstrument < 0) {
+                diagnostics.Error(line.number, "note " + line.tokens[0] + " has no instrument; "
+                                               "name one or set inst= on the pattern line");
+                continue;
+            }
+            row.instrument = defaultInstrument;
+        }
+        bool ended = !rows.empty() && rows.back().isEnd;
+        if (ended) {
+            diagnostics.Error(line.number, "row after 'end'");
+            break;
+        }
+        for (int r = 0; r < repeat; ++r) rows.push_back(row);
+        if (rows.size() > PatternRows) {
+            diagnostics.Error(line.number, "pattern '" + pattern.name + "' has more than 32 rows");
+            return pattern;
+        }
+    }
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const RowText& row = rows[r];
+        uint8_t& noteByte = pattern.bytes[2 * r];
+        uint8_t& infoByte = pattern.bytes[2 * r + 1];
+        if (row.isEnd) {
+            if (r == 0) diagnostics.Error(row.line, "'end' on the first row leaves the pattern empty");
+            noteByte = PatternEndMarker;
+            pattern.rows = static_cast<int>(r);
+            continue;
+        }
+        noteByte = static_cast<uint8_t>(row.note);
+        if (row.note != 0) {
+            infoByte = static_cast<uint8_t>(row.instrument);
+            pattern.notes.push_back({row.note, row.instrument, row.line});
+        }
+        if (row.porta == Porta::Off) infoByte |= 0x40;
+        if (row.porta == Porta::Up || row.porta == Porta::Down) {
+            // The amount rides in the info byte of the next row, which must
+            // therefore carry nothing of its own.
+            const RowText* next = r + 1 < rows.size() ? &rows[r + 1] : nullptr;
+            if (!next || next->isEnd || next->note != 0 || next->porta != Porta::None) {
+                diagnostics.Error(row.line, "a portamento needs a plain '---' row after it "
+                                            "(that row carries the amount)");
+                continue;
+            }
+            infoByte |= 0x80;
+            pattern.bytes[2 * r + 3] = static_cast<uint8_t>(
+                row.porta == Porta::Up ? row.portaAmount : 0x20 | row.portaAmount);
+        }
+    }
+    return pattern;
+}
+
+std::vector<SequenceEntry> ReadSequence(const SourceBlock& block, const SymbolTables& symbols,
+                                        Diagnostics& diagnostics) {
+    std::vector<SequenceEntry> entries;
+    if (block.header.tokens.size() > 1)
+        diagnostics.Error(block.header.number, "sequence takes nothing on its line; entries follow");
+    for (const SourceLine& line : block.body) {
+        SequenceEntry entry;
+        entry.line = line.number;
+        int voice = 0;
+        long repeat = 1;
+        bool valid = true;
+        for (const std::string& token : line.tokens) {
+            if (token.rfind("speed=", 0) == 0) {
+                auto speed = ParseInteger(token.substr(6));
+                if (!speed || *speed < 1 || *speed > 255) {
+                    diagnostics.Error(line.number, "'" + token + "': speed must be 1 to 255 ticks per row");
+                    valid = false;
+                }
+                entry.bytes[12] = static_cast<uint8_t>(speed.value_or(0));
+                continue;
+            }
+            if (token[0] == '*') {
+                auto count = ParseInteger(token.substr(1));
+                if (!count || *count < 1 || *count > 255) {
+                    diagnostics.Error(line.number, "repeat '" + token + "' must be *1 to *255");
+                    valid = false;
+                }
+                repeat = count.value_or(1);
+                continue;
+            }
+            // NAME[+N|-N][/S]: pattern, note transpose, sound transpose
+            size_t nameEnd = token.find_first_of("+-/");
+            std::string name = token.substr(0, nameEnd);
+            size_t slash = token.find('/');
+            std::string noteText = nameEnd == std::string::npos ? "" : token.substr(nameEnd, slash == std::string::npos ? std::string::npos : slash - nameEnd);
+            std::string soundText = slash == std::string::npos ? "" : token.substr(slash + 1);
+            auto found = symbols.patterns.find(name);
+            auto noteTranspose = noteText.empty() ? std::optional<long>(0) : ParseInteger(noteText);
+            auto soundTranspose = soundText.empty() ? std::optional<long>(0) : ParseInteger(soundText);
+            if (found == symbols.patterns.end()) {
+                diagnostics.Error(line.number, "unknown pattern '" + name + "'");
+                valid = false;
+            } else if (!noteTranspose || !soundTranspose || *noteTranspose < -128 || *noteTranspose > 127 ||
+                       *soundTranspose < -128 || *soundTranspose > 127) {
+                diagnostics.Error(line.number, "'" + token + "': expected PATTERN[+N|-N][/S] with transposes -128..127");
+                valid = false;
+            } else if (voice < 4) {
+                entry.bytes[static_cast<size_t>(3 * voice)] = static_cast<uint8_t>(found->second);
+                entry.bytes[static_cast<size_t>(3 * voice + 1)] = static_cast<uint8_t>(*noteTranspose & 0xFF);
+                entry.bytes[static_cast<size_t>(3 * voice + 2)] = static_cast<uint8_t>(*soundTranspose & 0xFF);
+            }
+            ++voice;
+        }
+        if (voice != 4) {
+            diagnostics.Error(line.number, "a sequence entry names 4 patterns, one per voice; found " +
+                                               std::to_string(voice));
+            valid = false;
+        }
+        if (!valid) continue;
+        for (long r = 0; r < repeat; ++r) entries.push_back(entry);
+    }
+    return entries;
+}
+
+void CheckSequence(const std::vector<SequenceEntry>& sequence, const std::vector<Pattern>& patterns,
+                   const std::vector<Macro>& freqMacros, const std::vector<Macro>& volMacros,
+                   Diagnostics& diagnostics) {
+    for (size_t e = 0; e < sequence.size(); ++e) {
+        const SequenceEntry& entry = sequence[e];
+        const std::string where = "entry " + std::to_string(e) + " voice ";
+        int rows = -1;
+        for (int v = 0; v < 4; ++v) {
+            const Pattern& pattern = patterns.at(entry.bytes[static_cast<size_t>(3 * v)]);
+            int noteTranspose = static_cast<int8_t>(entry.bytes[static_cast<size_t>(3 * v + 1)]);
+            int soundTranspose = static_cast<int8_t>(entry.bytes[static_cast<size_t>(3 * v + 2)]);
+            if (rows >= 0 && pattern.rows != rows) {
+                diagnostics.Error(entry.line, where + std::to_string(v) + ": pattern '" + pattern.name +
+                                                  "' has " + std::to_string(pattern.rows) + " rows, voice 0's has " +
+                                                  std::to_string(rows) + "; the voices would drift apart");
+            }
+            if (rows < 0) rows = pattern.rows;
+            for (const NoteUse& use : pattern.notes) {
+                int instrument = static_cast<int8_t>(static_cast<uint8_t>(use.instrument + soundTranspose));
+                if (instrument < 0 || instrument >= static_cast<int>(volMacros.size())) {
+                    diagnostics.Error(entry.line, where + std::to_string(v) + ": pattern '" + pattern.name +
+                                                      "' line " + std::to_string(use.line) + ": instrument " +
+                                                      std::to_string(use.instrument) + " with sound transpose " +
+                                                      std::to_string(soundTranspose) + " names no volume macro");
+                    break;
+                }
+                const Macro& volume = volMacros[static_cast<size_t>(instrument)];
+                int lowest = use.note + noteTranspose;
+                int highest = lowest + HighestRelativeNote(freqMacros, volume.frequencyMacro);
+                if (lowest < 0 || highest > 47) {
+                    diagnostics.Error(entry.line, where + std::to_string(v) + ": pattern '" + pattern.name +
+                                                      "' line " + std::to_string(use.line) + ": " + NoteName(use.note) +
+                                                      " transposed by " + std::to_string(noteTranspose) +
+                                                      (highest > 47 ? " with instrument '" + volume.name +
+                                                                          "' reaches above B-4"
+                                                                    : " falls below C-1"));
+                    break;
+                }
+            }
+        }
+    }
+}
+
+long SongTicks(const std::vector<SequenceEntry>& sequence, const std::vector<Pattern>& patterns) {
+    long ticks = 0;
+    int speed = 3;
+    for (const SequenceEntry& entry : sequence) {
+        if (entry.bytes[12] != 0) speed = entry.bytes[12];
+        ticks += static_cast<long>(patterns.at(entry.bytes[0]).rows) * speed;
+    }
+    return ticks;
+}

@@ -1,0 +1,48 @@
+#pragma once
+// Patterns (32 rows of note and info byte) and the sequence (per entry and
+// voice: pattern, note transpose, sound transpose; then the speed).
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "diagnostics.h"
+#include "macro_code.h"
+#include "source_blocks.h"
+#include "symbols.h"
+
+constexpr int PatternRows = 32;
+constexpr uint8_t PatternEndMarker = 0x49;
+
+struct NoteUse {
+    int note = 0;        // period index 1..47
+    int instrument = 0;  // 0..63 before the sound transpose
+    int line = 0;
+};
+
+struct Pattern {
+    std::string name;
+    int line = 0;
+    std::array<uint8_t, 2 * PatternRows> bytes{};
+    int rows = PatternRows;  // rows played before the end marker
+    std::vector<NoteUse> notes;
+};
+
+struct SequenceEntry {
+    int line = 0;
+    std::array<uint8_t, 13> bytes{};
+};
+
+Pattern ReadPattern(const SourceBlock& block, const SymbolTables& symbols, Diagnostics& diagnostics);
+std::vector<SequenceEntry> ReadSequence(const SourceBlock& block, const SymbolTables& symbols,
+                                        Diagnostics& diagnostics);
+
+// Checks what the transposes do to each entry: every instrument lands on a
+// volume macro, every note (with the macro's highest arpeggio step) stays in
+// C-1..B-4, and the four patterns of an entry last equally long.
+void CheckSequence(const std::vector<SequenceEntry>& sequence, const std::vector<Pattern>& patterns,
+                   const std::vector<Macro>& freqMacros, const std::vector<Macro>& volMacros,
+                   Diagnostics& diagnostics);
+
+// Ticks from entry 0 until the sequence returns to entry 0 (50 ticks a second).
+long SongTicks(const std::vector<SequenceEntry>& sequence, const std::vector<Pattern>& patterns);

@@ -1,0 +1,59 @@
+#include "source_blocks.h"
+
+#include <cctype>
+#include <optional>
+
+namespace {
+
+std::optional<BlockKind> DirectiveKind(const std::string& word) {
+    if (word == "format") return BlockKind::Format;
+    if (word == "wave") return BlockKind::Wave;
+    if (word == "sample") return BlockKind::Sample;
+    if (word == "freq") return BlockKind::Freq;
+    if (word == "vol") return BlockKind::Vol;
+    if (word == "pattern") return BlockKind::Pattern;
+    if (word == "sequence") return BlockKind::Sequence;
+    return std::nullopt;
+}
+
+std::vector<std::string> Tokenize(const std::string& line) {
+    std::vector<std::string> tokens;
+    std::string current;
+    for (char c : line) {
+        if (c == ';') break;
+        if (std::isspace(static_cast<unsigned char>(c))) {
+            if (!current.empty()) tokens.push_back(current);
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    if (!current.empty()) tokens.push_back(current);
+    return tokens;
+}
+
+}  // namespace
+
+std::vector<SourceBlock> SplitBlocks(const std::string& text, Diagnostics& diagnostics) {
+    std::vector<SourceBlock> blocks;
+    size_t start = 0;
+    int number = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        ++number;
+        SourceLine line{number, Tokenize(text.substr(start, end - start))};
+        start = end + 1;
+        if (line.tokens.empty()) continue;
+        if (auto kind = DirectiveKind(line.tokens[0])) {
+            blocks.push_back(SourceBlock{*kind, line, {}});
+        } else if (blocks.empty()) {
+            diagnostics.Error(number, "'" + line.tokens[0] +
+                                          "' outside any block; start one with format, wave, "
+                                          "sample, freq, vol, pattern or sequence");
+        } else {
+            blocks.back().body.push_back(line);
+        }
+    }
+    return blocks;
+}

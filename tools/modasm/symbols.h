@@ -1,0 +1,22 @@
+#pragma once
+// Names a musician gives to sounds, macros and patterns, mapped to the numbers
+// the module stores.
+#include <map>
+#include <string>
+
+enum class ModuleFormat { Fc14, Smod };
+
+struct SymbolTables {
+    ModuleFormat format = ModuleFormat::Fc14;
+    std::map<std::string, int> soundEntries;  // sample and wave names -> sample table entry
+    std::map<std::string, int> freqMacros;    // frequency macro name -> slot
+    std::map<std::string, int> volMacros;     // volume macro (instrument) name -> slot
+    std::map<std::string, int> patterns;      // pattern name -> slot
+};
+
+// Sample table entries that the byte codes can select (6-bit operand).
+constexpr int SelectableEntries = 64;
+constexpr int FirstWaveEntry = 10;
+constexpr int MaxSamples = 10;
+constexpr int MaxFc14Waves = 80;
+constexpr int BuiltinWaveCount = 47;
