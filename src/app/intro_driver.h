@@ -40,3 +40,6 @@ void StartIntro();     // start-up steps 1-7
 void ShowIntroFirst(); // the window procedure's closing steps 8-9 of the first show
 void StepIntro();
 void ShutdownIntro();
+// Back to the process-start state: no objects, flags clear, tick 0, no platform
+// hooks. For tests and tools that run the driver more than once.
+void ResetIntroDriver();

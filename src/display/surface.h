@@ -24,6 +24,8 @@ public:
     void CopyCellDoubled(Surface* target, int cellX, int cellY);
     void Blit(DrawTarget* dc, int x, int y, int sourceX, int sourceY, int width, int height);
     void BlitCell(DrawTarget* dc, int cellX, int cellY);
+    // Pixels and row table exist; false after a failed construction (0 x 0).
+    bool IsUsable() const;
 
     int32_t stride = 0;
     int32_t width = 0;

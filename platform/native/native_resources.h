@@ -1,0 +1,22 @@
+#pragma once
+// Natively a ModuleInstance is a pointer to a table of resources ended by an
+// entry with id 0; a null instance means the program's built-in table.
+#include <cstdint>
+
+struct NativeResource {
+    int id;
+    const uint8_t* bytes;
+    uint32_t size;
+};
+
+extern const NativeResource IntroResources[];  // font bitmap as resource 103
+
+// The resource `id` of `instance` (null = IntroResources), or null.
+const NativeResource* FindNativeResource(const void* instance, int id);
+
+// Decodes a BMP held in memory into top-down 0x00RRGGBB pixels. Returns false
+// (and leaves the outputs alone) for anything that is not a readable BMP or
+// whose sides exceed MaxBitmapSide.
+constexpr int MaxBitmapSide = 4096;
+bool DecodeBmp(const uint8_t* bytes, uint32_t size, int* width, int* height,
+               uint32_t** pixels);

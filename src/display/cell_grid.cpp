@@ -1,0 +1,66 @@
+#include "display/cell_grid.h"
+
+#include <cstddef>
+#include <new>
+
+namespace {
+// Far more than any window holds; keeps width x height well inside int.
+constexpr int MaxCellsPerSide = 4096;
+}  // namespace
+
+CellGrid::CellGrid(int width, int height) {
+    if (width <= 0 || height <= 0 || width > MaxCellsPerSide || height > MaxCellsPerSide) return;
+    cells = new (std::nothrow) int32_t[static_cast<size_t>(width) * height];
+    if (cells == nullptr) return;
+    this->width = width;
+    this->height = height;
+    Fill(CellClean);
+}
+
+CellGrid::~CellGrid() { Release(); }
+
+void CellGrid::Release() {
+    delete[] cells;
+    cells = nullptr;
+    width = 0;
+    height = 0;
+}
+
+int CellGrid::IndexOf(int x, int y) const {
+    if (x < 0) x = 0;
+    if (x >= width) x = width - 1;
+    if (y < 0) y = 0;
+    if (y >= height) y = height - 1;
+    return x + width * y;
+}
+
+int32_t CellGrid::Get(int x, int y) const {
+    if (cells == nullptr) return -1;
+    return cells[IndexOf(x, y)];
+}
+
+void CellGrid::Set(int x, int y, int32_t value) {
+    if (cells == nullptr) return;
+    cells[IndexOf(x, y)] = value;
+}
+
+void CellGrid::Fill(int32_t value) {
+    if (cells == nullptr) return;
+    for (int i = 0; i < width * height; ++i) cells[i] = value;
+}
+
+// Clamping every cell of the rectangle (so a rectangle running past an edge
+// writes the edge cells again) reaches exactly the cells between the clamped
+// corners; walking those keeps huge rectangles cheap.
+void CellGrid::FillRect(int x, int y, int width, int height, int32_t value) {
+    if (cells == nullptr || width <= 0 || height <= 0) return;
+    const int64_t lastX = static_cast<int64_t>(x) + width - 1;
+    const int64_t lastY = static_cast<int64_t>(y) + height - 1;
+    const int firstIndex = IndexOf(x, y);
+    const int lastIndex = IndexOf(lastX > this->width ? this->width : static_cast<int>(lastX),
+                                  lastY > this->height ? this->height : static_cast<int>(lastY));
+    const int fromX = firstIndex % this->width, fromY = firstIndex / this->width;
+    const int toX = lastIndex % this->width, toY = lastIndex / this->width;
+    for (int cy = fromY; cy <= toY; ++cy)
+        for (int cx = fromX; cx <= toX; ++cx) Set(cx, cy, value);
+}

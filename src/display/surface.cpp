@@ -1,0 +1,116 @@
+#include "display/surface.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <new>
+
+#include "display/surface_backing.h"
+
+Surface::Surface(int width, int height) {
+    if (width > 0 && height > 0) {
+        backing = CreateBlankBacking(width, height, &pixels);
+        if (pixels != nullptr) {
+            this->width = width;
+            this->height = height;
+        }
+    }
+    Finish();
+}
+
+Surface::Surface(int resourceId, ModuleInstance instance) {
+    int bitmapWidth = 0;
+    int bitmapHeight = 0;
+    backing = CreateBitmapBacking(resourceId, instance, &bitmapWidth, &bitmapHeight, &pixels);
+    if (pixels != nullptr && bitmapWidth > 0 && bitmapHeight > 0) {
+        width = bitmapWidth;
+        height = bitmapHeight;
+    }
+    Finish();
+}
+
+Surface::~Surface() {
+    delete[] rows;
+    rows = nullptr;
+    if (backing != nullptr) ReleaseBacking(backing);
+    backing = nullptr;
+    pixels = nullptr;
+}
+
+// A surface whose pixels or row table could not be had is left 0 x 0, so
+// every operation below finds nothing to touch.
+void Surface::Finish() {
+    stride = width * 4;
+    if (height > 0) rows = new (std::nothrow) uint32_t*[height];
+    if (rows == nullptr || pixels == nullptr) {
+        width = height = stride = 0;
+        return;
+    }
+    for (int i = 0; i < height; ++i) rows[i] = pixels + static_cast<size_t>(i) * width;
+}
+
+bool Surface::IsUsable() const { return rows != nullptr && width > 0 && height > 0; }
+
+// The row count only chooses between a fill from firstRow and a fill of the
+// whole surface; either way the fill runs to the bottom edge.
+void Surface::FillRows(int red, int green, int blue, int firstRow, int rowCount) {
+    if (firstRow >= height) return;
+    const int startRow = (rowCount <= 0 || firstRow <= 0) ? 0 : firstRow;
+    const uint32_t colour = static_cast<uint32_t>(red & 255) << 16 |
+                            static_cast<uint32_t>(green & 255) << 8 |
+                            static_cast<uint32_t>(blue & 255);
+    for (int y = startRow; y < height; ++y) std::fill_n(rows[y], width, colour);
+}
+
+// Clips against the source first, then against the target, each time only the
+// right and bottom edges as callers use them; negative positions are cut off
+// as well, so no input can reach outside either surface.
+void Surface::CopyRect(Surface* target, int targetX, int targetY, int sourceX, int sourceY,
+                       int width, int height) {
+    if (target == nullptr || !IsUsable() || !target->IsUsable()) return;
+    // 64-bit so that no combination of arguments can overflow.
+    int64_t tx = targetX, ty = targetY, sx = sourceX, sy = sourceY, w = width, h = height;
+    if (sx < 0) { w += sx; tx -= sx; sx = 0; }
+    if (sy < 0) { h += sy; ty -= sy; sy = 0; }
+    if (tx < 0) { w += tx; sx -= tx; tx = 0; }
+    if (ty < 0) { h += ty; sy -= ty; ty = 0; }
+    if (sy + h > this->height) h = this->height - sy;
+    if (sx + w > this->width) w = this->width - sx;
+    if (ty + h > target->height) h = target->height - ty;
+    if (tx + w > target->width) w = target->width - tx;
+    if (h <= 0 || w <= 0) return;
+    for (int64_t k = 0; k < h; ++k) {
+        std::memmove(target->rows[ty + k] + tx, rows[sy + k] + sx,
+                     static_cast<size_t>(w) * sizeof(uint32_t));
+    }
+}
+
+// Every source pixel becomes a 2x2 block whose lower row is at half brightness:
+// halving all four bytes at once with one mask and one shift.
+void Surface::CopyCellDoubled(Surface* target, int cellX, int cellY) {
+    if (target == nullptr || !IsUsable() || !target->IsUsable()) return;
+    // A cell must lie wholly inside both surfaces; any other is left alone.
+    if (cellX < 0 || cellY < 0 || cellX >= width / 8 || cellY >= height / 8) return;
+    if (cellX >= target->width / 16 || cellY >= target->height / 16) return;
+    for (int k = 0; k < 8; ++k) {
+        const uint32_t* source = rows[cellY * 8 + k] + cellX * 8;
+        uint32_t* full = target->rows[cellY * 16 + 2 * k] + cellX * 16;
+        uint32_t* half = target->rows[cellY * 16 + 2 * k + 1] + cellX * 16;
+        for (int i = 0; i < 8; ++i) {
+            const uint32_t p = source[i];
+            const uint32_t dimmed = (p & 0xFEFEFEFEu) >> 1;
+            full[2 * i] = full[2 * i + 1] = p;
+            half[2 * i] = half[2 * i + 1] = dimmed;
+        }
+    }
+}
+
+void Surface::Blit(DrawTarget* dc, int x, int y, int sourceX, int sourceY, int width,
+                   int height) {
+    if (backing == nullptr) return;
+    BlitBacking(backing, dc, x, y, sourceX, sourceY, width, height);
+}
+
+void Surface::BlitCell(DrawTarget* dc, int cellX, int cellY) {
+    Blit(dc, cellX * 16, cellY * 16, cellX * 16, cellY * 16, 16, 16);
+}

@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/intro_driver.h"
+#include "native_draw_target.h"
+#include "native_resources.h"
+
+namespace {
+constexpr uint32_t Background = 0x00130047;
+
+struct FakePlatform {
+    uint32_t tick = 0;
+    int getDCs = 0;
+    int releaseDCs = 0;
+    std::vector<std::string> calls;
+    std::vector<const uint32_t*> released;
+    DrawTarget window{528, 384};
+    bool (*onGetDC)() = nullptr;  // runs inside getDC
+    bool onGetDCResult = true;
+};
+FakePlatform* fake = nullptr;
+
+class IntroDriverTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fake = &platform;
+        ResetIntroDriver();
+        introDriver.platform = {
+            [] { return fake->tick; },
+            [](uint32_t ms) { fake->calls.push_back("sleep " + std::to_string(ms)); },
+            [](void* window) -> DrawTarget* {
+                ++fake->getDCs;
+                fake->calls.push_back(window == &fake->window ? "getDC" : "getDC(wrong window)");
+                if (fake->onGetDC != nullptr) fake->onGetDCResult = fake->onGetDC() && fake->onGetDCResult;
+                return &fake->window;
+            },
+            [](void*, DrawTarget* dc) {
+                ++fake->releaseDCs;
+                fake->calls.push_back(dc == &fake->window ? "releaseDC" : "releaseDC(wrong dc)");
+            },
+            [] {
+                const bool ready = introDriver.typewriter && introDriver.cells && introDriver.font &&
+                                   introDriver.screen && introDriver.canvas;
+                fake->calls.push_back(ready ? "musicStart" : "musicStart(no display)");
+            },
+            [] {
+                const bool alive = introDriver.typewriter && introDriver.cells && introDriver.font &&
+                                   introDriver.screen && introDriver.canvas;
+                fake->calls.push_back(alive ? "musicStop" : "musicStop(too late)");
+            },
+        };
+        introDriver.window = &platform.window;
+        NativeBackingReleased = [](const uint32_t* pixels) { fake->released.push_back(pixels); };
+    }
+    void TearDown() override {
+        ShutdownIntro();
+        NativeBackingReleased = nullptr;
+        fake = nullptr;
+    }
+    void StartAndShow() {
+        StartIntro();
+        ShowIntroFirst();
+        platform.calls.clear();
+    }
+    // Steps at 21 ms intervals; returns the blits of the last step.
+    size_t StepAt(uint32_t tick) {
+        platform.tick = tick;
+        const size_t before = platform.window.blits.size();
+        StepIntro();
+        return platform.window.blits.size() - before;
+    }
+    int DirtyCells() {
+        int count = 0;
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 33; ++x) count += introDriver.cells->Get(x, y) == CellDirty;
+        return count;
+    }
+
+    FakePlatform platform;
+};
+}  // namespace
+
+TEST_F(IntroDriverTest, StartUpBuildsDisplayThenStartsMusicThenWaits) {
+    StartIntro();
+    ASSERT_NE(introDriver.canvas, nullptr);
+    EXPECT_EQ(introDriver.canvas->width, 264);
+    EXPECT_EQ(introDriver.canvas->height, 192);
+    EXPECT_EQ(introDriver.screen->width, 528);
+    EXPECT_EQ(introDriver.screen->height, 384);
+    EXPECT_EQ(introDriver.font->width, 256);
+    EXPECT_EQ(introDriver.font->height, 16);
+    EXPECT_EQ(introDriver.cells->width, 33);
+    EXPECT_EQ(introDriver.cells->height, 24);
+    EXPECT_EQ(introDriver.typewriter->target, introDriver.canvas);
+    EXPECT_EQ(introDriver.typewriter->font, introDriver.font);
+    EXPECT_EQ(introDriver.typewriter->grid, introDriver.cells);
+    EXPECT_EQ(platform.calls, (std::vector<std::string>{"musicStart", "sleep 600"}));
+    EXPECT_EQ(DirtyCells(), 0);
+
+    ShowIntroFirst();
+    EXPECT_EQ(DirtyCells(), 792);
+    EXPECT_EQ(*introDriver.canvas->PixelAt(0, 0), Background);
+    EXPECT_EQ(*introDriver.canvas->PixelAt(263, 191), Background);
+}
+
+TEST_F(IntroDriverTest, GateActsOnlyAfterMoreThan20Ms) {
+    StartAndShow();
+    EXPECT_EQ(StepAt(1000), 792u);  // lastStepTick starts 0: the first call acts
+    EXPECT_EQ(StepAt(1020), 0u);
+    EXPECT_EQ(platform.getDCs, 1);
+    EXPECT_EQ(introDriver.typewriter->pagePos, 0);  // the typewriter did not step either
+    EXPECT_EQ(StepAt(1021), 1u);
+    EXPECT_EQ(introDriver.typewriter->pagePos, 1);
+    EXPECT_EQ(platform.getDCs, 2);
+    // A long pause gives one step, not a catch-up: one more character.
+    EXPECT_EQ(StepAt(60000), 1u);
+    EXPECT_EQ(introDriver.typewriter->pagePos, 2);
+}
+
+TEST_F(IntroDriverTest, GateWorksAcrossTickWrap) {
+    StartAndShow();
+    EXPECT_EQ(StepAt(0xFFFFFFF0u), 792u);
+    EXPECT_EQ(StepAt(4), 0u);  // 20 ms later, past the wrap
+    EXPECT_EQ(platform.getDCs, 1);
+    EXPECT_EQ(StepAt(5), 1u);  // 21 ms later
+    EXPECT_EQ(introDriver.lastStepTick, 5u);
+}
+
+TEST_F(IntroDriverTest, FirstStepConvertsAllCellsBeforeBlittingWithOneDC) {
+    StartAndShow();
+    platform.onGetDC = [] {
+        // Every cell must be converted already and nothing blitted yet.
+        Surface* screen = introDriver.screen;
+        return fake->window.blits.empty() && *screen->PixelAt(0, 0) == Background &&
+               *screen->PixelAt(0, 1) == 0x00090023u && *screen->PixelAt(527, 382) == Background &&
+               *screen->PixelAt(527, 383) == 0x00090023u;
+    };
+    EXPECT_EQ(StepAt(100), 792u);
+    EXPECT_TRUE(platform.onGetDCResult);
+    EXPECT_EQ(platform.calls, (std::vector<std::string>{"getDC", "releaseDC"}));
+    EXPECT_EQ(DirtyCells(), 0);
+    // Row by row, left to right, each a 16x16 block to the same place.
+    const BlitRecord& first = platform.window.blits.front();
+    const BlitRecord& second = platform.window.blits[1];
+    const BlitRecord& last = platform.window.blits.back();
+    EXPECT_EQ(first.x, 0);
+    EXPECT_EQ(second.x, 16);
+    EXPECT_EQ(second.y, 0);
+    EXPECT_EQ(last.x, 512);
+    EXPECT_EQ(last.y, 368);
+    EXPECT_EQ(last.sourceX, 512);
+    EXPECT_EQ(last.width, 16);
+    EXPECT_EQ(platform.window.pixels, std::vector<uint32_t>(introDriver.screen->pixels,
+                                                            introDriver.screen->pixels + 528 * 384));
+}
+
+TEST_F(IntroDriverTest, PageStartStepPresentsWholeTextArea) {
+    StartAndShow();
+    uint32_t tick = 100;
+    StepAt(tick);
+    int guard = 0;
+    while (introDriver.typewriter->wait != 1 && ++guard < 2000) StepAt(tick += 21);
+    ASSERT_EQ(introDriver.typewriter->wait, 1);
+    const size_t before = platform.window.blits.size();
+    EXPECT_EQ(StepAt(tick += 21), 32u * 22u);
+    for (size_t i = before; i < platform.window.blits.size(); ++i) {
+        const BlitRecord& b = platform.window.blits[i];
+        ASSERT_GE(b.x, 16);
+        ASSERT_GE(b.y, 32);
+    }
+    EXPECT_EQ(DirtyCells(), 0);
+}
+
+TEST_F(IntroDriverTest, TeardownStopsMusicFirstThenReleasesScreenCanvasFont) {
+    StartAndShow();
+    StepAt(100);
+    const uint32_t* screen = introDriver.screen->pixels;
+    const uint32_t* canvas = introDriver.canvas->pixels;
+    const uint32_t* font = introDriver.font->pixels;
+    platform.calls.clear();
+    ShutdownIntro();
+    EXPECT_EQ(platform.calls, (std::vector<std::string>{"musicStop"}));
+    EXPECT_EQ(platform.released, (std::vector<const uint32_t*>{screen, canvas, font}));
+    EXPECT_EQ(introDriver.typewriter, nullptr);
+    EXPECT_EQ(introDriver.cells, nullptr);
+}
+
+TEST_F(IntroDriverTest, WithoutFontTheIntroRunsWithoutDisplay) {
+    static const NativeResource noResources[] = {{0, nullptr, 0}};
+    introDriver.instance = const_cast<NativeResource*>(noResources);
+    StartIntro();
+    ShowIntroFirst();
+    EXPECT_EQ(introDriver.typewriter, nullptr);
+    EXPECT_EQ(introDriver.canvas, nullptr);
+    EXPECT_EQ(platform.calls, (std::vector<std::string>{"musicStart(no display)", "sleep 600"}));
+    EXPECT_EQ(StepAt(100), 0u);
+    EXPECT_EQ(platform.getDCs, 0);
+    EXPECT_EQ(platform.released.size(), 2u);  // canvas and screen, made before the font failed
+}

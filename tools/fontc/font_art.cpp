@@ -1,0 +1,141 @@
+#include "font_art.h"
+
+#include <cstring>
+#include <sstream>
+
+namespace {
+constexpr uint32_t HeaderBytes = 14 + 40 + 16 * 4;  // file header, info header, palette
+constexpr uint32_t RowBytes = FontImageWidth / 2;   // two pixels per byte, already 4-aligned
+
+int SymbolValue(char symbol) {
+    switch (symbol) {
+        case '.': return 0;
+        case '#': return 1;
+        case '+': return 2;
+        case 'o': return 3;
+        default: return -1;
+    }
+}
+
+std::string Describe(char c) {
+    if (c == ' ') return "space";
+    return std::string("'") + c + "'";
+}
+
+void Put16(std::vector<uint8_t>& out, uint32_t value) {
+    out.push_back(value & 255);
+    out.push_back((value >> 8) & 255);
+}
+
+void Put32(std::vector<uint8_t>& out, uint32_t value) {
+    Put16(out, value & 0xFFFF);
+    Put16(out, value >> 16);
+}
+}  // namespace
+
+bool ParseFontArt(const std::string& text, const std::string& fileName, const char* charset,
+                  FontImage* image, std::string* error) {
+    const int glyphCount = static_cast<int>(std::strlen(charset));
+    if (glyphCount > FontImageColumns * (FontImageHeight / GlyphSide)) {
+        *error = fileName + ":0: character set has more glyphs than the image holds";
+        return false;
+    }
+    for (auto& row : *image) row.fill(0);
+
+    std::istringstream lines(text);
+    std::string line;
+    int lineNumber = 0;
+    int glyph = 0;     // glyph of the current or next block
+    int glyphRow = -1; // -1: expecting a header
+    auto fail = [&](const std::string& reason) {
+        *error = fileName + ":" + std::to_string(lineNumber) + ": " + reason;
+        return false;
+    };
+    while (std::getline(lines, line)) {
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (glyphRow < 0) {
+            if (line.empty() || line[0] == ';') continue;
+            if (line.size() != 3 || line[0] != '[' || line[2] != ']')
+                return fail("expected a glyph header like \"[A]\", found \"" + line + "\"");
+            if (glyph >= glyphCount)
+                return fail("glyph " + Describe(line[1]) + " is beyond the " +
+                            std::to_string(glyphCount) + " characters of the set");
+            if (line[1] != charset[glyph])
+                return fail("expected glyph " + Describe(charset[glyph]) + " (number " +
+                            std::to_string(glyph) + ") here, found " + Describe(line[1]));
+            glyphRow = 0;
+            continue;
+        }
+        if (line.size() != GlyphSide)
+            return fail("glyph row has " + std::to_string(line.size()) + " symbols, expected 8");
+        const int originX = (glyph % FontImageColumns) * GlyphSide;
+        const int originY = (glyph / FontImageColumns) * GlyphSide;
+        for (int x = 0; x < GlyphSide; ++x) {
+            const int value = SymbolValue(line[x]);
+            if (value < 0)
+                return fail("unknown symbol '" + std::string(1, line[x]) + "' in column " +
+                            std::to_string(x + 1) + " (use . # + o)");
+            (*image)[originY + glyphRow][originX + x] = static_cast<uint8_t>(value);
+        }
+        if (++glyphRow == GlyphSide) {
+            glyphRow = -1;
+            ++glyph;
+        }
+    }
+    if (glyphRow >= 0)
+        return fail("glyph " + Describe(charset[glyph]) + " ends after " +
+                    std::to_string(glyphRow) + " of 8 rows");
+    if (glyph != glyphCount)
+        return fail("found " + std::to_string(glyph) + " glyphs, the character set needs " +
+                    std::to_string(glyphCount) + " (next: " + Describe(charset[glyph]) + ")");
+    return true;
+}
+
+std::vector<uint8_t> BuildFontBmp(const FontImage& image) {
+    static const uint8_t palette[4][3] = {{19, 0, 71}, {247, 247, 247}, {127, 127, 127}, {0, 0, 0}};
+    const uint32_t imageBytes = RowBytes * FontImageHeight;
+    std::vector<uint8_t> out;
+    out.reserve(HeaderBytes + imageBytes);
+    out.push_back('B');
+    out.push_back('M');
+    Put32(out, HeaderBytes + imageBytes);
+    Put32(out, 0);  // reserved
+    Put32(out, HeaderBytes);
+    Put32(out, 40);
+    Put32(out, FontImageWidth);
+    Put32(out, FontImageHeight);  // positive: rows stored bottom-up
+    Put16(out, 1);                // planes
+    Put16(out, 4);                // bits per pixel
+    Put32(out, 0);                // BI_RGB
+    Put32(out, imageBytes);
+    Put32(out, 2835);  // 72 dpi, both directions
+    Put32(out, 2835);
+    Put32(out, 16);  // colours used
+    Put32(out, 0);   // colours important: all
+    for (int entry = 0; entry < 16; ++entry) {
+        const uint8_t* rgb = entry < 4 ? palette[entry] : palette[3];
+        const bool used = entry < 4;
+        out.push_back(used ? rgb[2] : 0);  // RGBQUAD is blue, green, red, reserved
+        out.push_back(used ? rgb[1] : 0);
+        out.push_back(used ? rgb[0] : 0);
+        out.push_back(0);
+    }
+    for (int y = FontImageHeight - 1; y >= 0; --y) {
+        for (int x = 0; x < FontImageWidth; x += 2)
+            out.push_back(static_cast<uint8_t>(image[y][x] << 4 | image[y][x + 1]));
+    }
+    return out;
+}
+
+std::string EmitFontSource(const std::vector<uint8_t>& bmp) {
+    std::ostringstream out;
+    out << "// Generated by fontc from the font art; do not edit.\n"
+        << "#include \"data/font/font_bitmap.h\"\n\n"
+        << "const uint8_t FontBitmap[] = {";
+    for (size_t i = 0; i < bmp.size(); ++i) {
+        out << (i % 16 == 0 ? "\n    " : " ") << static_cast<int>(bmp[i]) << ",";
+    }
+    out << "\n};\nconst uint32_t FontBitmapSize = sizeof(FontBitmap);\n";
+    return out.str();
+}
