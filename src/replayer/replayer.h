@@ -15,7 +15,13 @@ struct SampleEntry {
 
 constexpr int SampleMemoryBytes = 81920;
 constexpr int MacroSlotBytes = 64;
+constexpr int MacroSlotCount = 256;
+constexpr int MacroStoreBytes = MacroSlotBytes * MacroSlotCount;
 constexpr int SilentMacroSlot = 255;
+constexpr int VolumeMacroHeaderBytes = 5;
+constexpr int SampleTableEntries = 128;
+constexpr int BuiltinWaveformCount = 47;
+constexpr int BuiltinWaveformBytes = 1344;
 
 struct SongState {
     int32_t sequenceCount;
@@ -37,8 +43,13 @@ struct SongState {
 
 // Macro and pattern references are kept as store indices rather than raw
 // pointers, so that every read can be bounded to its store.
+constexpr int32_t NoPattern = -1;
+// `volumeMacro` of a voice bound to the silent volume macro: byte 0 of slot 255,
+// which holds its End code (a real macro's body begins at byte 5 of its slot).
+constexpr int32_t SilentVolumeMacro = SilentMacroSlot * MacroSlotBytes;
+
 struct VoiceState {
-    int32_t pattern;  // slot of `patterns`, or -1 for none
+    int32_t pattern;  // slot of `patterns` (0..127), or NoPattern
     uint32_t rowOffset;
     int16_t pitchOffset;
     int8_t volume;
@@ -50,7 +61,7 @@ struct VoiceState {
     uint8_t volumeSpeed;
     uint8_t volumeCounter;
     uint8_t volumeSustain;
-    int32_t volumeMacro;  // slot of `volumeMacros`; the body starts at byte 5
+    int32_t volumeMacro;  // byte offset of the macro body in the `volumeMacros` store
     int32_t volumePosition;
     int32_t frequencyMacro;  // slot of `frequencyMacros`
     uint32_t frequencyPosition;
@@ -74,10 +85,28 @@ extern VoiceState voices[4];
 extern int32_t soundEnabled;
 extern int32_t replayerReady;
 extern int32_t playing;
+// Set by a successful load, cleared with the stores: the tick refuses to run
+// on voices that were never given a song.
+extern int32_t moduleLoaded;
+// Macro byte codes executed since program start; the fuzz target watches how
+// much one tick adds.
+extern uint32_t macroBytesExecuted;
+
+// Upper bound on byte codes one macro step may execute. A well-formed step
+// needs a handful; a macro looping on itself is cut off here and its step ends
+// as if it had met End, to resume (and be cut off again) on the next tick.
+constexpr int MacroStepByteLimit = 128;
 
 extern const int16_t PeriodTable[128];
-extern const uint8_t BuiltinWaveformLengths[47];
-extern const int8_t BuiltinWaveforms[1344];
+// Lengths in 16-bit words, 672 in all.
+inline constexpr uint8_t BuiltinWaveformLengths[BuiltinWaveformCount] = {
+    16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16,
+    16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16,
+    8,  8,  8,  8,  8,  8,  8,  8,  16, 8,  16, 16, 8,  8,  24,
+};
+// Generated at compile time from the waveform formulas; a reference to the
+// constant block so it reads as a plain array.
+extern const int8_t (&BuiltinWaveforms)[BuiltinWaveformBytes];
 
 uint16_t ReadU16BE(const uint8_t* p);
 uint32_t ReadU32BE(const uint8_t* p);
@@ -99,3 +128,6 @@ void UpdateVoice(int voice);
 
 // Back to program-start state (every record and flag zero): for tests and tools.
 void ResetReplayerState();
+// What audio initialisation clears before a load: the sample table, sequence,
+// patterns and both macro stores; the song counts as not loaded afterwards.
+void ClearReplayerStores();

@@ -1,0 +1,49 @@
+#pragma once
+// Lays out small "FC14" and "SMOD" modules for tests: header, sequence,
+// patterns, macros, samples and (FC14) waveforms, in that order.
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+using Slot = std::array<uint8_t, 64>;
+
+struct SampleDescriptor {
+    uint16_t length = 0;
+    uint16_t repeatStart = 0;
+    uint16_t repeatLength = 0;
+};
+
+struct ModuleBuilder {
+    std::string magic = "FC14";
+    std::vector<std::array<uint8_t, 13>> sequence;
+    std::vector<Slot> patterns;
+    std::vector<Slot> frequencyMacros;
+    std::vector<Slot> volumeMacros;
+    SampleDescriptor samples[10];
+    uint8_t waveformLengths[80] = {};
+    // Bytes of sample (and FC14 waveform) data; filled with a ramp up to the
+    // size the descriptors need when left empty.
+    std::vector<uint8_t> sampleData;
+
+    // One sequence entry: the same pattern for all voices unless given per voice.
+    ModuleBuilder& Entry(std::initializer_list<uint8_t> patternPerVoice, uint8_t speed = 0,
+                         int8_t noteTranspose = 0, int8_t soundTranspose = 0);
+    std::vector<uint8_t> Build() const;
+    // Offsets of the parts in the last built image.
+    int FixedPartBytes() const { return magic == "FC14" ? 180 : 100; }
+};
+
+// A pattern from (note, info) rows; the rest of its 32 rows are empty.
+Slot Pattern(std::initializer_list<std::pair<uint8_t, uint8_t>> rows);
+Slot Bytes(std::initializer_list<uint8_t> bytes);
+// A volume macro: header (speed, frequency macro, vibrato speed, depth, delay), then body.
+Slot VolumeMacro(uint8_t speed, uint8_t frequencyMacro, std::initializer_list<uint8_t> body,
+                 uint8_t vibratoSpeed = 0, uint8_t vibratoDepth = 0, uint8_t vibratoDelay = 0);
+
+// Loads `image` through LoadModuleChecked and switches the replayer on with
+// sound enabled, clearing the recorded channel calls.
+void LoadAndPlay(const std::vector<uint8_t>& image);
+// Runs `count` ticks.
+void Ticks(int count);
