@@ -9,3 +9,11 @@ set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+# intro.exe is built for size: no exceptions or RTTI anywhere in the program,
+# every function in its own section so the linker can drop the unused ones.
+# Not -fdata-sections: with it this compiler puts zero-initialised globals in
+# .data$<name> sections, so the replayer's and mixer's stores (about 230 KB of
+# zeros) would be written into the file instead of taking no room in .bss.
+set(CMAKE_C_FLAGS_INIT "-ffunction-sections")
+set(CMAKE_CXX_FLAGS_INIT "-ffunction-sections -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables")

@@ -1,0 +1,114 @@
+// The program's entry point and its one window: class, window, message loop and
+// the window procedure that runs the intro driver's start-up, frame step and
+// teardown.
+#include <windows.h>
+
+#include "app/intro_driver.h"
+#include "app/intro_music.h"
+
+namespace {
+
+constexpr char ClassName[] = "VUZoroDozEziva";
+constexpr char MenuName[] = "VOZozoZidAzuv";
+constexpr char Caption[] = "INTRO";
+constexpr int WindowWidth = 534;
+constexpr int WindowHeight = 390;
+constexpr UINT ClassStyle = CS_VREDRAW | CS_HREDRAW | CS_OWNDC;  // 35
+constexpr DWORD WindowStyle = WS_CAPTION | WS_SYSMENU;          // 0x00C80000
+
+uint32_t TickCount() { return GetTickCount(); }
+void SleepFor(uint32_t milliseconds) { Sleep(milliseconds); }
+DrawTarget* WindowDC(void* window) {
+    return reinterpret_cast<DrawTarget*>(GetDC(static_cast<HWND>(window)));
+}
+void ReleaseWindowDC(void* window, DrawTarget* dc) {
+    ReleaseDC(static_cast<HWND>(window), reinterpret_cast<HDC>(dc));
+}
+
+// Signed arithmetic: a screen smaller than the window gives a negative position.
+void CentreWindow(HWND window) {
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - WindowWidth) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - WindowHeight) / 2;
+    SetWindowPos(window, HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
+}
+
+void Paint(HWND window) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    // A paint can come before the start-up has made the screen.
+    if (introDriver.screen) {
+        const RECT& r = paint.rcPaint;
+        introDriver.screen->Blit(reinterpret_cast<DrawTarget*>(dc), r.left, r.top, r.left, r.top,
+                                 r.right - r.left, r.bottom - r.top);
+    }
+    EndPaint(window, &paint);
+}
+
+int RunMessageLoop() {
+    MSG message;
+    for (;;) {
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+            if (!GetMessageA(&message, nullptr, 0, 0)) return static_cast<int>(message.wParam);
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        } else if (introDriver.appActive) {
+            StepIntro();
+        } else {
+            WaitMessage();
+        }
+    }
+}
+
+}  // namespace
+
+LRESULT CALLBACK IntroWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SHOWWINDOW:
+        if (!introDriver.startedUp) {
+            introDriver.startedUp = 1;
+            StartIntro();
+            ShowIntroFirst();
+        }
+        CentreWindow(window);
+        return 0;
+    case WM_PAINT:
+        Paint(window);
+        return 0;
+    case WM_ACTIVATEAPP:
+        introDriver.appActive = wParam ? 1 : 0;
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE) PostMessageA(window, WM_CLOSE, 0, 0);
+        return 0;
+    case WM_DESTROY:
+        ShutdownIntro();
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int showCommand) {
+    introDriver.platform = IntroPlatform{TickCount, SleepFor, WindowDC, ReleaseWindowDC,
+                                         IntroMusicStart, IntroMusicStop};
+    if (!previousInstance) {
+        WNDCLASSA windowClass{};
+        windowClass.style = ClassStyle;
+        windowClass.lpfnWndProc = IntroWindowProc;
+        windowClass.cbClsExtra = 0;
+        windowClass.cbWndExtra = 0;
+        windowClass.hInstance = instance;
+        windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+        windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
+        windowClass.lpszMenuName = MenuName;
+        windowClass.lpszClassName = ClassName;
+        RegisterClassA(&windowClass);
+    }
+    introDriver.instance = instance;
+    introDriver.window = CreateWindowExA(0, ClassName, Caption, WindowStyle, 0, 0, WindowWidth,
+                                         WindowHeight, nullptr, nullptr, instance, nullptr);
+    ShowWindow(static_cast<HWND>(introDriver.window), showCommand);
+    return RunMessageLoop();
+}
