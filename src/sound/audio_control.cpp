@@ -2,8 +2,6 @@
 // the replayer's stores before a module is loaded, and drives the run flags.
 #include "sound/audio_control.h"
 
-#include <cstring>
-
 #include "replayer/replayer.h"
 #include "sound/block_stream.h"
 #include "sound/mixer.h"
@@ -21,12 +19,9 @@ void InitAudio(int rate, int framesPerBlock, int blockCount) {
         soundEnabled = 1;
         OpenMixer(rate, ReplayerTick, TicksPerSecond, framesPerBlock, blockCount);
     }
-    // The tables LoadModule fills; the sample memory is left as it is.
-    std::memset(song.sampleTable, 0, sizeof song.sampleTable);
-    std::memset(song.sequence, 0, sizeof song.sequence);
-    std::memset(song.patterns, 0, sizeof song.patterns);
-    std::memset(song.volumeMacros, 0, sizeof song.volumeMacros);
-    std::memset(song.frequencyMacros, 0, sizeof song.frequencyMacros);
+    // The sample table, sequence, patterns and macro stores that LoadModule
+    // fills; the sample memory is left as it is.
+    ClearReplayerStores();
     replayerReady = 1;
 }
 

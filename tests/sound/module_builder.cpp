@@ -1,0 +1,163 @@
+#include "module_builder.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+void PutU32(std::vector<uint8_t>& image, size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) image[at + i] = static_cast<uint8_t>(value >> (24 - 8 * i));
+}
+
+void PutU16(std::vector<uint8_t>& image, size_t at, uint16_t value) {
+    image[at] = static_cast<uint8_t>(value >> 8);
+    image[at + 1] = static_cast<uint8_t>(value);
+}
+
+template <size_t N>
+size_t AppendSlots(std::vector<uint8_t>& image, const std::vector<std::array<uint8_t, N>>& slots) {
+    const size_t at = image.size();
+    for (const auto& slot : slots) image.insert(image.end(), slot.begin(), slot.end());
+    return at;
+}
+
+std::array<uint8_t, 64> Slot(std::initializer_list<int> bytes) {
+    std::array<uint8_t, 64> slot{};
+    size_t i = 0;
+    for (int b : bytes) slot[i++] = static_cast<uint8_t>(b);
+    return slot;
+}
+
+}  // namespace
+
+std::vector<uint8_t> BuildModule(const ModuleSpec& spec) {
+    const size_t fixedPart = spec.fc14 ? 180 : 100;
+    std::vector<uint8_t> image(fixedPart, 0);
+    const char* magic = spec.fc14 ? "FC14" : "SMOD";
+    for (int i = 0; i < 4; ++i) image[i] = static_cast<uint8_t>(magic[i]);
+    AppendSlots(image, spec.sequence);
+    PutU32(image, 4, static_cast<uint32_t>(spec.sequence.size() * 13));
+    PutU32(image, 8, static_cast<uint32_t>(AppendSlots(image, spec.patterns)));
+    PutU32(image, 12, static_cast<uint32_t>(spec.patterns.size() * 64));
+    PutU32(image, 16, static_cast<uint32_t>(AppendSlots(image, spec.frequencyMacros)));
+    PutU32(image, 20, static_cast<uint32_t>(spec.frequencyMacros.size() * 64));
+    PutU32(image, 24, static_cast<uint32_t>(AppendSlots(image, spec.volumeMacros)));
+    PutU32(image, 28, static_cast<uint32_t>(spec.volumeMacros.size() * 64));
+    PutU32(image, 32, static_cast<uint32_t>(image.size()));
+    for (size_t i = 0; i < spec.samples.size() && i < 10; ++i) {
+        const ModuleSample& s = spec.samples[i];
+        const uint16_t words = static_cast<uint16_t>(s.data.size() / 2);
+        PutU16(image, 40 + 6 * i, words);
+        PutU16(image, 42 + 6 * i, s.repeatStart);
+        PutU16(image, 44 + 6 * i, s.repeatLength);
+        if (words > 1) {
+            image.insert(image.end(), s.data.begin(), s.data.begin() + words * 2);
+            image.insert(image.end(), {0, 0});
+        }
+    }
+    PutU32(image, 36, static_cast<uint32_t>(image.size()));
+    if (spec.fc14) {
+        for (size_t w = 0; w < spec.waveforms.size() && w < 80; ++w) {
+            const size_t words = spec.waveforms[w].size() / 2;
+            image[100 + w] = static_cast<uint8_t>(words);
+            if (words > 1) {
+                image.insert(image.end(), spec.waveforms[w].begin(),
+                             spec.waveforms[w].begin() + words * 2);
+            }
+        }
+    }
+    return image;
+}
+
+ModuleSpec DemoSong(bool fc14, int entries) {
+    ModuleSpec spec;
+    spec.fc14 = fc14;
+    if (fc14) {
+        std::vector<int8_t> saw(32), square(32), triangle(16);
+        for (int i = 0; i < 32; ++i) saw[i] = static_cast<int8_t>(-128 + 8 * i);
+        for (int i = 0; i < 32; ++i) square[i] = static_cast<int8_t>(i < 12 ? -100 : 100);
+        for (int i = 0; i < 16; ++i) triangle[i] = static_cast<int8_t>(i < 8 ? -120 + 30 * i : 120 - 30 * (i - 8));
+        spec.waveforms = {saw, square, triangle};
+    }
+    ModuleSample drum;
+    drum.data.resize(600);
+    uint32_t noise = 12345;
+    for (size_t i = 0; i < drum.data.size(); ++i) {
+        noise = noise * 1103515245u + 12345u;
+        const double decay = std::exp(-static_cast<double>(i) / 150.0);
+        drum.data[i] = static_cast<int8_t>(static_cast<int>((noise >> 16) % 200 - 100) * decay);
+    }
+    ModuleSample pad;
+    pad.data.resize(256);
+    for (size_t i = 0; i < pad.data.size(); ++i) {
+        pad.data[i] = static_cast<int8_t>(90 * std::sin(i * 2 * 3.14159265 / 64.0));
+    }
+    pad.repeatStart = 128;
+    pad.repeatLength = 64;
+    spec.samples = {drum, pad};
+
+    // Frequency macros: arpeggio on entry 10, lead with vibrato and pitch slide
+    // on entry 11, fixed-pitch drum on sample 0, pad on sample 1 that changes
+    // to entry 12 after a hold.
+    spec.frequencyMacros = {
+        Slot({0xE2, 10, 0, 3, 7, 12, 0xE0, 3}),
+        Slot({0xE2, 11, 0, 0xE3, 3, 5, 0, 0xE8, 20, 0xEA, 2, 6, 0, 0xE1}),
+        Slot({0xE2, 0, 0xA4, 0xE1}),
+        Slot({0xE2, 1, 0, 0xE8, 16, 0xE4, 12, 12, 0xE1}),
+    };
+    spec.volumeMacros = {
+        Slot({1, 0, 0, 0, 0, 64, 60, 56, 52, 48, 44, 40, 0xE8, 8, 32, 28, 24, 0xE1}),
+        Slot({2, 1, 4, 3, 6, 48, 48, 44, 40, 0xEA, 2, 4, 0xE1}),
+        Slot({1, 2, 0, 0, 0, 64, 0xE1}),
+        Slot({1, 3, 2, 2, 0, 30, 34, 38, 42, 0xE8, 30, 0xEA, 0xFC, 5, 0xE1}),
+    };
+    auto pattern = [](std::initializer_list<std::pair<int, int>> rows) {
+        std::array<uint8_t, 64> p{};
+        for (const auto& [row, note] : rows) {
+            p[2 * row] = static_cast<uint8_t>(note >> 8);
+            p[2 * row + 1] = static_cast<uint8_t>(note);
+        }
+        return p;
+    };
+    // Each row as (index, note << 8 | info).
+    spec.patterns = {
+        pattern({{0, 25 << 8 | 0}, {4, 25 << 8 | 0}, {8, 28 << 8 | 0}, {12, 30 << 8 | 0},
+                 {16, 25 << 8 | 0}, {20, 23 << 8 | 0}, {24, 28 << 8 | 0}, {28, 30 << 8 | 0}}),
+        pattern({{0, 37 << 8 | 1}, {6, 40 << 8 | 1}, {8, (0x80 | 42) << 8 | 0x81}, {9, 0x05},
+                 {12, 44 << 8 | 1}, {16, 42 << 8 | 1}, {20, 0x40}, {24, 40 << 8 | 1},
+                 {28, 37 << 8 | 3}}),
+        pattern({{0, 1 << 8 | 2}, {4, 1 << 8 | 2}, {8, 1 << 8 | 2}, {10, 1 << 8 | 2},
+                 {12, 1 << 8 | 2}, {16, 1 << 8 | 2}, {20, 1 << 8 | 2}, {24, 1 << 8 | 2},
+                 {28, 1 << 8 | 2}, {30, 1 << 8 | 2}}),
+        pattern({{0, 13 << 8 | 3}, {16, 18 << 8 | 3}, {16, 0x49 << 8}}),
+    };
+    const int8_t transposes[4][2] = {{0, 0}, {5, 0}, {-2, 0}, {3, 0}};
+    for (int e = 0; e < entries; ++e) {
+        const int k = e % 4;
+        std::array<uint8_t, 13> entry{};
+        for (int v = 0; v < 4; ++v) {
+            entry[3 * v] = static_cast<uint8_t>(v);
+            entry[3 * v + 1] = static_cast<uint8_t>(v == 2 ? 0 : transposes[k][0]);
+            entry[3 * v + 2] = static_cast<uint8_t>(transposes[k][1]);
+        }
+        entry[12] = static_cast<uint8_t>(k == 0 ? 6 : (k == 3 ? 5 : 0));
+        spec.sequence.push_back(entry);
+    }
+    return spec;
+}
+
+uint64_t Fnv1a64(const void* data, size_t size, uint64_t hash) {
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    for (size_t i = 0; i < size; ++i) {
+        hash ^= bytes[i];
+        hash *= 0x100000001b3ull;
+    }
+    return hash;
+}
+
+bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && ok;
+}

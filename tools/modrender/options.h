@@ -1,0 +1,32 @@
+#pragma once
+// Command line of modrender.
+#include <cstdint>
+#include <string>
+
+enum class RenderMode { Audio, Trace, Info };
+enum class LengthKind { SongLoops, Seconds, Frames };
+
+struct RenderOptions {
+    std::string modulePath;  // empty when the module is built in
+    bool builtin = false;
+    std::string outputPath;  // "-" is standard output
+    RenderMode mode = RenderMode::Audio;
+    LengthKind length = LengthKind::SongLoops;
+    int64_t loops = 1;
+    double seconds = 0;
+    int64_t frames = 0;
+    int64_t ticks = 0;  // trace bound; 0 = the song once
+    bool raw = false;
+    bool includePrefill = false;
+};
+
+constexpr int64_t MaxLoops = 100;
+constexpr double MaxSeconds = 3600;
+constexpr int64_t MaxTicks = 50 * 3600;
+
+// 0 when the arguments are usable; otherwise `error` says what is wrong.
+// 2 with an empty error means help was asked for.
+int ParseRenderOptions(int argc, const char* const* argv, RenderOptions& options,
+                       std::string& error);
+
+extern const char* const RenderUsage;

@@ -1,0 +1,260 @@
+#include "render_session.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cinttypes>
+#include <cstring>
+
+#include "memory_stream.h"
+#include "replayer/replayer.h"
+#include "sound/audio_control.h"
+#include "sound/mixer.h"
+
+namespace {
+
+constexpr int64_t MaxModuleBytes = 16 * 1024 * 1024;
+
+void ResetSoundPath() {
+    ResetMixerState();
+    ResetMemoryStream();
+    ResetReplayerState();
+}
+
+bool Load(const std::vector<uint8_t>& image, std::string& error) {
+    char reason[256] = "";
+    if (LoadModuleChecked(image.data(), image.size(), reason, sizeof reason) != 0) {
+        error = reason[0] ? reason : "the module was refused";
+        return false;
+    }
+    return true;
+}
+
+// The intro's music start-up, with the checked load in place of LoadModule.
+bool StartLikeTheIntro(const std::vector<uint8_t>& image, std::string& error) {
+    ResetSoundPath();
+    InitAudio(RenderRate, RenderBlockFrames, RenderBlockCount);
+    return Load(image, error);
+}
+
+// True after a row tick in which the song position moved onto entry 0: a
+// voice that changed pattern in that pass has just read row 0 (offset 2 now),
+// and a pattern change always comes with the one advance of the pass.
+bool EnteredFirstEntry() {
+    if (song.speedCounter != song.speed || song.songPosition != 0) return false;
+    for (const VoiceState& voice : voices) {
+        if (voice.rowOffset == 2) return true;
+    }
+    return false;
+}
+
+// Counts the ticks that ran (the pre-fill's idle ticks do not count) and can
+// hold the replayer still once a bound is reached.
+struct TickCounter {
+    int64_t ran = 0;
+    int64_t current = 0;  // the tick being run, for the trace
+    int64_t limit = INT64_MAX;
+} ticks;
+
+int CountedTick() {
+    if (ticks.ran >= ticks.limit) return 1;
+    ticks.current = ticks.ran + 1;
+    const int result = ReplayerTick();
+    if (result == 0) ticks.ran = ticks.current;
+    return result;
+}
+
+struct AudioSink {
+    OutputFile* out = nullptr;
+    bool raw = false;
+    bool collectingPrefill = true;
+    std::vector<StereoFrame> prefill;
+    int64_t remaining = 0;
+    int64_t written = 0;
+    bool failed = false;
+};
+
+bool WriteFrames(OutputFile& out, const StereoFrame* frames, int64_t count) {
+    uint8_t bytes[4 * 1024];
+    while (count > 0) {
+        const int64_t n = count < 1024 ? count : 1024;
+        for (int64_t i = 0; i < n; ++i) {
+            const uint16_t left = static_cast<uint16_t>(frames[i].left);
+            const uint16_t right = static_cast<uint16_t>(frames[i].right);
+            bytes[4 * i] = static_cast<uint8_t>(left);
+            bytes[4 * i + 1] = static_cast<uint8_t>(left >> 8);
+            bytes[4 * i + 2] = static_cast<uint8_t>(right);
+            bytes[4 * i + 3] = static_cast<uint8_t>(right >> 8);
+        }
+        if (!out.Write(bytes, static_cast<size_t>(4 * n))) return false;
+        frames += n;
+        count -= n;
+    }
+    return true;
+}
+
+void TakeBlock(void* context, int, const StereoFrame* frames, int count) {
+    auto* sink = static_cast<AudioSink*>(context);
+    if (sink->collectingPrefill) {
+        sink->prefill.insert(sink->prefill.end(), frames, frames + count);
+        return;
+    }
+    const int64_t n = count < sink->remaining ? count : sink->remaining;
+    if (n > 0 && !WriteFrames(*sink->out, frames, n)) sink->failed = true;
+    sink->remaining -= n;
+    sink->written += n;
+}
+
+void TraceOperation(void* context, int channel, const char* operation, bool hasArgument,
+                    long argument, const int8_t* data) {
+    FILE* out = static_cast<FILE*>(context);
+    std::fprintf(out, "%" PRId64 " %d %s", ticks.current, channel, operation);
+    if (data) {
+        const std::ptrdiff_t offset = data - song.sampleMemory;
+        if (offset >= 0 && offset <= SampleMemoryBytes) {
+            std::fprintf(out, " %td", offset);
+        } else {
+            std::fputs(" outside-sample-memory", out);
+        }
+    } else if (hasArgument) {
+        std::fprintf(out, " %ld", argument);
+    }
+    std::fputc('\n', out);
+}
+
+}  // namespace
+
+bool ReadModuleFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return error = "cannot read '" + path + "': " + std::strerror(errno), false;
+    bytes.clear();
+    uint8_t buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        bytes.insert(bytes.end(), buffer, buffer + n);
+        if (static_cast<int64_t>(bytes.size()) > MaxModuleBytes) {
+            std::fclose(file);
+            return error = "'" + path + "' is larger than 16 MiB; not a module", false;
+        }
+    }
+    const bool readFailed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (readFailed) return error = "cannot read '" + path + "': read error", false;
+    return true;
+}
+
+bool CheckModule(const std::vector<uint8_t>& image, std::string& error) {
+    ResetSoundPath();
+    const bool ok = Load(image, error);
+    ResetSoundPath();
+    return ok;
+}
+
+SongLength MeasureSong(const std::vector<uint8_t>& image, int64_t loops, int64_t capTicks) {
+    std::string error;
+    ResetSoundPath();
+    SongLength length{0, true};
+    if (!Load(image, error)) return length;
+    replayerReady = 1;
+    playing = 1;  // soundEnabled stays 0: no channel is touched
+    int64_t entries = 0;
+    for (int64_t tick = 1; tick <= capTicks + 1; ++tick) {
+        ReplayerTick();
+        if (EnteredFirstEntry() && ++entries == loops + 1) {
+            length = {tick - 1, false};
+            break;
+        }
+    }
+    if (length.capped) length.ticks = capTicks;
+    ResetSoundPath();
+    return length;
+}
+
+bool RenderAudio(const std::vector<uint8_t>& image, const AudioRequest& request, OutputFile& out,
+                 std::string& error) {
+    if (!StartLikeTheIntro(image, error)) return false;
+    AudioSink sink;
+    sink.out = &out;
+    sink.raw = request.raw;
+    SetMemoryStreamSink(TakeBlock, &sink);
+    StartAudio();
+    sink.collectingPrefill = false;
+
+    int64_t frames = request.frames;
+    if (request.songTicks >= 0) {
+        // Tick 1 comes before the first frame after the pre-fill, tick 2 at the
+        // end of the chunk that completes the pre-fill's last tick period, and
+        // one period apart from then on: the song ends where tick T + 1 falls.
+        const int64_t perTick = mixer.samplesPerTick;
+        const int64_t firstPeriod = mixer.tickCounter == 0 ? perTick : perTick - mixer.tickCounter;
+        frames = request.songTicks == 0 ? 0 : firstPeriod + (request.songTicks - 1) * perTick;
+    }
+    const int64_t prefillFrames = request.includePrefill ? static_cast<int64_t>(sink.prefill.size()) : 0;
+    const int64_t totalBytes = 4 * (frames + prefillFrames);
+    if (!request.raw) {
+        if (totalBytes > UINT32_MAX - 36) return error = "too long for a WAV file; use --raw", false;
+        uint8_t header[44];
+        WavHeader(header, RenderRate, static_cast<uint32_t>(totalBytes));
+        if (!out.Write(header, sizeof header)) return error = "cannot write the output", false;
+    }
+    if (prefillFrames > 0 && !WriteFrames(out, sink.prefill.data(), prefillFrames))
+        return error = "cannot write the output", false;
+
+    sink.remaining = frames;
+    // Renders run far faster than real time; report only those that keep the
+    // user waiting, once a second after the first two.
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point nextProgress = Clock::now() + std::chrono::seconds(2);
+    while (sink.remaining > 0 && !sink.failed) {
+        if (MemoryStreamRequestBlock() != 0) return error = "the stream stopped unexpectedly", false;
+        if (request.progress && sink.remaining > 0 && Clock::now() >= nextProgress) {
+            std::fprintf(stderr, "modrender: %3d%% (%.1f of %.1f s rendered)\n",
+                         static_cast<int>(100 * sink.written / frames),
+                         static_cast<double>(sink.written) / RenderRate,
+                         static_cast<double>(frames) / RenderRate);
+            nextProgress = Clock::now() + std::chrono::seconds(1);
+        }
+    }
+    ShutdownAudio();
+    SetMemoryStreamSink(nullptr, nullptr);
+    if (sink.failed) return error = "cannot write the output", false;
+    return true;
+}
+
+bool RenderTrace(const std::vector<uint8_t>& image, int64_t tickCount, OutputFile& out,
+                 std::string& error) {
+    if (!StartLikeTheIntro(image, error)) return false;
+    ticks = TickCounter{};
+    ticks.limit = tickCount;
+    mixer.tickCallback = CountedTick;
+    SetChannelObserver(TraceOperation, out.Stream());
+    StartAudio();
+    while (ticks.ran < tickCount) {
+        if (MemoryStreamRequestBlock() != 0) break;
+    }
+    SetChannelObserver(nullptr, nullptr);
+    ShutdownAudio();
+    return true;
+}
+
+bool PrintInfo(const std::vector<uint8_t>& image, FILE* out, std::string& error) {
+    ResetSoundPath();
+    if (!Load(image, error)) return false;
+    int samples = 0, waveforms = 0;
+    for (int i = 0; i < 10; ++i) samples += song.sampleTable[i].length > 1;
+    for (int i = 10; i < 128; ++i) waveforms += song.sampleTable[i].length > 1;
+    const int firstSpeed = song.speed;
+    std::fprintf(out, "format %.4s\n", reinterpret_cast<const char*>(image.data()));
+    std::fprintf(out, "sequence entries %d\n", song.sequenceCount);
+    std::fprintf(out, "patterns %d\n", song.patternCount);
+    std::fprintf(out, "frequency macros %d\n", song.frequencyMacroCount);
+    std::fprintf(out, "volume macros %d\n", song.volumeMacroCount);
+    std::fprintf(out, "samples %d\n", samples);
+    std::fprintf(out, "waveforms %d\n", waveforms);
+    std::fprintf(out, "first speed %d\n", firstSpeed);
+    const SongLength length = MeasureSong(image, 1, SongLengthCapTicks);
+    std::fprintf(out, "song length %" PRId64 " ticks, %.2f s%s\n", length.ticks,
+                 static_cast<double>(length.ticks) / 50.0,
+                 length.capped ? " (cut at the ten-minute cap: the song did not return to entry 0)"
+                               : "");
+    return true;
+}
