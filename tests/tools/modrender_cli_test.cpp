@@ -1,0 +1,248 @@
+// modrender run as a program: lengths, formats, the trace, and bad input.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "module_builder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+class Modrender : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/modrender_testXXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        ASSERT_TRUE(WriteFileBytes(Path("demo.fc14"), BuildModule(DemoSong(true, 4))));
+        ASSERT_TRUE(WriteFileBytes(Path("demo.smod"), BuildModule(DemoSong(false, 4))));
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string Path(const std::string& name) const { return (dir / name).string(); }
+
+    Result Run(const std::string& arguments) const {
+        const std::string command = std::string(MODRENDER_PATH) + " " + arguments + " >" +
+                                    Path("stdout") + " 2>" + Path("stderr");
+        const int status = std::system(command.c_str());
+        Result result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(Path("stdout")),
+                      ReadAll(Path("stderr"))};
+        fs::remove(Path("stdout"));
+        fs::remove(Path("stderr"));
+        return result;
+    }
+
+    // Everything in the folder apart from the two modules written by SetUp.
+    std::vector<std::string> Leftovers() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir)) {
+            const std::string name = entry.path().filename().string();
+            if (name != "demo.fc14" && name != "demo.smod") names.push_back(name);
+        }
+        return names;
+    }
+
+    fs::path dir;
+};
+
+uint32_t U32At(const std::string& bytes, size_t at) {
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<uint8_t>(bytes[at + i]);
+    return value;
+}
+
+int64_t SongTicks(const std::string& info) {
+    std::smatch match;
+    const std::regex line("song length ([0-9]+) ticks");
+    return std::regex_search(info, match, line) ? std::stoll(match[1]) : -1;
+}
+
+TEST_F(Modrender, FramesGivesExactlyThatManyFramesAsWavOrRaw) {
+    ASSERT_EQ(Run(Path("demo.fc14") + " --frames 12345 -o " + Path("a.wav")).exitCode, 0);
+    const std::string wav = ReadAll(Path("a.wav"));
+    ASSERT_EQ(wav.size(), 44u + 4 * 12345);
+    EXPECT_EQ(wav.substr(0, 4), "RIFF");
+    EXPECT_EQ(wav.substr(8, 8), "WAVEfmt ");
+    EXPECT_EQ(U32At(wav, 4), wav.size() - 8);
+    EXPECT_EQ(U32At(wav, 24), 44100u);
+    EXPECT_EQ(U32At(wav, 40), 4u * 12345);
+
+    ASSERT_EQ(Run(Path("demo.fc14") + " --raw --frames 12345 -o " + Path("a.raw")).exitCode, 0);
+    const std::string raw = ReadAll(Path("a.raw"));
+    EXPECT_EQ(raw, wav.substr(44));
+
+    ASSERT_EQ(Run(Path("demo.fc14") + " --raw --frames 0 -o " + Path("empty.raw")).exitCode, 0);
+    EXPECT_EQ(fs::file_size(Path("empty.raw")), 0u);
+    ASSERT_EQ(Run(Path("demo.fc14") + " --raw --seconds 0.5 -o " + Path("half.raw")).exitCode, 0);
+    EXPECT_EQ(fs::file_size(Path("half.raw")), 4u * 22050);
+}
+
+TEST_F(Modrender, DefaultLengthIsTheSongOnceAndLoopsMultiplyIt) {
+    const Result info = Run(Path("demo.fc14") + " --info");
+    ASSERT_EQ(info.exitCode, 0) << info.err;
+    const int64_t ticks = SongTicks(info.out);
+    ASSERT_GT(ticks, 0) << info.out;
+    EXPECT_NE(info.out.find("format FC14"), std::string::npos);
+    EXPECT_NE(info.out.find("sequence entries 4"), std::string::npos);
+    EXPECT_NE(info.out.find("waveforms 3"), std::string::npos);
+    EXPECT_NE(info.out.find("first speed 6"), std::string::npos);
+    EXPECT_NE(Run(Path("demo.smod") + " --info").out.find("waveforms 47"), std::string::npos);
+
+    // The pre-fill leaves 248 frames of a tick period counted, so song tick 1
+    // covers 634 frames and each later tick 882.
+    ASSERT_EQ(Run(Path("demo.fc14") + " --raw -o " + Path("once.raw")).exitCode, 0);
+    EXPECT_EQ(fs::file_size(Path("once.raw")), 4u * (634 + (ticks - 1) * 882));
+    ASSERT_EQ(Run(Path("demo.fc14") + " --raw --loops 3 -o " + Path("thrice.raw")).exitCode, 0);
+    EXPECT_EQ(fs::file_size(Path("thrice.raw")), 4u * (634 + (3 * ticks - 1) * 882));
+    const std::string once = ReadAll(Path("once.raw"));
+    EXPECT_EQ(ReadAll(Path("thrice.raw")).substr(0, once.size()), once);
+}
+
+TEST_F(Modrender, PrefillIsSilenceInFrontOfTheSameMusic) {
+    ASSERT_EQ(Run(Path("demo.smod") + " --raw --frames 5000 -o " + Path("plain.raw")).exitCode, 0);
+    ASSERT_EQ(Run(Path("demo.smod") + " --raw --frames 5000 --include-prefill -o " +
+                  Path("prefill.raw")).exitCode, 0);
+    const std::string plain = ReadAll(Path("plain.raw"));
+    const std::string prefill = ReadAll(Path("prefill.raw"));
+    ASSERT_EQ(prefill.size(), plain.size() + 4 * 32000);
+    EXPECT_EQ(prefill.substr(0, 4 * 32000), std::string(4 * 32000, '\0'));
+    EXPECT_EQ(prefill.substr(4 * 32000), plain);
+    EXPECT_NE(plain, std::string(plain.size(), '\0'));
+}
+
+TEST_F(Modrender, StandardOutputCarriesTheSameBytes) {
+    ASSERT_EQ(Run(Path("demo.fc14") + " --frames 3000 -o " + Path("file.wav")).exitCode, 0);
+    const Result piped = Run(Path("demo.fc14") + " --frames 3000 -o -");
+    ASSERT_EQ(piped.exitCode, 0);
+    EXPECT_EQ(piped.out, ReadAll(Path("file.wav")));
+}
+
+TEST_F(Modrender, TraceListsTheChannelOperationsTickByTick) {
+    const Result trace = Run(Path("demo.fc14") + " --trace --ticks 40");
+    ASSERT_EQ(trace.exitCode, 0) << trace.err;
+    const std::regex line(
+        "([0-9]+) ([0-3]) (SetChannelPeriod|SetChannelVolume|SetChannelSample|SetChannelLength"
+        "|StartChannel|StopChannel)( -?[0-9]+)?");
+    std::istringstream lines(trace.out);
+    std::string text;
+    int lastTick = 0, count = 0, periods = 0;
+    while (std::getline(lines, text)) {
+        std::smatch match;
+        ASSERT_TRUE(std::regex_match(text, match, line)) << "line " << count + 1 << ": " << text;
+        const int tick = std::stoi(match[1]);
+        EXPECT_GE(tick, lastTick);
+        lastTick = tick;
+        const bool hasArgument = match[4].matched;
+        const bool takesArgument = match[3] != "StartChannel" && match[3] != "StopChannel";
+        EXPECT_EQ(hasArgument, takesArgument) << text;
+        periods += match[3] == "SetChannelPeriod";
+        ++count;
+    }
+    EXPECT_EQ(lastTick, 40);
+    EXPECT_EQ(periods, 4 * 40) << "every voice sends a period on every tick";
+    EXPECT_EQ(trace.out.rfind("1 0 StopChannel\n", 0), 0u) << "the first row starts voice 0";
+
+    // The first ticks of the demo song, as reviewed; a change here is a
+    // change of what the replayer tells the mixer.
+    const std::string goldenPath = std::string(INTRO_GOLDEN_DIR) + "/demo_trace.txt";
+    const Result golden = Run(Path("demo.fc14") + " --trace --ticks 100");
+    ASSERT_EQ(golden.exitCode, 0);
+    const char* update = std::getenv("INTRO_UPDATE_GOLDEN");
+    if (update && std::string(update) == "1") {
+        std::ofstream(goldenPath, std::ios::binary) << golden.out;
+        GTEST_SKIP() << "rewrote " << goldenPath;
+    }
+    ASSERT_TRUE(fs::exists(goldenPath)) << goldenPath << " is missing; create it with INTRO_UPDATE_GOLDEN=1";
+    EXPECT_TRUE(golden.out == ReadAll(goldenPath)) << "trace of the demo song changed";
+}
+
+TEST_F(Modrender, TraceToFileDefaultsToTheSongOnce) {
+    const int64_t ticks = SongTicks(Run(Path("demo.fc14") + " --info").out);
+    ASSERT_EQ(Run(Path("demo.fc14") + " --trace -o " + Path("t.txt")).exitCode, 0);
+    const std::string text = ReadAll(Path("t.txt"));
+    ASSERT_FALSE(text.empty());
+    const size_t lastLine = text.rfind('\n', text.size() - 2) + 1;
+    EXPECT_EQ(std::stoll(text.substr(lastLine)), ticks);
+}
+
+TEST_F(Modrender, BadArgumentsFailWithAMessageAndNoOutput) {
+    const struct { std::string arguments, message; } cases[] = {
+        {"", "no module file given"},
+        {Path("demo.fc14"), "no output given"},
+        {Path("demo.fc14") + " --bogus -o " + Path("x.wav"), "unknown option '--bogus'"},
+        {Path("demo.fc14") + " --frames abc -o " + Path("x.wav"), "--frames needs"},
+        {Path("demo.fc14") + " --frames -5 -o " + Path("x.wav"), "--frames needs"},
+        {Path("demo.fc14") + " --loops 0 -o " + Path("x.wav"), "--loops needs"},
+        {Path("demo.fc14") + " --seconds nan -o " + Path("x.wav"), "--seconds needs"},
+        {Path("demo.fc14") + " --seconds 2 --frames 5 -o " + Path("x.wav"), "only one of"},
+        {Path("demo.fc14") + " -o", "-o needs"},
+        {Path("demo.fc14") + " --info -o " + Path("x.wav"), "takes no -o"},
+        {Path("demo.fc14") + " --ticks 5 -o " + Path("x.wav"), "--trace only"},
+        {Path("demo.fc14") + " " + Path("demo.smod") + " -o " + Path("x.wav"), "more than one module"},
+    };
+    for (const auto& c : cases) {
+        const Result result = Run(c.arguments);
+        EXPECT_NE(result.exitCode, 0) << c.arguments;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << c.arguments << "\n" << result.err;
+        EXPECT_NE(result.err.find("usage:"), std::string::npos);
+    }
+    EXPECT_TRUE(Leftovers().empty());
+}
+
+TEST_F(Modrender, BadModulesFailWithTheReasonAndNoOutput) {
+    std::vector<uint8_t> module = BuildModule(DemoSong(true, 4));
+    std::vector<uint8_t> wrongMagic = module;
+    wrongMagic[0] = 'X';
+    std::vector<uint8_t> truncated(module.begin(), module.begin() + module.size() / 2);
+    std::vector<uint8_t> headerOnly(module.begin(), module.begin() + 50);
+    ASSERT_TRUE(WriteFileBytes(Path("magic.mod"), wrongMagic));
+    ASSERT_TRUE(WriteFileBytes(Path("cut.mod"), truncated));
+    ASSERT_TRUE(WriteFileBytes(Path("short.mod"), headerOnly));
+    ASSERT_TRUE(WriteFileBytes(Path("empty.mod"), {}));
+    const struct { std::string module, message; } cases[] = {
+        {"missing.mod", "cannot read"},
+        {"magic.mod", "unknown format"},
+        {"cut.mod", "past the end"},
+        {"short.mod", "header needs"},
+        {"empty.mod", "too short"},
+    };
+    for (const auto& c : cases) {
+        const std::string modes[] = {" -o " + Path("out.wav"), " --trace -o " + Path("out.txt"),
+                                     " --info"};
+        for (const std::string& mode : modes) {
+            const Result result = Run(Path(c.module) + mode);
+            EXPECT_EQ(result.exitCode, 1) << c.module << mode;
+            EXPECT_NE(result.err.find(c.message), std::string::npos) << c.module << ": " << result.err;
+            EXPECT_TRUE(result.out.empty());
+        }
+    }
+    const Result noFolder = Run(Path("demo.fc14") + " -o " + Path("nowhere/out.wav"));
+    EXPECT_EQ(noFolder.exitCode, 1);
+    EXPECT_NE(noFolder.err.find("cannot create"), std::string::npos) << noFolder.err;
+    for (const std::string& name : Leftovers()) {
+        EXPECT_TRUE(name.ends_with(".mod")) << "left behind: " << name;
+    }
+}
+
+}  // namespace
