@@ -1,0 +1,117 @@
+// The recording checks behind the end-to-end sound test: WAV parsing (including
+// a recorder's unfinished header), alignment of a reference within a recording,
+// and the level measure.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "wav_audio.h"
+
+namespace {
+
+std::vector<uint8_t> WavBytes(const std::vector<int16_t>& samples, uint32_t dataSize,
+                              uint16_t channels = 2) {
+    std::vector<uint8_t> b;
+    auto u32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> 8 * i)); };
+    auto u16 = [&](uint16_t v) { b.push_back(uint8_t(v)); b.push_back(uint8_t(v >> 8)); };
+    auto tag = [&](const char* t) { for (int i = 0; i < 4; ++i) b.push_back(uint8_t(t[i])); };
+    tag("RIFF"); u32(0xFFFFFFFF); tag("WAVE");
+    tag("LIST"); u32(3); u32(0x00030201);  // an odd-sized chunk and its pad byte
+    tag("fmt "); u32(16); u16(1); u16(channels); u32(44100); u32(176400); u16(4); u16(16);
+    tag("data"); u32(dataSize);
+    for (int16_t s : samples) u16(uint16_t(s));
+    return b;
+}
+
+StereoAudio Audio(std::vector<int16_t> samples) {
+    StereoAudio audio;
+    audio.samples = std::move(samples);
+    return audio;
+}
+
+// A 1000-frame reference: 10 silent frames, then a distinct ramp.
+StereoAudio Reference() {
+    std::vector<int16_t> s(2000, 0);
+    for (int f = 10; f < 1000; ++f) {
+        s[2 * f] = int16_t(f * 7 % 3000 + 1);
+        s[2 * f + 1] = int16_t(-(f * 13 % 2000) - 1);
+    }
+    return Audio(s);
+}
+
+// The reference placed at frame `start` of a silent recording of `frames` frames.
+StereoAudio RecordingOf(const StereoAudio& reference, int64_t start, int64_t frames) {
+    std::vector<int16_t> s(2 * frames, 0);
+    for (int64_t f = 0; f < reference.Frames() && start + f < frames; ++f) {
+        s[2 * (start + f)] = reference.samples[2 * f];
+        s[2 * (start + f) + 1] = reference.samples[2 * f + 1];
+    }
+    return Audio(s);
+}
+
+TEST(WavAudio, ParsesAWavAndTakesAnUnfinishedDataChunkToTheEnd) {
+    StereoAudio audio;
+    std::string error;
+    ASSERT_TRUE(ParseWav(WavBytes({1, -2, 3, -4}, 8), audio, error)) << error;
+    EXPECT_EQ(audio.samples, (std::vector<int16_t>{1, -2, 3, -4}));
+
+    audio = {};
+    ASSERT_TRUE(ParseWav(WavBytes({5, 6, 7, 8, 9}, 0xFFFFFFFF), audio, error)) << error;
+    EXPECT_EQ(audio.samples, (std::vector<int16_t>{5, 6, 7, 8}));  // partial frame dropped
+}
+
+TEST(WavAudio, RefusesOtherFormatsWithAReason) {
+    StereoAudio audio;
+    std::string error;
+    EXPECT_FALSE(ParseWav(WavBytes({1, 2}, 4, 1), audio, error));
+    EXPECT_NE(error.find("1 channels"), std::string::npos) << error;
+    EXPECT_FALSE(ParseWav(std::vector<uint8_t>(4, 'R'), audio, error));
+    EXPECT_NE(error.find("RIFF"), std::string::npos);
+}
+
+TEST(WavAudio, FindsTheReferenceExactlyWhereverItStarts) {
+    const StereoAudio reference = Reference();
+    for (int64_t start : {0, 5, 32000}) {
+        const MatchResult r = MatchRecording(RecordingOf(reference, start, start + 2000), reference,
+                                             500, 100);
+        ASSERT_TRUE(r.found);
+        EXPECT_EQ(r.recordedStart, start);
+        EXPECT_EQ(r.framesCompared, 500);
+        EXPECT_EQ(r.samplesDiffering, 0);
+    }
+}
+
+TEST(WavAudio, ReportsDifferencesAndRecoversFromAnEarlyClick) {
+    const StereoAudio reference = Reference();
+    StereoAudio recording = RecordingOf(reference, 300, 2000);
+    recording.samples[2 * 400] += 5;  // one sample off by 5
+    MatchResult r = MatchRecording(recording, reference, 900, 100);
+    EXPECT_EQ(r.recordedStart, 300);
+    EXPECT_EQ(r.samplesDiffering, 1);
+    EXPECT_EQ(r.maxDifference, 5);
+
+    // A stray sample before the song misleads the first guess; the slack finds the song.
+    recording = RecordingOf(reference, 300, 2000);
+    recording.samples[2 * 250] = 1;
+    r = MatchRecording(recording, reference, 900, 100);
+    EXPECT_EQ(r.recordedStart, 300);
+    EXPECT_EQ(r.samplesDiffering, 0);
+}
+
+TEST(WavAudio, SilenceMatchesNothingAndMissingFramesCount) {
+    const StereoAudio reference = Reference();
+    EXPECT_FALSE(MatchRecording(Audio(std::vector<int16_t>(4000, 0)), reference, 100, 10).found);
+    // The recording stops 100 frames into the song: the rest counts as silence.
+    const MatchResult r = MatchRecording(RecordingOf(reference, 500, 610), reference, 500, 0);
+    EXPECT_EQ(r.samplesDiffering, 2 * 400);
+}
+
+TEST(WavAudio, RmsLevelIsClampedToTheAudio) {
+    const StereoAudio audio = Audio({3, -3, 3, -3, 0, 0});
+    EXPECT_DOUBLE_EQ(RmsLevel(audio, 0, 2), 3.0);
+    EXPECT_DOUBLE_EQ(RmsLevel(audio, 2, 100), 0.0);
+    EXPECT_DOUBLE_EQ(RmsLevel(audio, -5, 3), std::sqrt(36.0 / 6));
+    EXPECT_DOUBLE_EQ(RmsLevel(audio, 7, 9), 0.0);
+}
+
+}  // namespace

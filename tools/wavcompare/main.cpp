@@ -1,0 +1,130 @@
+// wavcompare: checks a recording of the intro's sound output.
+//   wavcompare match RECORDED.wav REFERENCE --seconds S [--max-differing N]
+//       lines REFERENCE (a WAV, or headerless s16 stereo when it ends in .raw)
+//       up with the recording by their first sounding frames and compares S
+//       seconds sample by sample; passes when at most N samples differ (default 0).
+//   wavcompare level RECORDED.wav --from S --to S --min-rms R
+//       passes when the sound between the two times has an RMS level of at least R.
+// Exit codes: 0 pass, 1 fail, 2 bad arguments or unreadable input.
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "wav_audio.h"
+
+namespace {
+
+constexpr int Rate = 44100;
+constexpr int64_t AlignmentSlackFrames = 4410;  // 100 ms either way
+
+int Usage(const std::string& problem) {
+    std::fprintf(stderr,
+                 "wavcompare: %s\n"
+                 "usage: wavcompare match RECORDED.wav REFERENCE[.wav|.raw] --seconds S "
+                 "[--max-differing N]\n"
+                 "       wavcompare level RECORDED.wav --from S --to S --min-rms R\n",
+                 problem.c_str());
+    return 2;
+}
+
+bool Load(const std::string& path, StereoAudio& audio, std::string& error) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        error = "cannot open '" + path + "'";
+        return false;
+    }
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
+    if (path.size() > 4 && path.compare(path.size() - 4, 4, ".raw") == 0) {
+        ParseRaw(bytes, audio);
+        return true;
+    }
+    if (!ParseWav(bytes, audio, error)) {
+        error = "'" + path + "': " + error;
+        return false;
+    }
+    return true;
+}
+
+bool Number(const char* text, double low, double high, double& value) {
+    char* end = nullptr;
+    value = std::strtod(text, &end);
+    return end != text && *end == '\0' && value >= low && value <= high;
+}
+
+// Reads "--name value" pairs from argv[first..]; each must be one of `names`.
+bool Options(int argc, char** argv, int first, std::initializer_list<const char*> names,
+             double* values, std::string& error) {
+    for (int i = first; i < argc; i += 2) {
+        int which = 0;
+        bool known = false;
+        for (const char* name : names) {
+            if (argv[i] == std::string(name)) { known = true; break; }
+            ++which;
+        }
+        if (!known) return error = std::string("unknown option '") + argv[i] + "'", false;
+        if (i + 1 >= argc || !Number(argv[i + 1], 0, 1e9, values[which]))
+            return error = std::string(argv[i]) + " needs a number from 0 to 1e9", false;
+    }
+    return true;
+}
+
+int Match(int argc, char** argv) {
+    if (argc < 4) return Usage("match needs a recording and a reference");
+    double values[2] = {-1, 0};
+    std::string error;
+    if (!Options(argc, argv, 4, {"--seconds", "--max-differing"}, values, error)) return Usage(error);
+    if (values[0] <= 0) return Usage("match needs --seconds S with S above 0");
+    StereoAudio recorded, reference;
+    if (!Load(argv[2], recorded, error) || !Load(argv[3], reference, error)) return Usage(error);
+
+    const MatchResult result = MatchRecording(recorded, reference, int64_t(values[0] * Rate),
+                                              AlignmentSlackFrames);
+    if (!result.found) {
+        std::printf("no sound found in %s\n",
+                    FirstSoundingFrame(recorded) < 0 ? "the recording" : "the reference");
+        return 1;
+    }
+    std::printf("reference frame 0 at recording frame %lld (%.3f s); %lld frames compared, "
+                "%lld samples differ, largest difference %d\n",
+                static_cast<long long>(result.recordedStart), double(result.recordedStart) / Rate,
+                static_cast<long long>(result.framesCompared),
+                static_cast<long long>(result.samplesDiffering), result.maxDifference);
+    if (result.framesCompared < int64_t(values[0] * Rate)) {
+        std::printf("the reference holds less than the %.1f s asked for\n", values[0]);
+        return 1;
+    }
+    return result.samplesDiffering <= int64_t(values[1]) ? 0 : 1;
+}
+
+int Level(int argc, char** argv) {
+    if (argc < 3) return Usage("level needs a recording");
+    double values[3] = {-1, -1, -1};
+    std::string error;
+    if (!Options(argc, argv, 3, {"--from", "--to", "--min-rms"}, values, error)) return Usage(error);
+    if (values[0] < 0 || values[1] <= values[0] || values[2] < 0)
+        return Usage("level needs --from S, --to S (after --from) and --min-rms R");
+    StereoAudio recorded;
+    if (!Load(argv[2], recorded, error)) return Usage(error);
+    const int64_t from = int64_t(values[0] * Rate), to = int64_t(values[1] * Rate);
+    if (recorded.Frames() < to) {
+        std::printf("the recording is %.2f s long, shorter than --to %.2f\n",
+                    double(recorded.Frames()) / Rate, values[1]);
+        return 1;
+    }
+    const double rms = RmsLevel(recorded, from, to);
+    std::printf("RMS level from %.2f s to %.2f s: %.1f (at least %.1f wanted)\n", values[0],
+                values[1], rms, values[2]);
+    return rms >= values[2] ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage("give a command: match or level");
+    const std::string command = argv[1];
+    if (command == "match") return Match(argc, argv);
+    if (command == "level") return Level(argc, argv);
+    return Usage("unknown command '" + command + "'");
+}

@@ -1,0 +1,117 @@
+#include "wav_audio.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+uint32_t U32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
+uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+
+void AppendFrames(const uint8_t* data, size_t bytes, StereoAudio& audio) {
+    const size_t samples = bytes / 4 * 2;
+    audio.samples.resize(samples);
+    for (size_t i = 0; i < samples; ++i) audio.samples[i] = static_cast<int16_t>(U16(data + 2 * i));
+}
+
+// Differences between reference frames [referenceFrom, referenceFrom+frames) and
+// the recording shifted by `offset`; frames beyond the recording count as silent.
+MatchResult Compare(const StereoAudio& recorded, const StereoAudio& reference,
+                    int64_t referenceFrom, int64_t frames, int64_t offset) {
+    MatchResult result;
+    result.found = true;
+    result.recordedStart = offset;
+    for (int64_t f = referenceFrom; f < referenceFrom + frames; ++f) {
+        for (int channel = 0; channel < 2; ++channel) {
+            const int expected = reference.samples[2 * f + channel];
+            const int64_t at = f + offset;
+            const int got = at >= 0 && at < recorded.Frames() ? recorded.samples[2 * at + channel] : 0;
+            const int difference = std::abs(expected - got);
+            if (difference) ++result.samplesDiffering;
+            result.maxDifference = std::max(result.maxDifference, difference);
+        }
+        ++result.framesCompared;
+    }
+    return result;
+}
+
+}  // namespace
+
+bool ParseWav(const std::vector<uint8_t>& bytes, StereoAudio& audio, std::string& error) {
+    if (bytes.size() < 12 || std::string(bytes.begin(), bytes.begin() + 4) != "RIFF" ||
+        std::string(bytes.begin() + 8, bytes.begin() + 12) != "WAVE") {
+        error = "not a RIFF/WAVE file (it does not start with RIFF....WAVE)";
+        return false;
+    }
+    bool formatSeen = false;
+    size_t at = 12;
+    while (at + 8 <= bytes.size()) {
+        const std::string id(bytes.begin() + at, bytes.begin() + at + 4);
+        const uint64_t size = U32(&bytes[at + 4]);
+        const size_t body = at + 8;
+        if (id == "fmt ") {
+            if (size < 16 || body + 16 > bytes.size()) {
+                error = "the fmt chunk is shorter than 16 bytes";
+                return false;
+            }
+            const int tag = U16(&bytes[body]), channels = U16(&bytes[body + 2]);
+            const uint32_t rate = U32(&bytes[body + 4]);
+            const int bits = U16(&bytes[body + 14]);
+            if (tag != 1 || channels != 2 || rate != 44100 || bits != 16) {
+                error = "the audio is format " + std::to_string(tag) + ", " +
+                        std::to_string(channels) + " channels, " + std::to_string(rate) +
+                        " Hz, " + std::to_string(bits) + " bits; expected PCM (1), 2, 44100, 16";
+                return false;
+            }
+            formatSeen = true;
+        } else if (id == "data") {
+            if (!formatSeen) {
+                error = "the data chunk comes before any fmt chunk";
+                return false;
+            }
+            const size_t available = bytes.size() - body;
+            AppendFrames(&bytes[body], std::min<uint64_t>(size, available), audio);
+            return true;
+        }
+        at = body + size + (size & 1);
+    }
+    error = "no data chunk";
+    return false;
+}
+
+void ParseRaw(const std::vector<uint8_t>& bytes, StereoAudio& audio) {
+    AppendFrames(bytes.data(), bytes.size(), audio);
+}
+
+int64_t FirstSoundingFrame(const StereoAudio& audio, int64_t from) {
+    for (int64_t f = std::max<int64_t>(from, 0); f < audio.Frames(); ++f)
+        if (audio.samples[2 * f] || audio.samples[2 * f + 1]) return f;
+    return -1;
+}
+
+MatchResult MatchRecording(const StereoAudio& recorded, const StereoAudio& reference,
+                           int64_t frames, int64_t slack) {
+    const int64_t recordedFirst = FirstSoundingFrame(recorded);
+    const int64_t referenceFirst = FirstSoundingFrame(reference);
+    if (recordedFirst < 0 || referenceFirst < 0) return MatchResult{};
+    frames = std::min(frames, reference.Frames() - referenceFirst);
+    const int64_t guess = recordedFirst - referenceFirst;
+    MatchResult best = Compare(recorded, reference, referenceFirst, frames, guess);
+    for (int64_t delta = 1; delta <= slack && best.samplesDiffering; ++delta) {
+        for (int64_t offset : {guess - delta, guess + delta}) {
+            MatchResult candidate = Compare(recorded, reference, referenceFirst, frames, offset);
+            if (candidate.samplesDiffering < best.samplesDiffering) best = candidate;
+        }
+    }
+    return best;
+}
+
+double RmsLevel(const StereoAudio& audio, int64_t from, int64_t to) {
+    from = std::clamp<int64_t>(from, 0, audio.Frames());
+    to = std::clamp<int64_t>(to, from, audio.Frames());
+    if (to == from) return 0;
+    double sum = 0;
+    for (int64_t i = 2 * from; i < 2 * to; ++i) sum += double(audio.samples[i]) * audio.samples[i];
+    return std::sqrt(sum / double(2 * (to - from)));
+}
