@@ -1,9 +1,5 @@
 #include "module_builder.h"
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include "fake_channels.h"
-#include "replayer/replayer.h"
 
 namespace {
 void PutU32(std::vector<uint8_t>& image, size_t at, uint32_t value) {
@@ -94,18 +90,3 @@ Slot VolumeMacro(uint8_t speed, uint8_t frequencyMacro, std::initializer_list<ui
     return slot;
 }
 
-void LoadAndPlay(const std::vector<uint8_t>& image) {
-    char reason[256];
-    if (LoadModuleChecked(image.data(), image.size(), reason, sizeof reason) != 0) {
-        std::fprintf(stderr, "test module refused: %s\n", reason);
-        std::abort();
-    }
-    soundEnabled = 1;
-    replayerReady = 1;
-    playing = 1;
-    channelCalls.clear();
-}
-
-void Ticks(int count) {
-    for (int i = 0; i < count; ++i) ReplayerTick();
-}

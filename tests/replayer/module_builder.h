@@ -42,6 +42,7 @@ Slot Bytes(std::initializer_list<uint8_t> bytes);
 Slot VolumeMacro(uint8_t speed, uint8_t frequencyMacro, std::initializer_list<uint8_t> body,
                  uint8_t vibratoSpeed = 0, uint8_t vibratoDepth = 0, uint8_t vibratoDelay = 0);
 
+// In replayer_test_support.cpp (needs the replayer and the fake channels):
 // Loads `image` through LoadModuleChecked and switches the replayer on with
 // sound enabled, clearing the recorded channel calls.
 void LoadAndPlay(const std::vector<uint8_t>& image);

@@ -1,0 +1,21 @@
+#include <cstdio>
+#include <cstdlib>
+#include "fake_channels.h"
+#include "module_builder.h"
+#include "replayer/replayer.h"
+
+void LoadAndPlay(const std::vector<uint8_t>& image) {
+    char reason[256];
+    if (LoadModuleChecked(image.data(), image.size(), reason, sizeof reason) != 0) {
+        std::fprintf(stderr, "test module refused: %s\n", reason);
+        std::abort();
+    }
+    soundEnabled = 1;
+    replayerReady = 1;
+    playing = 1;
+    channelCalls.clear();
+}
+
+void Ticks(int count) {
+    for (int i = 0; i < count; ++i) ReplayerTick();
+}
