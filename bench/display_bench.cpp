@@ -1,0 +1,45 @@
+// Display throughput: the doubled cell copy and whole frame steps (figures
+// only, nothing asserted).
+#include <benchmark/benchmark.h>
+
+#include "app/intro_driver.h"
+#include "display/surface.h"
+#include "native_draw_target.h"
+
+static void CopyCellDoubled(benchmark::State& state) {
+    Surface canvas(264, 192), screen(528, 384);
+    canvas.FillRows(19, 0, 71, 0, 0);
+    for (auto _ : state) {
+        canvas.CopyCellDoubled(&screen, 5, 7);
+        benchmark::DoNotOptimize(screen.pixels);
+    }
+}
+BENCHMARK(CopyCellDoubled);
+
+namespace {
+uint32_t benchTick = 0;
+DrawTarget* benchWindow = nullptr;
+}  // namespace
+
+// Frame steps on a simulated clock: "full" presents all 792 cells each step
+// (the first frame after start-up), "typing" one character per step.
+static void FrameStep(benchmark::State& state) {
+    const bool full = state.range(0) != 0;
+    DrawTarget window(528, 365);
+    window.recordBlits = false;
+    benchWindow = &window;
+    ResetIntroDriver();
+    introDriver.platform = {[] { return benchTick; }, [](uint32_t) {},
+                            [](void*) { return benchWindow; }, [](void*, DrawTarget*) {},
+                            nullptr, nullptr};
+    StartIntro();
+    ShowIntroFirst();
+    for (auto _ : state) {
+        if (full) introDriver.cells->Fill(CellDirty);
+        benchTick += 21;
+        StepIntro();
+    }
+    ShutdownIntro();
+    state.SetLabel(full ? "all 792 cells" : "typing");
+}
+BENCHMARK(FrameStep)->Arg(1)->Arg(0);
