@@ -8,6 +8,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev            # unit tests
   libbenchmark-dev                     # benchmarks
   libpng-dev                           # intro-preview writes PNG
+  libsdl2-dev                          # native BMP decoding (SDL_LoadBMP)
   clang-14 libclang-rt-14-dev          # libFuzzer target with ASan/UBSan
   g++-mingw-w64-x86-64                 # win32 cross build (also brings windres)
   wine wine64                          # runs intro.exe
