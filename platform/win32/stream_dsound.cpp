@@ -51,14 +51,18 @@ int32_t SetCooperativeLevel(void* device, void* window) {
 int32_t CreateBuffer(void* device, const StreamBufferDesc* desc, void** buffer) {
     WAVEFORMATEX wave{};
     if (desc->format) wave = ToWaveFormat(*desc->format);
-    DSBUFFERDESC dsDesc{};
-    dsDesc.dwSize = 20;  // the DirectX 3 layout, without the 3D algorithm GUID
+    // The DirectX 3 layout (no 3D algorithm GUID). Its size is 20 bytes on
+    // 32-bit Windows but 24 on x86_64, where the format pointer is 8-byte
+    // aligned; DirectSound refuses any other size, so it is taken from the type.
+    DSBUFFERDESC1 dsDesc{};
+    dsDesc.dwSize = sizeof(DSBUFFERDESC1);
     dsDesc.dwFlags = desc->flags;
     dsDesc.dwBufferBytes = desc->bufferBytes;
     dsDesc.dwReserved = 0;
     dsDesc.lpwfxFormat = desc->format ? &wave : nullptr;
     IDirectSoundBuffer* created = nullptr;
-    HRESULT result = Device(device)->CreateSoundBuffer(&dsDesc, &created, nullptr);
+    HRESULT result = Device(device)->CreateSoundBuffer(reinterpret_cast<DSBUFFERDESC*>(&dsDesc),
+                                                       &created, nullptr);
     *buffer = created;
     return result;
 }

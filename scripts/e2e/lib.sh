@@ -1,0 +1,130 @@
+# Shared machinery of the end-to-end tests: a private X server, a PulseAudio
+# daemon whose only output is a null sink, a fresh quiet Wine prefix, and
+# helpers to start the intro, find its window, take screenshots and record the
+# sink. Everything started here is remembered by PID and stopped by cleanup.
+# Sourced by run-all.sh, which sets WORK (a private scratch folder).
+
+STARTED_PIDS=()
+SINK=intro_e2e_sink
+CAPTION=INTRO
+
+log() { printf '   %s\n' "$*"; }
+
+remember() { STARTED_PIDS+=("$1"); }
+
+stop_pid() {
+  local pid=$1 signal=${2:-TERM}
+  kill -0 "$pid" 2>/dev/null || return 0
+  kill -"$signal" "$pid" 2>/dev/null
+  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.1; done
+  kill -KILL "$pid" 2>/dev/null || true
+}
+
+cleanup() {
+  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null || true; fi
+  local i
+  for ((i = ${#STARTED_PIDS[@]} - 1; i >= 0; i--)); do stop_pid "${STARTED_PIDS[i]}"; done
+  if [ -z "${KEEP_E2E_WORK:-}" ]; then rm -rf "$WORK"; else echo "e2e: scratch kept in $WORK"; fi
+}
+
+free_display() {
+  local n
+  for n in $(seq 91 140); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then echo "$n"; return; fi
+  done
+  return 1
+}
+
+start_xvfb() {
+  local n
+  n=$(free_display) || { echo "e2e: no free X display number" >&2; return 1; }
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+  remember $!
+  export DISPLAY=":$n"
+  for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && return 0; sleep 0.1; done
+  echo "e2e: Xvfb did not start (see $WORK/xvfb.log)" >&2
+  return 1
+}
+
+start_pulse() {
+  local dir=$WORK/pulse
+  mkdir -p "$dir" && chmod 700 "$dir"
+  XDG_RUNTIME_DIR=$dir pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+    --load="module-native-protocol-unix auth-anonymous=1 socket=$dir/pulse.sock" \
+    --load="module-null-sink sink_name=$SINK rate=44100 format=s16le channels=2" \
+    >"$WORK/pulse.log" 2>&1 &
+  PULSE_PID=$!
+  remember "$PULSE_PID"
+  export PULSE_SERVER=unix:$dir/pulse.sock
+  for _ in $(seq 100); do pactl info >/dev/null 2>&1 && return 0; sleep 0.1; done
+  echo "e2e: PulseAudio did not start (see $WORK/pulse.log)" >&2
+  return 1
+}
+
+make_prefix() {
+  export WINEPREFIX=$WORK/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  wineboot -i >"$WORK/wineboot.log" 2>&1 || { echo "e2e: wineboot failed" >&2; return 1; }
+  # Without a window manager: no 2 s stall on close, and refocusing works.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /d N /f >/dev/null 2>&1
+  wineserver -w
+}
+
+# Starts intro.exe; its exit code lands in $WORK/exit.<tag> when it ends.
+start_intro() {
+  local tag=$1
+  rm -f "$WORK/exit.$tag"
+  (wine "$INTRO_EXE" >"$WORK/intro.$tag.log" 2>&1; echo $? >"$WORK/exit.$tag") &
+  INTRO_PID=$!
+  remember "$INTRO_PID"
+}
+
+# Prints the intro window's X id once it is mapped (false after 20 s).
+find_window() {
+  local id
+  for _ in $(seq 200); do
+    id=$(xdotool search --onlyvisible --name "^$CAPTION\$" 2>/dev/null | head -1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+# Waits up to $2 seconds for the intro run <tag> to end; prints its exit code.
+wait_exit() {
+  local tag=$1 limit=$2 tenths
+  for ((tenths = 0; tenths <= limit * 10; tenths++)); do
+    [ -s "$WORK/exit.$tag" ] && { cat "$WORK/exit.$tag"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+# The client area (528x365 at (248,211) when centred on 1024x768) as a PNG.
+client_shot() {
+  import -window root -crop 528x365+248+211 +repage "$1" 2>/dev/null
+}
+
+same_image() {
+  local diff
+  diff=$(compare -metric AE "$1" "$2" null: 2>&1) || true
+  [ "$diff" = 0 ]
+}
+
+start_recording() {
+  local out=$1
+  parec -d "$SINK.monitor" --latency-msec=200 --rate=44100 --format=s16le --channels=2 \
+    --file-format=wav "$out" &
+  RECORDER_PID=$!
+  remember "$RECORDER_PID"
+  # parec can take almost a second to connect: wait for sound data past the header.
+  for _ in $(seq 100); do
+    [ "$(stat -c %s "$out" 2>/dev/null || echo 0)" -gt 4096 ] && break
+    sleep 0.05
+  done
+  RECORDING_T0=$(date +%s.%N)
+}
+
+stop_recording() { stop_pid "$RECORDER_PID" INT; }
+
+seconds_since() { awk -v now="$(date +%s.%N)" -v then="$1" 'BEGIN { printf "%.2f", now - then }'; }

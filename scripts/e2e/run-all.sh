@@ -1,0 +1,212 @@
+#!/usr/bin/env bash
+# End-to-end tests of intro.exe under Wine on a private Xvfb with a PulseAudio
+# null sink. Expects the win32 build (scripts/build-win32.sh) and builds the
+# native helpers it needs (intro-preview, modrender, wavcompare).
+#   INTRO_WIN32_BUILD  win32 build folder   (default build/win32)
+#   INTRO_HOST_BUILD   native build folder  (default build/native)
+#   KEEP_E2E_WORK=1    keep the scratch folder (screenshots, recording, logs)
+set -uo pipefail
+cd "$(dirname "$0")/../.."
+ROOT=$PWD
+WIN32_BUILD=${INTRO_WIN32_BUILD:-build/win32}
+HOST_BUILD=${INTRO_HOST_BUILD:-build/native}
+INTRO_EXE=$ROOT/$WIN32_BUILD/platform/win32/intro.exe
+POSTCLOSE_EXE=$ROOT/$WIN32_BUILD/platform/win32/postclose.exe
+BIN=$ROOT/$HOST_BUILD/bin
+SOUND_SECONDS=8  # of the song compared sample by sample
+
+for exe in "$INTRO_EXE" "$POSTCLOSE_EXE"; do
+  [ -f "$exe" ] || { echo "e2e: $exe is missing; run scripts/build-win32.sh first" >&2; exit 2; }
+done
+cmake --build "$HOST_BUILD" -j2 --target intro-preview modrender wavcompare >/dev/null ||
+  { echo "e2e: could not build the native helpers in $HOST_BUILD" >&2; exit 2; }
+
+WORK=$(mktemp -d /tmp/intro-e2e.XXXXXX)
+source "$ROOT/scripts/e2e/lib.sh"
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+PASSED=0
+FAILED=0
+# check NAME COMMAND...: runs one named check and prints its verdict.
+check() {
+  local name=$1
+  shift
+  if "$@"; then
+    echo "PASS $name"
+    PASSED=$((PASSED + 1))
+  else
+    echo "FAIL $name"
+    FAILED=$((FAILED + 1))
+  fi
+}
+
+# --- the checks --------------------------------------------------------------
+
+window_at_centre() {
+  local geometry
+  geometry=$(xdotool getwindowgeometry "$WINDOW")
+  log "$(echo "$geometry" | tr '\n' ' ')"
+  echo "$geometry" | grep -q "Position: 245,189" && echo "$geometry" | grep -q "Geometry: 534x390"
+}
+
+# The first step count at which intro-preview shows page 0 complete: the
+# picture is the same 100 steps later, which only a page hold (250 steps) allows.
+preview_of_first_page() {
+  local steps out=$WORK/preview.png later=$WORK/preview-later.png
+  for steps in $(seq 25 25 2000); do
+    "$BIN/intro-preview" --steps "$steps" --client -o "$out" >/dev/null &&
+      "$BIN/intro-preview" --steps $((steps + 100)) --client -o "$later" >/dev/null || return 1
+    if same_image "$out" "$later"; then log "page 0 holds from about step $steps"; return 0; fi
+  done
+  return 1
+}
+
+# Screenshots one second apart until two agree: the page is complete and holding.
+wait_for_page_hold() {
+  local previous=$WORK/hold-a.png current=$WORK/hold-b.png
+  client_shot "$previous"
+  for _ in $(seq 40); do
+    sleep 1
+    client_shot "$current"
+    same_image "$previous" "$current" && return 0
+    cp "$current" "$previous"
+  done
+  return 1
+}
+
+first_page_matches_preview() {
+  wait_for_page_hold || { log "the picture never stood still"; return 1; }
+  local differing
+  differing=$(compare -metric AE "$WORK/hold-b.png" "$WORK/preview.png" "$WORK/page-diff.png" 2>&1)
+  log "pixels differing from intro-preview: $differing"
+  [ "$differing" = 0 ]
+}
+
+focus_elsewhere_freezes_typing() {
+  xdotool windowfocus "$WINDOW"
+  sleep 0.5
+  xlogo -geometry 100x100+0+0 >/dev/null 2>&1 &
+  XLOGO_PID=$!
+  remember "$XLOGO_PID"
+  local logo=""
+  for _ in $(seq 50); do
+    logo=$(xdotool search --onlyvisible --class xlogo 2>/dev/null | head -1)
+    [ -n "$logo" ] && break
+    sleep 0.1
+  done
+  [ -n "$logo" ] || { log "xlogo did not appear"; return 1; }
+  xdotool windowfocus "$logo"
+  sleep 0.5
+  FREEZE_FROM=$(seconds_since "$RECORDING_T0")
+  client_shot "$WORK/frozen-a.png"
+  sleep 3
+  client_shot "$WORK/frozen-b.png"
+  FREEZE_TO=$(seconds_since "$RECORDING_T0")
+  log "inactive from ${FREEZE_FROM}s to ${FREEZE_TO}s of the recording"
+  same_image "$WORK/frozen-a.png" "$WORK/frozen-b.png"
+}
+
+focus_back_resumes_typing() {
+  xdotool windowfocus "$WINDOW"
+  sleep 1.5
+  client_shot "$WORK/resumed.png"
+  stop_pid "$XLOGO_PID"
+  ! same_image "$WORK/frozen-b.png" "$WORK/resumed.png"
+}
+
+# Escape ends the run <tag> with exit code 0 within two seconds.
+escape_ends_with_0() {
+  local tag=$1 code
+  xdotool windowfocus "$WINDOW" 2>/dev/null
+  sleep 0.3
+  xdotool key --window "$WINDOW" Escape 2>/dev/null
+  code=$(wait_exit "$tag" 2) || { log "still running 2 s after Escape"; return 1; }
+  log "exit code $code"
+  [ "$code" = 0 ]
+}
+
+close_box_ends_with_0() {
+  local code
+  wine "$POSTCLOSE_EXE" >"$WORK/postclose.log" 2>&1 || { log "postclose found no window"; return 1; }
+  code=$(wait_exit close 2) || { log "still running 2 s after WM_CLOSE"; return 1; }
+  log "exit code $code"
+  [ "$code" = 0 ]
+}
+
+# The recording, once lined up, equals the song as modrender renders it.
+recording_is_the_song() {
+  "$BIN/modrender" --builtin --raw --seconds $((SOUND_SECONDS + 2)) -o "$WORK/song.raw" \
+    >"$WORK/modrender.log" 2>&1 || { log "modrender failed: $(cat "$WORK/modrender.log")"; return 1; }
+  local report
+  report=$("$BIN/wavcompare" match "$WORK/recording.wav" "$WORK/song.raw" --seconds "$SOUND_SECONDS")
+  local status=$?
+  log "$report"
+  return $status
+}
+
+music_plays_while_inactive() {
+  local report
+  report=$("$BIN/wavcompare" level "$WORK/recording.wav" --from "$FREEZE_FROM" --to "$FREEZE_TO" \
+    --min-rms 100)
+  local status=$?
+  log "$report"
+  return $status
+}
+
+typing_goes_on_silently() {
+  client_shot "$WORK/silent-a.png"
+  sleep 2
+  client_shot "$WORK/silent-b.png"
+  ! same_image "$WORK/silent-a.png" "$WORK/silent-b.png"
+}
+
+# --- the runs ----------------------------------------------------------------
+
+echo "e2e: setting up Xvfb, PulseAudio and a Wine prefix in $WORK"
+start_xvfb && start_pulse && make_prefix || exit 1
+check "intro-preview shows page 0 complete (reference)" preview_of_first_page
+
+echo "e2e: run 1: picture, focus, sound and Escape"
+start_recording "$WORK/recording.wav"
+start_intro main
+if WINDOW=$(find_window); then
+  check "window placed at (245,189), 534x390" window_at_centre
+  sleep 1
+  check "focusing another window freezes the typing" focus_elsewhere_freezes_typing
+  check "focusing the intro again resumes the typing" focus_back_resumes_typing
+  check "page 0 equals intro-preview pixel for pixel" first_page_matches_preview
+  check "Escape ends the program with exit code 0 within 2 s" escape_ends_with_0 main
+else
+  check "intro window appears" false
+fi
+sleep 1
+stop_recording
+check "recorded sound equals modrender's rendering (${SOUND_SECONDS} s, exact)" recording_is_the_song
+check "music goes on while the intro is inactive" music_plays_while_inactive
+wineserver -k 2>/dev/null
+
+echo "e2e: run 2: the close box"
+start_intro close
+if WINDOW=$(find_window); then
+  sleep 1
+  check "WM_CLOSE from outside ends the program with exit code 0 within 2 s" close_box_ends_with_0
+else
+  check "intro window appears" false
+fi
+wineserver -k 2>/dev/null
+
+echo "e2e: run 3: no sound device"
+stop_pid "$PULSE_PID"
+export PULSE_SERVER=unix:$WORK/no-such-server.sock
+start_intro silent
+if WINDOW=$(find_window); then
+  sleep 1
+  check "without a sound device the intro types its pages" typing_goes_on_silently
+  check "without a sound device Escape ends it with exit code 0" escape_ends_with_0 silent
+else
+  check "intro window appears without a sound device" false
+fi
+
+echo "$PASSED passed, $FAILED failed"
+[ "$FAILED" = 0 ]
