@@ -1,0 +1,31 @@
+# modasm: the assembler's layout and checks (through its library) and its
+# command line; then the intro's song as the replayer plays it.
+if(TARGET modasm)
+  add_executable(modasm_tests
+    ${CMAKE_CURRENT_LIST_DIR}/modasm_test_support.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/modasm_layout_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/modasm_check_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/modasm_cli_test.cpp)
+  target_include_directories(modasm_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})
+  target_link_libraries(modasm_tests PRIVATE modasm_core GTest::gtest_main)
+  target_compile_definitions(modasm_tests PRIVATE MODASM_PATH="$<TARGET_FILE:modasm>")
+  add_dependencies(modasm_tests modasm)
+  gtest_discover_tests(modasm_tests)
+endif()
+
+get_property(intro_song_source GLOBAL PROPERTY INTRO_SONG_SOURCE)
+get_property(intro_smod_test_module GLOBAL PROPERTY INTRO_SMOD_TEST_MODULE)
+if(TARGET modasm AND TARGET intro_replayer AND TARGET modrender_core AND intro_smod_test_module)
+  add_executable(song_tests
+    ${CMAKE_CURRENT_LIST_DIR}/modasm_test_support.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/intro_song_test.cpp)
+  target_include_directories(song_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})
+  target_link_libraries(song_tests PRIVATE
+    intro_data intro_replayer intro_sound intro_platform_native modrender_core modasm_core
+    GTest::gtest_main)
+  target_compile_definitions(song_tests PRIVATE
+    INTRO_SONG_SOURCE="${intro_song_source}"
+    INTRO_SMOD_TEST_MODULE="${intro_smod_test_module}")
+  add_dependencies(song_tests intro_test_songs)
+  gtest_discover_tests(song_tests)
+endif()

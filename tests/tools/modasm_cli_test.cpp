@@ -1,0 +1,119 @@
+// modasm run as a program: outputs on success, file:line messages, exit codes
+// and no output file left behind on failure.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "modasm_test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+class ModasmCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/modasm_testXXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string Path(const std::string& name) const { return (dir / name).string(); }
+
+    void Write(const std::string& name, const std::string& text) const {
+        std::ofstream(Path(name), std::ios::binary) << text;
+    }
+
+    int Run(const std::string& arguments) {
+        const std::string command = std::string(MODASM_PATH) + " " + arguments + " >" +
+                                    Path("out.txt") + " 2>" + Path("err.txt");
+        const int status = std::system(command.c_str());
+        out = ReadAll(Path("out.txt"));
+        err = ReadAll(Path("err.txt"));
+        fs::remove(Path("out.txt"));
+        fs::remove(Path("err.txt"));
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    int FileCount() const {
+        int count = 0;
+        for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir)) ++count;
+        return count;
+    }
+
+    fs::path dir;
+    std::string out, err;
+};
+
+TEST_F(ModasmCli, WritesTheModuleAndTheCppArray) {
+    Write("song.fcs", MinimalSong());
+    ASSERT_EQ(Run(Path("song.fcs") + " -o " + Path("song.mod") + " --cpp " + Path("song.cpp") +
+                  " --symbol TestImage --summary"),
+              0)
+        << err;
+    const std::string module = ReadAll(Path("song.mod"));
+    EXPECT_EQ(module, std::string(reinterpret_cast<const char*>(AssembleText(MinimalSong()).image.data()),
+                                  module.size()));
+    EXPECT_EQ(module.size(), 180u + 13 + 3 * 64 + 32);
+    const std::string cpp = ReadAll(Path("song.cpp"));
+    EXPECT_NE(cpp.find("const uint8_t TestImage[] = {\n    70, 67, 49, 52,"), std::string::npos);
+    EXPECT_NE(cpp.find("const uint32_t TestImageSize = " + std::to_string(module.size()) + ";"),
+              std::string::npos);
+    EXPECT_NE(out.find("FC14, 417 bytes: 1 entries"), std::string::npos) << out;
+    EXPECT_NE(out.find("192 ticks = 3.84 s per pass"), std::string::npos) << out;
+    EXPECT_EQ(FileCount(), 3);  // source, module, C++: no temporary left
+}
+
+TEST_F(ModasmCli, SourceErrorsNameFileAndLineAndLeaveNoOutput) {
+    const std::string bad[] = {
+        MinimalSong("  H-2\n"),
+        MinimalSong("freq open\n  SetWave tone 0\n"),
+        "format FC14\npattern p\n  C-2 x\nsequence\n  p p p p\n",
+    };
+    const std::string expected[] = {
+        "bad.fcs:9: unknown note 'H-2'",
+        "bad.fcs:10: macro 'open' must end with End, Loop or JumpMacro",
+        "bad.fcs:3: unknown instrument 'x'",
+    };
+    for (int i = 0; i < 3; ++i) {
+        Write("bad.fcs", bad[i]);
+        EXPECT_EQ(Run(Path("bad.fcs") + " -o " + Path("bad.mod") + " --cpp " + Path("bad.cpp")), 1);
+        EXPECT_NE(err.find(Path(expected[i])), std::string::npos) << err;
+        EXPECT_NE(err.find("bad.mod not written"), std::string::npos) << err;
+        EXPECT_FALSE(fs::exists(Path("bad.mod")));
+        EXPECT_FALSE(fs::exists(Path("bad.cpp")));
+        EXPECT_EQ(FileCount(), 1);
+    }
+}
+
+TEST_F(ModasmCli, UsageAndFileProblems) {
+    EXPECT_EQ(Run(""), 2);
+    EXPECT_NE(err.find("need a SOURCE and -o MODULE"), std::string::npos) << err;
+    EXPECT_EQ(Run("a.fcs -o x.mod --bogus"), 2);
+    EXPECT_NE(err.find("unknown option or missing value: --bogus"), std::string::npos) << err;
+    EXPECT_EQ(Run(Path("missing.fcs") + " -o " + Path("x.mod")), 2);
+    EXPECT_NE(err.find("cannot read " + Path("missing.fcs")), std::string::npos) << err;
+    Write("song.fcs", MinimalSong());
+    EXPECT_EQ(Run(Path("song.fcs") + " -o " + Path("no/such/dir/x.mod")), 2);
+    EXPECT_NE(err.find("cannot write"), std::string::npos) << err;
+    // A C++ file that cannot be written takes the module down with it.
+    EXPECT_EQ(Run(Path("song.fcs") + " -o " + Path("x.mod") + " --cpp " + Path("no/x.cpp")), 2);
+    EXPECT_FALSE(fs::exists(Path("x.mod")));
+    EXPECT_EQ(FileCount(), 1);
+}
+
+}  // namespace
