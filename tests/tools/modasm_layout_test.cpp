@@ -173,7 +173,7 @@ TEST(ModasmLayout, SmodModulesUseBuiltinWaveformsAndAShorterHeader) {
     EXPECT_EQ(U32At(image, 36), U32At(image, 32) + 22);
     EXPECT_EQ(image.size(), U32At(image, 32) + 22u);  // no waveform data
     EXPECT_EQ(r.module.freqMacros[0].bytes[1], 10 + 46);
-    EXPECT_EQ(SampleMemoryBytes(r.module), 22 + 1344);
+    EXPECT_EQ(SampleMemoryUsed(r.module), 22 + 1344);
 
     AssemblyResult withWave = AssembleText("format SMOD\nwave w square words=8\n" + MinimalSong().substr(12));
     EXPECT_FALSE(withWave.ok);

@@ -120,14 +120,14 @@ bool AssembleSource(const std::string& text, Diagnostics& diagnostics, Assembled
     CheckFrequencyFlow(module.freqMacros, diagnostics);
     for (const Macro& macro : module.volMacros) CheckVolumeFlow(macro, diagnostics);
     CheckSequence(module.sequence, module.patterns, module.freqMacros, module.volMacros, diagnostics);
-    long memory = SampleMemoryBytes(module);
+    long memory = SampleMemoryUsed(module);
     if (memory > SampleMemoryLimit)
         diagnostics.Error(0, "samples and waves take " + std::to_string(memory) + " bytes; the replayer holds " +
                                  std::to_string(SampleMemoryLimit));
     return !diagnostics.HasErrors();
 }
 
-long SampleMemoryBytes(const AssembledModule& module) {
+long SampleMemoryUsed(const AssembledModule& module) {
     long bytes = 0;
     for (const SoundData& sample : module.samples) bytes += static_cast<long>(sample.bytes.size()) + 2;
     if (module.format == ModuleFormat::Smod) return bytes + BuiltinWaveBytes;

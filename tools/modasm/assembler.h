@@ -32,7 +32,7 @@ std::vector<uint8_t> BuildModuleImage(const AssembledModule& module);
 
 // Bytes of sample memory the module fills (samples with their 2 trailing
 // bytes, then the module's or the built-in waveforms).
-long SampleMemoryBytes(const AssembledModule& module);
+long SampleMemoryUsed(const AssembledModule& module);
 
 // One line about the module: format, counts, size and song length.
 std::string DescribeModule(const AssembledModule& module, size_t imageBytes);
