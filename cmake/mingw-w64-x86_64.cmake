@@ -15,5 +15,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # Not -fdata-sections: with it this compiler puts zero-initialised globals in
 # .data$<name> sections, so the replayer's and mixer's stores (about 230 KB of
 # zeros) would be written into the file instead of taking no room in .bss.
+# No unwind tables either: nothing unwinds (no exceptions), and the default
+# linker script keeps every .pdata entry, which would keep every function they
+# point at alive. Link-time optimisation across the core libraries and no
+# compiler ident strings bring the program under 64 KiB.
+set(CMAKE_INTERPROCEDURAL_OPTIMIZATION ON)
 set(CMAKE_C_FLAGS_INIT "-ffunction-sections")
-set(CMAKE_CXX_FLAGS_INIT "-ffunction-sections -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables")
+set(CMAKE_CXX_FLAGS_INIT "-ffunction-sections -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables -fno-ident")

@@ -98,6 +98,46 @@ TEST(WavAudio, ReportsDifferencesAndRecoversFromAnEarlyClick) {
     EXPECT_EQ(r.samplesDiffering, 0);
 }
 
+TEST(WavAudio, SilentGapsInTheRecordingAreSkippedAndCountedButLostSoundIsNot) {
+    const StereoAudio reference = Reference();
+    // 37 silent frames inserted after reference frame 400, 5 more after 700
+    // where 15 reference frames went missing as well.
+    std::vector<int16_t> s(2 * 200, 0);
+    auto append = [&](int from, int to) {
+        s.insert(s.end(), reference.samples.begin() + 2 * from, reference.samples.begin() + 2 * to);
+    };
+    append(0, 400);
+    s.insert(s.end(), 2 * 37, 0);
+    append(400, 700);
+    s.insert(s.end(), 2 * 5, 0);
+    append(715, 1000);
+    MatchResult r = MatchRecording(Audio(s), reference, 990, 10);
+    EXPECT_EQ(r.recordedStart, 200);
+    EXPECT_EQ(r.samplesDiffering, 0);
+    EXPECT_EQ(r.gaps, 2);
+    EXPECT_EQ(r.gapFrames, 42);
+    EXPECT_EQ(r.longestGap, 37);
+    EXPECT_EQ(r.lostFrames, 15);
+    EXPECT_EQ(r.framesCompared, 990);
+
+    // Sound replaced without a silent run before it (a stale block) is a difference.
+    s.assign(2 * 200, 0);
+    append(0, 500);
+    append(100, 200);
+    append(600, 1000);
+    r = MatchRecording(Audio(s), reference, 990, 10);
+    EXPECT_EQ(r.gaps, 0);
+    EXPECT_GT(r.samplesDiffering, 150);
+
+    // A dropped stretch (frames 500-599 missing) is a difference, not a gap.
+    s.assign(2 * 200, 0);
+    append(0, 500);
+    append(600, 1000);
+    r = MatchRecording(Audio(s), reference, 990, 10);
+    EXPECT_EQ(r.gaps, 0);
+    EXPECT_GT(r.samplesDiffering, 700);
+}
+
 TEST(WavAudio, SilenceMatchesNothingAndMissingFramesCount) {
     const StereoAudio reference = Reference();
     EXPECT_FALSE(MatchRecording(Audio(std::vector<int16_t>(4000, 0)), reference, 100, 10).found);

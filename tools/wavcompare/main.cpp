@@ -1,8 +1,12 @@
 // wavcompare: checks a recording of the intro's sound output.
 //   wavcompare match RECORDED.wav REFERENCE --seconds S [--max-differing N]
+//                    [--max-gap F]
 //       lines REFERENCE (a WAV, or headerless s16 stereo when it ends in .raw)
 //       up with the recording by their first sounding frames and compares S
-//       seconds sample by sample; passes when at most N samples differ (default 0).
+//       seconds sample by sample; passes when at most N samples differ
+//       (default 0) and no silent gap in the recording (an underrun of the
+//       sound server, which also loses a few frames) is longer than F frames
+//       (default 2205, 50 ms).
 //   wavcompare level RECORDED.wav --from S --to S --min-rms R
 //       passes when the sound between the two times has an RMS level of at least R.
 // Exit codes: 0 pass, 1 fail, 2 bad arguments or unreadable input.
@@ -23,7 +27,7 @@ int Usage(const std::string& problem) {
     std::fprintf(stderr,
                  "wavcompare: %s\n"
                  "usage: wavcompare match RECORDED.wav REFERENCE[.wav|.raw] --seconds S "
-                 "[--max-differing N]\n"
+                 "[--max-differing N] [--max-gap FRAMES]\n"
                  "       wavcompare level RECORDED.wav --from S --to S --min-rms R\n",
                  problem.c_str());
     return 2;
@@ -72,9 +76,10 @@ bool Options(int argc, char** argv, int first, std::initializer_list<const char*
 
 int Match(int argc, char** argv) {
     if (argc < 4) return Usage("match needs a recording and a reference");
-    double values[2] = {-1, 0};
+    double values[3] = {-1, 0, 2205};
     std::string error;
-    if (!Options(argc, argv, 4, {"--seconds", "--max-differing"}, values, error)) return Usage(error);
+    if (!Options(argc, argv, 4, {"--seconds", "--max-differing", "--max-gap"}, values, error))
+        return Usage(error);
     if (values[0] <= 0) return Usage("match needs --seconds S with S above 0");
     StereoAudio recorded, reference;
     if (!Load(argv[2], recorded, error) || !Load(argv[3], reference, error)) return Usage(error);
@@ -87,15 +92,21 @@ int Match(int argc, char** argv) {
         return 1;
     }
     std::printf("reference frame 0 at recording frame %lld (%.3f s); %lld frames compared, "
-                "%lld samples differ, largest difference %d\n",
+                "%lld samples differ, largest difference %d; %lld silent gaps in the "
+                "recording, %lld frames in all, the longest %lld, %lld frames lost at them\n",
                 static_cast<long long>(result.recordedStart), double(result.recordedStart) / Rate,
                 static_cast<long long>(result.framesCompared),
-                static_cast<long long>(result.samplesDiffering), result.maxDifference);
+                static_cast<long long>(result.samplesDiffering), result.maxDifference,
+                static_cast<long long>(result.gaps), static_cast<long long>(result.gapFrames),
+                static_cast<long long>(result.longestGap),
+                static_cast<long long>(result.lostFrames));
     if (result.framesCompared < int64_t(values[0] * Rate)) {
         std::printf("the reference holds less than the %.1f s asked for\n", values[0]);
         return 1;
     }
-    return result.samplesDiffering <= int64_t(values[1]) ? 0 : 1;
+    const bool gapsShort = result.longestGap <= int64_t(values[2]) &&
+                           result.lostFrames <= int64_t(values[2]) * result.gaps;
+    return result.samplesDiffering <= int64_t(values[1]) && gapsShort ? 0 : 1;
 }
 
 int Level(int argc, char** argv) {

@@ -15,17 +15,50 @@ void AppendFrames(const uint8_t* data, size_t bytes, StereoAudio& audio) {
     for (size_t i = 0; i < samples; ++i) audio.samples[i] = static_cast<int16_t>(U16(data + 2 * i));
 }
 
-// Differences between reference frames [referenceFrom, referenceFrom+frames) and
-// the recording shifted by `offset`; frames beyond the recording count as silent.
-MatchResult Compare(const StereoAudio& recorded, const StereoAudio& reference,
-                    int64_t referenceFrom, int64_t frames, int64_t offset) {
+bool SilentFrame(const StereoAudio& audio, int64_t f) {
+    return audio.samples[2 * f] == 0 && audio.samples[2 * f + 1] == 0;
+}
+
+bool SameFrames(const StereoAudio& a, int64_t aFrom, const StereoAudio& b, int64_t bFrom,
+                int64_t count) {
+    if (aFrom + count > a.Frames() || bFrom + count > b.Frames()) return false;
+    return std::equal(a.samples.begin() + 2 * aFrom, a.samples.begin() + 2 * (aFrom + count),
+                      b.samples.begin() + 2 * bFrom);
+}
+
+// Walks reference frames [referenceFrom, referenceFrom+frames) against the
+// recording from frame referenceFrom+offset. With allowGaps, a silent run of
+// the recording that the reference does not have is skipped, and the walk
+// picks the reference up again where the recording resumes (at most
+// MaxLostFrames later). Frames beyond the recording count as silent.
+MatchResult Walk(const StereoAudio& recorded, const StereoAudio& reference, int64_t referenceFrom,
+                 int64_t frames, int64_t offset, bool allowGaps) {
+    constexpr int64_t MaxLostFrames = 2205;
+    constexpr int64_t ResyncFrames = 32;
     MatchResult result;
     result.found = true;
     result.recordedStart = offset;
-    for (int64_t f = referenceFrom; f < referenceFrom + frames; ++f) {
+    const int64_t referenceEnd = referenceFrom + frames;
+    int64_t at = referenceFrom + offset;
+    for (int64_t f = referenceFrom; f < referenceEnd; ++f, ++at) {
+        if (allowGaps && at >= 0 && at < recorded.Frames() && SilentFrame(recorded, at) &&
+            !SilentFrame(reference, f)) {
+            int64_t gapEnd = at;
+            while (gapEnd < recorded.Frames() && SilentFrame(recorded, gapEnd)) ++gapEnd;
+            for (int64_t lost = 0; lost <= MaxLostFrames && f + lost < referenceEnd; ++lost) {
+                if (!SameFrames(recorded, gapEnd, reference, f + lost, ResyncFrames)) continue;
+                ++result.gaps;
+                result.gapFrames += gapEnd - at;
+                result.longestGap = std::max(result.longestGap, gapEnd - at);
+                result.lostFrames += lost;
+                result.framesCompared += lost;
+                f += lost;
+                at = gapEnd;
+                break;
+            }
+        }
         for (int channel = 0; channel < 2; ++channel) {
             const int expected = reference.samples[2 * f + channel];
-            const int64_t at = f + offset;
             const int got = at >= 0 && at < recorded.Frames() ? recorded.samples[2 * at + channel] : 0;
             const int difference = std::abs(expected - got);
             if (difference) ++result.samplesDiffering;
@@ -91,20 +124,27 @@ int64_t FirstSoundingFrame(const StereoAudio& audio, int64_t from) {
 }
 
 MatchResult MatchRecording(const StereoAudio& recorded, const StereoAudio& reference,
-                           int64_t frames, int64_t slack) {
+                           int64_t frames, int64_t slack, int64_t probe) {
     const int64_t recordedFirst = FirstSoundingFrame(recorded);
     const int64_t referenceFirst = FirstSoundingFrame(reference);
     if (recordedFirst < 0 || referenceFirst < 0) return MatchResult{};
     frames = std::min(frames, reference.Frames() - referenceFirst);
+    probe = std::min(probe, frames);
     const int64_t guess = recordedFirst - referenceFirst;
-    MatchResult best = Compare(recorded, reference, referenceFirst, frames, guess);
-    for (int64_t delta = 1; delta <= slack && best.samplesDiffering; ++delta) {
-        for (int64_t offset : {guess - delta, guess + delta}) {
-            MatchResult candidate = Compare(recorded, reference, referenceFirst, frames, offset);
-            if (candidate.samplesDiffering < best.samplesDiffering) best = candidate;
+    int64_t offset = guess;
+    int64_t fewest = Walk(recorded, reference, referenceFirst, probe, offset, false).samplesDiffering;
+    for (int64_t delta = 1; delta <= slack && fewest; ++delta) {
+        for (int64_t candidate : {guess - delta, guess + delta}) {
+            const int64_t differing =
+                Walk(recorded, reference, referenceFirst, probe, candidate, false).samplesDiffering;
+            if (differing < fewest) {
+                fewest = differing;
+                offset = candidate;
+                break;
+            }
         }
     }
-    return best;
+    return Walk(recorded, reference, referenceFirst, frames, offset, true);
 }
 
 double RmsLevel(const StereoAudio& audio, int64_t from, int64_t to) {

@@ -23,17 +23,26 @@ int64_t FirstSoundingFrame(const StereoAudio& audio, int64_t from = 0);
 struct MatchResult {
     bool found = false;
     int64_t recordedStart = 0;   // frame of the recording that lines up with reference frame 0
-    int64_t framesCompared = 0;
+    int64_t framesCompared = 0;  // reference frames walked through
     int64_t samplesDiffering = 0;
     int maxDifference = 0;
+    int64_t gaps = 0;       // runs of silence found in the recording but not in the reference
+    int64_t gapFrames = 0;  // their total length
+    int64_t longestGap = 0;
+    int64_t lostFrames = 0;  // reference frames missing where a gap ends
 };
 
 // Lines the reference up with the recording by their first sounding frames
-// (trying offsets up to `slack` frames either way for the one with the fewest
-// differences) and compares `frames` frames from the reference's first
-// sounding frame on.
+// (trying offsets up to `slack` frames either way for the one that agrees
+// best over the first `probe` frames), then walks `frames` reference frames
+// from its first sounding one through the recording. Where the recording has
+// a run of silent frames that the reference lacks, the run is counted as a gap
+// and skipped, and the walk goes on where the recording resumes, counting the
+// few reference frames lost there: that is what an underrun in the sound
+// server's own feed does, and it changes none of the other samples. Every
+// other disagreement (a stale or wrong block) counts as differing samples.
 MatchResult MatchRecording(const StereoAudio& recorded, const StereoAudio& reference,
-                           int64_t frames, int64_t slack);
+                           int64_t frames, int64_t slack, int64_t probe = 4000);
 
 // Root mean square of both channels over frames [from, to), clamped to the audio.
 double RmsLevel(const StereoAudio& audio, int64_t from, int64_t to);
