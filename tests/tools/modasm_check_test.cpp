@@ -2,6 +2,9 @@
 // that nothing the replayer would have to absorb reaches a module.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 #include "modasm_test_support.h"
 
 namespace {
@@ -104,6 +107,26 @@ TEST(ModasmChecks, NamesAndFormat) {
     std::string many;
     for (int i = 0; i < 129; ++i) many += "pattern q" + std::to_string(i) + "\n";
     ExpectError(MinimalSong(many), "too many patterns: at most 128");
+}
+
+}  // namespace
+
+namespace {
+
+// The example in the format reference stays a song that assembles.
+TEST(ModasmDocs, ReferenceExampleAssembles) {
+    std::ifstream file(MODASM_REFERENCE_DOC);
+    std::stringstream text;
+    text << file.rdbuf();
+    const std::string doc = text.str();
+    const size_t close = doc.rfind("```");
+    const size_t open = doc.rfind("```\n", close - 1);
+    ASSERT_NE(close, std::string::npos);
+    ASSERT_NE(open, std::string::npos);
+    AssemblyResult r = AssembleText(doc.substr(open + 4, close - open - 4), "example.fcs");
+    ASSERT_TRUE(r.ok) << r.errors[0];
+    EXPECT_EQ(r.module.sequence.size(), 2u);
+    EXPECT_EQ(r.module.waves.size(), 4u);
 }
 
 }  // namespace
