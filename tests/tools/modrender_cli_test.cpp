@@ -264,4 +264,17 @@ TEST_F(Modrender, BadModulesFailWithTheReasonAndNoOutput) {
     }
 }
 
+#ifdef MODRENDER_HAVE_BUILTIN
+TEST_F(Modrender, BuiltinRendersTheEmbeddedSong) {
+    const Result info = Run("--builtin --info");
+    ASSERT_EQ(info.exitCode, 0) << info.err;
+    EXPECT_GT(SongTicks(info.out), 0);
+    ASSERT_EQ(Run("--builtin --raw --frames 4410 -o " + Path("b.raw")).exitCode, 0);
+    EXPECT_EQ(fs::file_size(Path("b.raw")), 4u * 4410);
+    const Result both = Run("--builtin " + Path("demo.fc14") + " --info");
+    EXPECT_EQ(both.exitCode, 2);
+    EXPECT_NE(both.err.find("not both"), std::string::npos);
+}
+#endif
+
 }  // namespace
