@@ -154,6 +154,14 @@ music_plays_while_inactive() {
   return $status
 }
 
+other_keys_do_nothing() {
+  xdotool windowfocus "$WINDOW" 2>/dev/null
+  sleep 0.3
+  xdotool key --window "$WINDOW" a space Return 2>/dev/null
+  sleep 1
+  [ ! -s "$WORK/exit.$1" ] && xdotool getwindowgeometry "$WINDOW" >/dev/null 2>&1
+}
+
 typing_goes_on_silently() {
   client_shot "$WORK/silent-a.png"
   sleep 2
@@ -203,6 +211,7 @@ start_intro silent
 if WINDOW=$(find_window); then
   sleep 1
   check "without a sound device the intro types its pages" typing_goes_on_silently
+  check "keys other than Escape leave it running" other_keys_do_nothing silent
   check "without a sound device Escape ends it with exit code 0" escape_ends_with_0 silent
 else
   check "intro window appears without a sound device" false

@@ -98,6 +98,18 @@ TEST(WavAudio, ReportsDifferencesAndRecoversFromAnEarlyClick) {
     EXPECT_EQ(r.samplesDiffering, 0);
 }
 
+TEST(WavAudio, FramesLostAtTheStartOfTheSoundDoNotMisleadTheAlignment) {
+    const StereoAudio reference = Reference();
+    // The recording lost reference frames 10-29 at the start of the sound.
+    std::vector<int16_t> s(2 * 300, 0);
+    s.insert(s.end(), reference.samples.begin() + 2 * 30, reference.samples.end());
+    const MatchResult r = MatchRecording(Audio(s), reference, 500, 100, 64);
+    ASSERT_TRUE(r.found);
+    EXPECT_EQ(r.recordedStart, 300 - 30);
+    EXPECT_EQ(r.samplesDiffering, 0);
+    EXPECT_EQ(r.framesCompared, 500);
+}
+
 TEST(WavAudio, SilentGapsInTheRecordingAreSkippedAndCountedButLostSoundIsNot) {
     const StereoAudio reference = Reference();
     // 37 silent frames inserted after reference frame 400, 5 more after 700

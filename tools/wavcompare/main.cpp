@@ -22,6 +22,9 @@ namespace {
 
 constexpr int Rate = 44100;
 constexpr int64_t AlignmentSlackFrames = 4410;  // 100 ms either way
+// The comparison starts this far into the sound: an underrun right at its
+// start can lose a few frames with no silent gap to show for it.
+constexpr int64_t StartSkipFrames = 4410;
 
 int Usage(const std::string& problem) {
     std::fprintf(stderr,
@@ -85,7 +88,7 @@ int Match(int argc, char** argv) {
     if (!Load(argv[2], recorded, error) || !Load(argv[3], reference, error)) return Usage(error);
 
     const MatchResult result = MatchRecording(recorded, reference, int64_t(values[0] * Rate),
-                                              AlignmentSlackFrames);
+                                              AlignmentSlackFrames, StartSkipFrames);
     if (!result.found) {
         std::printf("no sound found in %s\n",
                     FirstSoundingFrame(recorded) < 0 ? "the recording" : "the reference");

@@ -124,27 +124,30 @@ int64_t FirstSoundingFrame(const StereoAudio& audio, int64_t from) {
 }
 
 MatchResult MatchRecording(const StereoAudio& recorded, const StereoAudio& reference,
-                           int64_t frames, int64_t slack, int64_t probe) {
+                           int64_t frames, int64_t slack, int64_t skip) {
+    constexpr int64_t KeyFrames = 32;
     const int64_t recordedFirst = FirstSoundingFrame(recorded);
     const int64_t referenceFirst = FirstSoundingFrame(reference);
     if (recordedFirst < 0 || referenceFirst < 0) return MatchResult{};
-    frames = std::min(frames, reference.Frames() - referenceFirst);
-    probe = std::min(probe, frames);
     const int64_t guess = recordedFirst - referenceFirst;
-    int64_t offset = guess;
-    int64_t fewest = Walk(recorded, reference, referenceFirst, probe, offset, false).samplesDiffering;
-    for (int64_t delta = 1; delta <= slack && fewest; ++delta) {
-        for (int64_t candidate : {guess - delta, guess + delta}) {
-            const int64_t differing =
-                Walk(recorded, reference, referenceFirst, probe, candidate, false).samplesDiffering;
-            if (differing < fewest) {
-                fewest = differing;
-                offset = candidate;
-                break;
-            }
+    // Find a stretch of the recording `skip` frames into the sound in the
+    // reference, near where the first sounding frames put it; a few frames
+    // lost at the very start of the sound cannot then mislead the alignment.
+    for (int64_t probe = recordedFirst + skip; probe + KeyFrames <= recorded.Frames();
+         probe += KeyFrames) {
+        if (SilentFrame(recorded, probe)) continue;
+        const int64_t low = std::max<int64_t>(probe - guess - slack, 0);
+        const int64_t high = std::min(probe - guess + slack, reference.Frames() - KeyFrames);
+        for (int64_t at = low; at <= high; ++at) {
+            if (!SameFrames(recorded, probe, reference, at, KeyFrames)) continue;
+            const int64_t count = std::min(frames, reference.Frames() - at);
+            return Walk(recorded, reference, at, count, probe - at, true);
         }
+        if (probe > recordedFirst + skip + 100 * KeyFrames) break;
     }
-    return Walk(recorded, reference, referenceFirst, frames, offset, true);
+    // Nothing lined up: compare from the first sounding frames, to report how far off it is.
+    return Walk(recorded, reference, referenceFirst,
+                std::min(frames, reference.Frames() - referenceFirst), guess, true);
 }
 
 double RmsLevel(const StereoAudio& audio, int64_t from, int64_t to) {

@@ -32,17 +32,18 @@ struct MatchResult {
     int64_t lostFrames = 0;  // reference frames missing where a gap ends
 };
 
-// Lines the reference up with the recording by their first sounding frames
-// (trying offsets up to `slack` frames either way for the one that agrees
-// best over the first `probe` frames), then walks `frames` reference frames
-// from its first sounding one through the recording. Where the recording has
-// a run of silent frames that the reference lacks, the run is counted as a gap
-// and skipped, and the walk goes on where the recording resumes, counting the
-// few reference frames lost there: that is what an underrun in the sound
-// server's own feed does, and it changes none of the other samples. Every
-// other disagreement (a stale or wrong block) counts as differing samples.
+// Lines the reference up with the recording: a stretch of the recording
+// `skip` frames after its first sounding frame is looked for in the reference
+// within `slack` frames of where the two first sounding frames put it. From
+// there `frames` reference frames are walked through the recording. Where the
+// recording has a run of silent frames that the reference lacks, the run is
+// counted as a gap and skipped, and the walk goes on where the recording
+// resumes, counting the few reference frames lost there: that is what an
+// underrun in the sound server's own feed does, and it changes none of the
+// other samples. Every other disagreement (a stale or wrong block) counts as
+// differing samples.
 MatchResult MatchRecording(const StereoAudio& recorded, const StereoAudio& reference,
-                           int64_t frames, int64_t slack, int64_t probe = 4000);
+                           int64_t frames, int64_t slack, int64_t skip = 0);
 
 // Root mean square of both channels over frames [from, to), clamped to the audio.
 double RmsLevel(const StereoAudio& audio, int64_t from, int64_t to);
