@@ -1,10 +1,10 @@
+#include "replayer/macro_codes.h"
 #include "replayer/replayer.h"
 #include "replayer/replayer_internal.h"
 #include "sound/mixer.h"
 
 namespace {
 
-constexpr uint8_t PatternEndCode = 0x49;
 constexpr int32_t SongPositionLimit = 4096;
 
 void AdvanceSong() {

@@ -1,20 +1,9 @@
+#include "replayer/macro_codes.h"
 #include "replayer/replayer.h"
 #include "replayer/replayer_internal.h"
 #include "sound/mixer.h"
 
 namespace {
-
-enum : uint8_t {
-    CodeLoop = 0xE0,
-    CodeEnd = 0xE1,
-    CodeSetWave = 0xE2,
-    CodeVibrato = 0xE3,
-    CodeChangeWave = 0xE4,
-    CodeJumpMacro = 0xE7,
-    CodeHold = 0xE8,
-    CodeStopVoice = 0xE9,
-    CodeSlide = 0xEA,
-};
 
 constexpr int PeriodMin = 113;
 constexpr int PeriodMax = 3424;

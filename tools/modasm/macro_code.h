@@ -8,23 +8,12 @@
 #include <vector>
 
 #include "diagnostics.h"
+#include "replayer/macro_codes.h"
 #include "source_blocks.h"
 #include "symbols.h"
 
 constexpr int MacroBytes = 64;
 constexpr int VolumeHeaderBytes = 5;
-
-enum MacroCode : uint8_t {
-    CodeLoop = 0xE0,
-    CodeEnd = 0xE1,
-    CodeSetWave = 0xE2,
-    CodeVibrato = 0xE3,
-    CodeChangeWave = 0xE4,
-    CodeJumpMacro = 0xE7,
-    CodeHold = 0xE8,
-    CodeStopVoice = 0xE9,
-    CodeSlide = 0xEA,  // PitchSlide in frequency macros, VolumeSlide in volume macros
-};
 
 struct MacroInstruction {
     int line = 0;

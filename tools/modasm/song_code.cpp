@@ -149,7 +149,7 @@ Pattern ReadPattern(const SourceBlock& block, const SymbolTables& symbols, Diagn
         uint8_t& infoByte = pattern.bytes[2 * r + 1];
         if (row.isEnd) {
             if (r == 0) diagnostics.Error(row.line, "'end' on the first row leaves the pattern empty");
-            noteByte = PatternEndMarker;
+            noteByte = PatternEndCode;
             pattern.rows = static_cast<int>(r);
             continue;
         }

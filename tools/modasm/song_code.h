@@ -12,7 +12,6 @@
 #include "symbols.h"
 
 constexpr int PatternRows = 32;
-constexpr uint8_t PatternEndMarker = 0x49;
 
 struct NoteUse {
     int note = 0;        // period index 1..47
