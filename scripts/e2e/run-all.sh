@@ -190,7 +190,7 @@ else
 fi
 sleep 1
 stop_recording
-check "recorded sound equals modrender's rendering (${SOUND_SECONDS} s, sample-exact)" recording_is_the_song
+check "recorded sound equals modrender's rendering (${SOUND_SECONDS} s, sample-exact between feed slips)" recording_is_the_song
 check "music goes on while the intro is inactive" music_plays_while_inactive
 wineserver -k 2>/dev/null
 

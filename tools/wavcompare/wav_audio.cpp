@@ -26,14 +26,20 @@ bool SameFrames(const StereoAudio& a, int64_t aFrom, const StereoAudio& b, int64
                       b.samples.begin() + 2 * bFrom);
 }
 
+bool FramesEqual(const StereoAudio& recorded, int64_t at, const StereoAudio& reference, int64_t f) {
+    return at >= 0 && at < recorded.Frames() && recorded.samples[2 * at] == reference.samples[2 * f] &&
+           recorded.samples[2 * at + 1] == reference.samples[2 * f + 1];
+}
+
 // Walks reference frames [referenceFrom, referenceFrom+frames) against the
-// recording from frame referenceFrom+offset. With allowGaps, a silent run of
-// the recording that the reference does not have is skipped, and the walk
-// picks the reference up again where the recording resumes (at most
-// MaxLostFrames later). Frames beyond the recording count as silent.
+// recording from frame referenceFrom+offset. With allowSlips, where the two
+// part the walk looks for the point where they agree again for ResyncFrames
+// frames: recorded frames the reference lacks (silence an underrun put in)
+// are skipped as inserted, reference frames the recording lacks as lost, each
+// up to MaxSlipFrames. Frames beyond the recording count as silent.
 MatchResult Walk(const StereoAudio& recorded, const StereoAudio& reference, int64_t referenceFrom,
-                 int64_t frames, int64_t offset, bool allowGaps) {
-    constexpr int64_t MaxLostFrames = 2205;
+                 int64_t frames, int64_t offset, bool allowSlips) {
+    constexpr int64_t MaxSlipFrames = 2205;
     constexpr int64_t ResyncFrames = 32;
     MatchResult result;
     result.found = true;
@@ -41,20 +47,37 @@ MatchResult Walk(const StereoAudio& recorded, const StereoAudio& reference, int6
     const int64_t referenceEnd = referenceFrom + frames;
     int64_t at = referenceFrom + offset;
     for (int64_t f = referenceFrom; f < referenceEnd; ++f, ++at) {
-        if (allowGaps && at >= 0 && at < recorded.Frames() && SilentFrame(recorded, at) &&
-            !SilentFrame(reference, f)) {
-            int64_t gapEnd = at;
-            while (gapEnd < recorded.Frames() && SilentFrame(recorded, gapEnd)) ++gapEnd;
-            for (int64_t lost = 0; lost <= MaxLostFrames && f + lost < referenceEnd; ++lost) {
-                if (!SameFrames(recorded, gapEnd, reference, f + lost, ResyncFrames)) continue;
-                ++result.gaps;
-                result.gapFrames += gapEnd - at;
-                result.longestGap = std::max(result.longestGap, gapEnd - at);
-                result.lostFrames += lost;
-                result.framesCompared += lost;
-                f += lost;
-                at = gapEnd;
-                break;
+        if (allowSlips && !FramesEqual(recorded, at, reference, f)) {
+            // Silence put in by an underrun comes first, often with frames lost after it.
+            int64_t silent = 0;
+            while (at + silent < recorded.Frames() && SilentFrame(recorded, at + silent) &&
+                   silent <= MaxSlipFrames)
+                ++silent;
+            if (silent > 0 && silent <= MaxSlipFrames && at + silent < recorded.Frames()) {
+                ++result.slips;
+                result.insertedFrames += silent;
+                result.largestSlip = std::max(result.largestSlip, silent);
+                at += silent;
+            }
+        }
+        if (allowSlips && !FramesEqual(recorded, at, reference, f)) {
+            for (int64_t slip = 1; slip <= MaxSlipFrames; ++slip) {
+                if (SameFrames(recorded, at + slip, reference, f, ResyncFrames)) {
+                    ++result.slips;
+                    result.insertedFrames += slip;
+                    result.largestSlip = std::max(result.largestSlip, slip);
+                    at += slip;
+                    break;
+                }
+                if (f + slip < referenceEnd &&
+                    SameFrames(recorded, at, reference, f + slip, ResyncFrames)) {
+                    ++result.slips;
+                    result.lostFrames += slip;
+                    result.largestSlip = std::max(result.largestSlip, slip);
+                    result.framesCompared += slip;
+                    f += slip;
+                    break;
+                }
             }
         }
         for (int channel = 0; channel < 2; ++channel) {

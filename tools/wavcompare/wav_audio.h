@@ -26,22 +26,21 @@ struct MatchResult {
     int64_t framesCompared = 0;  // reference frames walked through
     int64_t samplesDiffering = 0;
     int maxDifference = 0;
-    int64_t gaps = 0;       // runs of silence found in the recording but not in the reference
-    int64_t gapFrames = 0;  // their total length
-    int64_t longestGap = 0;
-    int64_t lostFrames = 0;  // reference frames missing where a gap ends
+    int64_t slips = 0;           // places where the recording gained or lost frames
+    int64_t insertedFrames = 0;  // recorded frames the reference does not have
+    int64_t lostFrames = 0;      // reference frames the recording does not have
+    int64_t largestSlip = 0;
 };
 
 // Lines the reference up with the recording: a stretch of the recording
 // `skip` frames after its first sounding frame is looked for in the reference
 // within `slack` frames of where the two first sounding frames put it. From
-// there `frames` reference frames are walked through the recording. Where the
-// recording has a run of silent frames that the reference lacks, the run is
-// counted as a gap and skipped, and the walk goes on where the recording
-// resumes, counting the few reference frames lost there: that is what an
-// underrun in the sound server's own feed does, and it changes none of the
-// other samples. Every other disagreement (a stale or wrong block) counts as
-// differing samples.
+// there `frames` reference frames are walked through the recording. Where
+// the recording gained frames (silence an underrun put in) or lost a few
+// (a loaded machine makes the sound server's feed slip), the walk picks the
+// reference up again and counts the slip: slips delay the stream but change
+// none of its samples. Every other disagreement (a stale or wrong block, which
+// never lines up again within a slip's reach) counts as differing samples.
 MatchResult MatchRecording(const StereoAudio& recorded, const StereoAudio& reference,
                            int64_t frames, int64_t slack, int64_t skip = 0);
 
