@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the intro and runs it.
+# Installs what is missing, builds intro.exe and runs it under Wine: in a
+# window when a display exists, otherwise headless for about 20 seconds,
+# saving a screenshot and a recording under out/.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
 ./scripts/build-native.sh
-mkdir -p out
-build/native/bin/intro-preview --steps 400 -o out/frame.png
-echo "run: the intro's screen after 400 frame steps is in $(pwd)/out/frame.png"
+./scripts/build-win32.sh
+./scripts/run-wine.sh
