@@ -1,5 +1,5 @@
-#include <cstdio>
 #include <cstring>
+#include "replayer/loader_layout.h"
 #include "replayer/replayer.h"
 
 uint16_t ReadU16BE(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
@@ -9,65 +9,16 @@ uint32_t ReadU32BE(const uint8_t* p) {
            static_cast<uint32_t>(p[2]) << 8 | p[3];
 }
 
+namespace module_layout {
+
 namespace {
-
-enum class ModuleFormat { Fc14, Smod };
-
-constexpr int SequenceEntryBytes = 13;
-constexpr int SampleCount = 10;
-constexpr int SampleDescriptorOffset = 40;
-constexpr int Fc14WaveformLengthOffset = 100;
-constexpr int Fc14WaveformCount = 80;
-constexpr uint32_t Fc14WaveformMaxWords = 128;
-
-int FixedPartBytes(ModuleFormat format) { return format == ModuleFormat::Fc14 ? 180 : 100; }
-
-// Counts are the length fields divided by the record size and cut to 8 bits.
-uint32_t CountField(const uint8_t* image, int offset, uint32_t recordBytes) {
-    return (ReadU32BE(image + offset) / recordBytes) & 0xFF;
-}
-
-struct SampleLayout {
-    uint32_t sampleBytes;  // the module's own samples, with their 2 trailing bytes
-    uint32_t totalBytes;   // samples plus waveforms, before any cut
-};
-
-// Walks the sample descriptors and waveform lengths; fills `table` when given.
-SampleLayout LayOutSamples(const uint8_t* image, ModuleFormat format, SampleEntry* table) {
-    uint32_t running = 0;
-    for (int i = 0; i < SampleCount; ++i) {
-        const uint8_t* descriptor = image + SampleDescriptorOffset + 6 * i;
-        uint16_t length = ReadU16BE(descriptor);
-        if (table) table[i] = {running, length, ReadU16BE(descriptor + 2), ReadU16BE(descriptor + 4)};
-        if (length > 1) running += length * 2u + 2u;
-    }
-    SampleLayout layout{running, running};
-    int waveforms = format == ModuleFormat::Fc14 ? Fc14WaveformCount : BuiltinWaveformCount;
-    for (int w = 0; w < waveforms; ++w) {
-        uint32_t length = format == ModuleFormat::Fc14 ? image[Fc14WaveformLengthOffset + w]
-                                                       : BuiltinWaveformLengths[w];
-        if (length > Fc14WaveformMaxWords) length = Fc14WaveformMaxWords;
-        if (table) {
-            auto words = static_cast<uint16_t>(length);
-            table[SampleCount + w] = {running, words, 0, words};
-        }
-        if (length > 1) running += length * 2;
-    }
-    layout.totalBytes = running;
-    return layout;
-}
-
-// Bytes copied from the sample-data offset: FC14 takes samples and waveforms
-// as one run, SMOD only its samples; both stop at the end of sample memory.
-uint32_t CopiedSampleBytes(const SampleLayout& layout, ModuleFormat format) {
-    uint32_t bytes = format == ModuleFormat::Fc14 ? layout.totalBytes : layout.sampleBytes;
-    return bytes < SampleMemoryBytes ? bytes : SampleMemoryBytes;
-}
 
 void CopyIntoSlots(uint8_t (*store)[MacroSlotBytes], const uint8_t* image, uint32_t offset,
                    uint32_t count) {
     if (count > 0) std::memcpy(store, image + offset, count * MacroSlotBytes);
 }
+
+}  // namespace
 
 int LoadImage(const uint8_t* image, ModuleFormat format) {
     uint32_t sequenceCount = CountField(image, 4, SequenceEntryBytes);
@@ -131,67 +82,16 @@ bool FormatOf(const uint8_t* image, ModuleFormat* format) {
     return false;
 }
 
-// Formats a refusal into `reason` (when given) and returns the status.
-int Refuse(char* reason, size_t reasonSize, const char* format, auto... values) {
-    if (reason && reasonSize > 0) std::snprintf(reason, reasonSize, format, values...);
-    return 1;
-}
+}  // namespace module_layout
 
-struct Region {
-    const char* name;
-    uint64_t offset;
-    uint64_t length;
-};
-
-}  // namespace
+using module_layout::LoadImage;
+using module_layout::ModuleFormat;
 
 int LoadFc14(const uint8_t* image) { return LoadImage(image, ModuleFormat::Fc14); }
 int LoadSmod(const uint8_t* image) { return LoadImage(image, ModuleFormat::Smod); }
 
 int LoadModule(const uint8_t* image) {
     ModuleFormat format;
-    if (!FormatOf(image, &format)) return 1;
+    if (!module_layout::FormatOf(image, &format)) return 1;
     return format == ModuleFormat::Fc14 ? LoadFc14(image) : LoadSmod(image);
-}
-
-int LoadModuleChecked(const uint8_t* image, size_t size, char* reason, size_t reasonSize) {
-    if (reason && reasonSize > 0) reason[0] = '\0';
-    if (!image || size < 4)
-        return Refuse(reason, reasonSize,
-                      "the file is %zu bytes long, too short for the 4-byte format tag "
-                      "(a module starts with \"FC14\" or \"SMOD\")",
-                      image ? size : size_t{0});
-    ModuleFormat format;
-    if (!FormatOf(image, &format))
-        return Refuse(reason, reasonSize,
-                      "unknown format tag (bytes %02X %02X %02X %02X): a module starts with "
-                      "\"FC14\" or \"SMOD\"",
-                      image[0], image[1], image[2], image[3]);
-    const char* tag = format == ModuleFormat::Fc14 ? "FC14" : "SMOD";
-    size_t fixedBytes = static_cast<size_t>(FixedPartBytes(format));
-    if (size < fixedBytes)
-        return Refuse(reason, reasonSize,
-                      "the %s header needs %zu bytes but the file is only %zu bytes long", tag,
-                      fixedBytes, size);
-
-    SampleLayout layout = LayOutSamples(image, format, nullptr);
-    const Region regions[] = {
-        {"sequence", fixedBytes, uint64_t{CountField(image, 4, SequenceEntryBytes)} * SequenceEntryBytes},
-        {"pattern data", ReadU32BE(image + 8), uint64_t{CountField(image, 12, MacroSlotBytes)} * MacroSlotBytes},
-        {"frequency-macro data", ReadU32BE(image + 16),
-         uint64_t{CountField(image, 20, MacroSlotBytes)} * MacroSlotBytes},
-        {"volume-macro data", ReadU32BE(image + 24), uint64_t{CountField(image, 28, MacroSlotBytes)} * MacroSlotBytes},
-        {"sample data", ReadU32BE(image + 32), CopiedSampleBytes(layout, format)},
-    };
-    for (const Region& region : regions) {
-        uint64_t end = region.offset + region.length;
-        if (region.length > 0 && end > size)
-            return Refuse(reason, reasonSize,
-                          "%s (offset %llu, length %llu) ends at %llu, past the end of the "
-                          "%zu-byte file",
-                          region.name, static_cast<unsigned long long>(region.offset),
-                          static_cast<unsigned long long>(region.length),
-                          static_cast<unsigned long long>(end), size);
-    }
-    return LoadImage(image, format);
 }

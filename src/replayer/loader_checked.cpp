@@ -1,0 +1,67 @@
+// The checked entry for module files: refuses, with a reason a person can act
+// on, an image whose fixed part, sequence or data regions reach past its end.
+// Kept apart from the trusting loader so the intro, which never calls it,
+// does not link the formatting code.
+#include <cstdio>
+#include "replayer/loader_layout.h"
+#include "replayer/replayer.h"
+
+using namespace module_layout;
+
+namespace {
+
+// Formats a refusal into `reason` (when given) and returns the status.
+int Refuse(char* reason, size_t reasonSize, const char* format, auto... values) {
+    if (reason && reasonSize > 0) std::snprintf(reason, reasonSize, format, values...);
+    return 1;
+}
+
+struct Region {
+    const char* name;
+    uint64_t offset;
+    uint64_t length;
+};
+
+}  // namespace
+
+int LoadModuleChecked(const uint8_t* image, size_t size, char* reason, size_t reasonSize) {
+    if (reason && reasonSize > 0) reason[0] = '\0';
+    if (!image || size < 4)
+        return Refuse(reason, reasonSize,
+                      "the file is %zu bytes long, too short for the 4-byte format tag "
+                      "(a module starts with \"FC14\" or \"SMOD\")",
+                      image ? size : size_t{0});
+    ModuleFormat format;
+    if (!FormatOf(image, &format))
+        return Refuse(reason, reasonSize,
+                      "unknown format tag (bytes %02X %02X %02X %02X): a module starts with "
+                      "\"FC14\" or \"SMOD\"",
+                      image[0], image[1], image[2], image[3]);
+    const char* tag = format == ModuleFormat::Fc14 ? "FC14" : "SMOD";
+    size_t fixedBytes = static_cast<size_t>(FixedPartBytes(format));
+    if (size < fixedBytes)
+        return Refuse(reason, reasonSize,
+                      "the %s header needs %zu bytes but the file is only %zu bytes long", tag,
+                      fixedBytes, size);
+
+    SampleLayout layout = LayOutSamples(image, format, nullptr);
+    const Region regions[] = {
+        {"sequence", fixedBytes, uint64_t{CountField(image, 4, SequenceEntryBytes)} * SequenceEntryBytes},
+        {"pattern data", ReadU32BE(image + 8), uint64_t{CountField(image, 12, MacroSlotBytes)} * MacroSlotBytes},
+        {"frequency-macro data", ReadU32BE(image + 16),
+         uint64_t{CountField(image, 20, MacroSlotBytes)} * MacroSlotBytes},
+        {"volume-macro data", ReadU32BE(image + 24), uint64_t{CountField(image, 28, MacroSlotBytes)} * MacroSlotBytes},
+        {"sample data", ReadU32BE(image + 32), CopiedSampleBytes(layout, format)},
+    };
+    for (const Region& region : regions) {
+        uint64_t end = region.offset + region.length;
+        if (region.length > 0 && end > size)
+            return Refuse(reason, reasonSize,
+                          "%s (offset %llu, length %llu) ends at %llu, past the end of the "
+                          "%zu-byte file",
+                          region.name, static_cast<unsigned long long>(region.offset),
+                          static_cast<unsigned long long>(region.length),
+                          static_cast<unsigned long long>(end), size);
+    }
+    return LoadImage(image, format);
+}
