@@ -23,5 +23,5 @@ fi
 cmake -S . -B "$WIN32_BUILD" -DCMAKE_BUILD_TYPE=MinSizeRel \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DINTRO_HOST_TOOLS="$PWD/$HOST_BUILD/bin" >/dev/null
-cmake --build "$WIN32_BUILD" -j"$JOBS" --target intro postclose
+cmake --build "$WIN32_BUILD" -j"$JOBS" --target intro introctl
 echo "build-win32: $WIN32_BUILD/platform/win32/intro.exe"

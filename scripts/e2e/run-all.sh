@@ -11,11 +11,11 @@ ROOT=$PWD
 WIN32_BUILD=${INTRO_WIN32_BUILD:-build/win32}
 HOST_BUILD=${INTRO_HOST_BUILD:-build/native}
 INTRO_EXE=$ROOT/$WIN32_BUILD/platform/win32/intro.exe
-POSTCLOSE_EXE=$ROOT/$WIN32_BUILD/platform/win32/postclose.exe
+INTROCTL_EXE=$ROOT/$WIN32_BUILD/platform/win32/introctl.exe
 BIN=$ROOT/$HOST_BUILD/bin
 SOUND_SECONDS=8  # of the song compared sample by sample
 
-for exe in "$INTRO_EXE" "$POSTCLOSE_EXE"; do
+for exe in "$INTRO_EXE" "$INTROCTL_EXE"; do
   [ -f "$exe" ] || { echo "e2e: $exe is missing; run scripts/build-win32.sh first" >&2; exit 2; }
 done
 cmake --build "$HOST_BUILD" -j2 --target intro-preview modrender wavcompare >/dev/null ||
@@ -115,6 +115,20 @@ focus_back_resumes_typing() {
   ! same_image "$WORK/frozen-b.png" "$WORK/resumed.png"
 }
 
+# Run during the page hold, right after first_page_matches_preview: a second
+# WM_SHOWWINDOW puts the moved window back at the centre, and the picture is
+# still the held page (a second start-up would have made a new, black screen
+# and restarted the typing).
+second_show_recentres_without_restart() {
+  local report
+  report=$(wine "$INTROCTL_EXE" reshow 2>&1) || { log "introctl: $report"; return 1; }
+  log "$report"
+  sleep 1
+  window_at_centre || return 1
+  client_shot "$WORK/reshown.png"
+  same_image "$WORK/hold-b.png" "$WORK/reshown.png"
+}
+
 # Escape ends the run <tag> with exit code 0 within two seconds.
 escape_ends_with_0() {
   local tag=$1 code
@@ -128,7 +142,7 @@ escape_ends_with_0() {
 
 close_box_ends_with_0() {
   local code
-  wine "$POSTCLOSE_EXE" >"$WORK/postclose.log" 2>&1 || { log "postclose found no window"; return 1; }
+  wine "$INTROCTL_EXE" close >"$WORK/introctl.log" 2>&1 || { log "introctl found no window"; return 1; }
   code=$(wait_exit close 2) || { log "still running 2 s after WM_CLOSE"; return 1; }
   log "exit code $code"
   [ "$code" = 0 ]
@@ -184,6 +198,8 @@ if WINDOW=$(find_window); then
   check "focusing another window freezes the typing" focus_elsewhere_freezes_typing
   check "focusing the intro again resumes the typing" focus_back_resumes_typing
   check "page 0 equals intro-preview pixel for pixel" first_page_matches_preview
+  check "a second show re-centres the window and does not restart the intro" \
+    second_show_recentres_without_restart
   check "Escape ends the program with exit code 0 within 2 s" escape_ends_with_0 main
 else
   check "intro window appears" false
