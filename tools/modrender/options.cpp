@@ -12,6 +12,7 @@ const char* const RenderUsage =
     "       modrender MODULE --info\n"
     "Renders an \"FC14\" or \"SMOD\" module through the intro's sound path\n"
     "(44100 Hz, 16-bit stereo, 8 blocks of 4000 frames).\n"
+    "  --builtin          the intro's own song instead of a MODULE file\n"
     "  -o PATH            output file, '-' for standard output\n"
     "  --raw              headerless little-endian s16 stereo frames instead of WAV\n"
     "  --include-prefill  keep the 32000 silent frames that start playback\n"

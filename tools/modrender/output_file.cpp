@@ -1,10 +1,35 @@
 #include "output_file.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+// The temporary file being written, for the signal handler: an interrupted
+// render must not leave a partial file behind either. Only async-signal-safe
+// calls are made there, on a fixed buffer.
+char pendingPath[4096];
+
+extern "C" void RemovePendingAndExit(int signal) {
+    if (pendingPath[0] != '\0') unlink(pendingPath);
+    _exit(128 + signal);
+}
+
+void SetPending(const std::string& path) {
+    if (path.size() >= sizeof pendingPath) return;
+    std::memcpy(pendingPath, path.c_str(), path.size() + 1);
+    std::signal(SIGINT, RemovePendingAndExit);
+    std::signal(SIGTERM, RemovePendingAndExit);
+    std::signal(SIGHUP, RemovePendingAndExit);
+}
+
+void ClearPending() { pendingPath[0] = '\0'; }
+
+}  // namespace
 
 OutputFile::~OutputFile() { Discard(); }
 
@@ -23,6 +48,7 @@ bool OutputFile::Open(const std::string& path, std::string& error) {
         return false;
     }
     temporaryPath_ = pattern;
+    SetPending(temporaryPath_);
     // mkstemp creates the file private; give it the mode a plain fopen would.
     const mode_t mask = umask(0);
     umask(mask);
@@ -64,6 +90,7 @@ bool OutputFile::Commit(std::string& error) {
         return false;
     }
     temporaryPath_.clear();
+    ClearPending();
     return true;
 }
 
@@ -73,6 +100,7 @@ void OutputFile::Discard() {
     if (!temporaryPath_.empty()) {
         std::remove(temporaryPath_.c_str());
         temporaryPath_.clear();
+        ClearPending();
     }
 }
 
