@@ -59,12 +59,15 @@ void Typewriter::StartPage() {
 }
 
 // A page without "|" starts over at its terminating zero, wherever the cursor is.
+// An empty page keeps answering its zero (typed as a blank) instead of moving
+// past it into whatever memory follows.
 char Typewriter::NextChar() {
     if (page == nullptr) return NoPageChar;
     char c = page[pagePos];
     if (c == '\0') {
         pagePos = 0;
         c = page[0];
+        if (c == '\0') return c;
     }
     ++pagePos;
     return c;

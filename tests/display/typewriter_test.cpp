@@ -186,3 +186,16 @@ TEST_F(TypewriterTest, MissingTargetGridOrCellSizeDrawsNothingAndNeverFaults) {
     Steps(noPages, 3);
     EXPECT_EQ(GlyphAt(2, 2), GlyphOf('*'));
 }
+
+TEST_F(TypewriterTest, EmptyPageNeverFetchesPastItsTerminator) {
+    // The page is the empty string at the start of a larger block; anything
+    // read past its zero would be typed as the characters that follow.
+    static const char block[] = {'\0', 'X', 'Y', '|', '\0'};
+    const char* pages[] = {block, nullptr};
+    Typewriter t = Make(pages);
+    Steps(t, 1 + 3);
+    EXPECT_EQ(t.pagePos, 0);
+    EXPECT_EQ(t.wait, 0);
+    for (int column = 1; column <= 3; ++column)
+        EXPECT_EQ(GlyphAt(column, 2), std::make_pair(0, 0)) << "column " << column;
+}
