@@ -126,6 +126,20 @@ TEST_F(VoiceMacros, VibratoScalesByOctave) {
     EXPECT_EQ(Offsets(Periods(6), PeriodTable[40]), (std::vector<long>{0, 0, -4, -8, -8, -4}));
 }
 
+TEST_F(VoiceMacros, VibratoWrapsIn8Bits) {
+    // Depth 200: top = 400 mod 256 = 144, centre 72; the swing starts above top.
+    Play(Bytes({0x00, 0xE1}), VolumeMacro(1, 0, {64}, 100, 200, 0), 61);
+    EXPECT_EQ(Offsets(Periods(8), PeriodTable[61]),
+              (std::vector<long>{28, -72, -72, 28, 72, -28, -72, 28}));
+
+    // Depth 120 (top 240), speed 130: a rising value that passes 255 wraps
+    // below top and keeps rising.
+    ResetReplayerState();
+    module = ModuleBuilder{};
+    Play(Bytes({0x00, 0xE1}), VolumeMacro(1, 0, {64}, 130, 120, 0), 61);
+    EXPECT_EQ(Offsets(Periods(5), PeriodTable[61]), (std::vector<long>{-120, 10, -116, 14, -112}));
+}
+
 TEST_F(VoiceMacros, VibratoCommandKeepsValueAndDelay) {
     Play(Bytes({0x00, 0xE3, 0x02, 0x04, 0x00, 0xE1}), VolumeMacro(1, 0, {64}, 0, 0, 1), 40);
     ReplayerTick();  // the delay of 1 runs out
