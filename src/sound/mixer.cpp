@@ -24,8 +24,11 @@ constexpr int MaximumOutputRate = 48000;
 constexpr uint8_t PanLeft[4] = {64, 16, 16, 64};
 constexpr uint8_t PanRight[4] = {16, 64, 64, 16};
 
-// Never read: the lengths stored beside it are 0 whenever it is in place.
-const int8_t placeholderSample[2] = {0, 0};
+// The lengths stored beside it are 0 whenever it is put in place, so the
+// replayer never plays it; it is as long as the longest segment (65535 words)
+// all the same, so that a channel started on it with any length set plays
+// silence instead of reading past it.
+const int8_t placeholderSample[65535 * 2] = {};
 
 ChannelObserver channelObserver = nullptr;
 void* channelObserverContext = nullptr;

@@ -97,6 +97,23 @@ TEST_F(MixerChannels, StartWithoutLengthStaysInactive) {
     EXPECT_EQ(mixChannels[0].active, 0);
 }
 
+// A length latched without a sample after a reset starts the channel on the
+// placeholder: it must play silence for the whole segment, not read past it
+// (ASan reports an overread here if the placeholder is shorter).
+TEST_F(MixerChannels, StartOnThePlaceholderPlaysSilenceWithoutOverread) {
+    SetChannelLength(0, 65535);
+    SetChannelPeriod(0, 113);
+    SetChannelVolume(0, 64);
+    StartChannel(0);
+    ASSERT_EQ(mixChannels[0].active, 1);
+    std::vector<StereoFrame> frames(20000);
+    for (int block = 0; block < 12; ++block) RenderChannel(&mixChannels[0], frames.data(), 20000);
+    for (const StereoFrame& frame : frames) {
+        ASSERT_EQ(frame.left, 0);
+        ASSERT_EQ(frame.right, 0);
+    }
+}
+
 TEST_F(MixerChannels, VolumeTablesHoldTheTellingValues) {
     auto entry = [](int level, int s) { return VolumeTables[level][static_cast<uint8_t>(s)]; };
     EXPECT_EQ(entry(64, -128), -13107);
