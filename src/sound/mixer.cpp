@@ -27,8 +27,9 @@ constexpr uint8_t PanRight[4] = {16, 64, 64, 16};
 // The lengths stored beside it are 0 whenever it is put in place, so the
 // replayer never plays it; it is as long as the longest segment (65535 words)
 // all the same, so that a channel started on it with any length set plays
-// silence instead of reading past it.
-const int8_t placeholderSample[65535 * 2] = {};
+// silence instead of reading past it. Not const, so that it lives in
+// zero-filled memory instead of the program file.
+int8_t placeholderSample[65535 * 2];
 
 ChannelObserver channelObserver = nullptr;
 void* channelObserverContext = nullptr;
