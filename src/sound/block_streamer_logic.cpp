@@ -21,6 +21,10 @@ StreamFormat PcmStereo16(int rate) {
 }
 
 int BlockStreamer::FailOpen(int code) {
+    // An event made before the failing step is closed too: a failed open
+    // leaves nothing behind, as the close would.
+    if (blockEvent) platform->closeEvent(blockEvent);
+    blockEvent = nullptr;
     ReleaseDevice();
     lastError = code;
     return code;

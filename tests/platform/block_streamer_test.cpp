@@ -115,6 +115,8 @@ TEST_F(BlockStreamerTest, EachFailingStepGivesItsCodeAndReleasesTheDevice) {
         EXPECT_EQ(calls.back(), "ReleaseDevice") << c.step;
         // The notification interface is released only once it was obtained.
         EXPECT_EQ(Contains(calls, "ReleaseNotify"), c.code == 123) << c.step;
+        // The event, made before the notification steps, does not leak.
+        EXPECT_EQ(Contains(calls, "CloseEvent"), c.code >= 122) << c.step;
         EXPECT_EQ(streamer.StartStream(), 1);
     }
 }
@@ -128,6 +130,7 @@ TEST_F(BlockStreamerTest, EventAndThreadFailuresAndTheSoftPriorityFailure) {
     Fake().failThread = true;
     EXPECT_EQ(Open(), 130);
     EXPECT_EQ(CallsSnapshot().back(), "ReleaseDevice");
+    EXPECT_TRUE(Contains(CallsSnapshot(), "CloseEvent"));
 
     ResetFake();
     Fake().failPriority = true;
