@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "app/intro_driver.h"
+#include "data/intro_data.h"
 #include "native_draw_target.h"
 #include "native_resources.h"
 
@@ -198,4 +201,39 @@ TEST_F(IntroDriverTest, WithoutFontTheIntroRunsWithoutDisplay) {
     EXPECT_EQ(StepAt(100), 0u);
     EXPECT_EQ(platform.getDCs, 0);
     EXPECT_EQ(platform.released.size(), 2u);  // canvas and screen, made before the font failed
+}
+
+// What a viewer sees once page 0 is typed: the window holds the screen
+// exactly; even rows use only the font's four colours (all four, so glyphs
+// have body, shading and outline), odd rows are the half-bright copy of the
+// row above; and the first character is the font's glyph for it.
+TEST_F(IntroDriverTest, FinishedPageIsTheDoubledCanvasInTheFontColours) {
+    StartAndShow();
+    uint32_t tick = 100;
+    const int steps = 1 + static_cast<int>(std::string(IntroPages[0]).find('|')) + 1;
+    for (int i = 0; i < steps; ++i, tick += 21) StepAt(tick);
+
+    const std::vector<uint32_t> screen(introDriver.screen->pixels,
+                                       introDriver.screen->pixels + 528 * 384);
+    ASSERT_EQ(platform.window.pixels, screen);
+    const uint32_t fontColours[] = {Background, 0x00F7F7F7, 0x007F7F7F, 0x00000000};
+    bool seen[4] = {};
+    for (int y = 0; y < 384; y += 2) {
+        for (int x = 0; x < 528; ++x) {
+            const uint32_t even = platform.window.Pixel(x, y);
+            const uint32_t* colour = std::find(std::begin(fontColours), std::end(fontColours), even);
+            ASSERT_NE(colour, std::end(fontColours)) << "pixel " << x << "," << y;
+            seen[colour - fontColours] = true;
+            ASSERT_EQ(platform.window.Pixel(x, y + 1), (even & 0xFEFEFEFEu) >> 1);
+        }
+    }
+    EXPECT_TRUE(seen[0] && seen[1] && seen[2] && seen[3]);
+
+    const char first = IntroPages[0][0];
+    const int glyph = static_cast<int>(std::string(IntroCharset).find(first));
+    ASSERT_GT(glyph, 0);
+    for (int row = 0; row < 8; ++row)
+        for (int col = 0; col < 8; ++col)
+            EXPECT_EQ(*introDriver.canvas->PixelAt(8 + col, 16 + row),
+                      *introDriver.font->PixelAt(glyph % 32 * 8 + col, glyph / 32 * 8 + row));
 }
