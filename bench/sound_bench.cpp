@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "memory_stream.h"
-#include "module_builder.h"
+#include "demo_song.h"
 #include "render_session.h"
 #include "replayer/replayer.h"
 #include "sound/audio_control.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "memory_stream.h"
-#include "module_builder.h"
+#include "demo_song.h"
 #include "replayer/replayer.h"
 #include "sound/audio_control.h"
 #include "sound/mixer.h"

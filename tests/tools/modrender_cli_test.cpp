@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "module_builder.h"
+#include "demo_song.h"
 
 namespace fs = std::filesystem;
 

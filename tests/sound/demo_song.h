@@ -1,6 +1,6 @@
 #pragma once
-// Builds four-voice module images ("FC14" or "SMOD") byte by byte, for tests
-// and benchmarks that need real modules without carrying binary files.
+// Songs for tests and benchmarks that need real modules without carrying
+// binary files, laid out by the shared ModuleBuilder.
 #include <array>
 #include <cstdint>
 #include <string>

@@ -1,72 +1,35 @@
+#include "demo_song.h"
 #include "module_builder.h"
 
 #include <cmath>
 #include <cstdio>
 
-namespace {
-
-void PutU32(std::vector<uint8_t>& image, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) image[at + i] = static_cast<uint8_t>(value >> (24 - 8 * i));
-}
-
-void PutU16(std::vector<uint8_t>& image, size_t at, uint16_t value) {
-    image[at] = static_cast<uint8_t>(value >> 8);
-    image[at + 1] = static_cast<uint8_t>(value);
-}
-
-template <size_t N>
-size_t AppendSlots(std::vector<uint8_t>& image, const std::vector<std::array<uint8_t, N>>& slots) {
-    const size_t at = image.size();
-    for (const auto& slot : slots) image.insert(image.end(), slot.begin(), slot.end());
-    return at;
-}
-
-std::array<uint8_t, 64> Slot(std::initializer_list<int> bytes) {
-    std::array<uint8_t, 64> slot{};
-    size_t i = 0;
-    for (int b : bytes) slot[i++] = static_cast<uint8_t>(b);
-    return slot;
-}
-
-}  // namespace
-
 std::vector<uint8_t> BuildModule(const ModuleSpec& spec) {
-    const size_t fixedPart = spec.fc14 ? 180 : 100;
-    std::vector<uint8_t> image(fixedPart, 0);
-    const char* magic = spec.fc14 ? "FC14" : "SMOD";
-    for (int i = 0; i < 4; ++i) image[i] = static_cast<uint8_t>(magic[i]);
-    AppendSlots(image, spec.sequence);
-    PutU32(image, 4, static_cast<uint32_t>(spec.sequence.size() * 13));
-    PutU32(image, 8, static_cast<uint32_t>(AppendSlots(image, spec.patterns)));
-    PutU32(image, 12, static_cast<uint32_t>(spec.patterns.size() * 64));
-    PutU32(image, 16, static_cast<uint32_t>(AppendSlots(image, spec.frequencyMacros)));
-    PutU32(image, 20, static_cast<uint32_t>(spec.frequencyMacros.size() * 64));
-    PutU32(image, 24, static_cast<uint32_t>(AppendSlots(image, spec.volumeMacros)));
-    PutU32(image, 28, static_cast<uint32_t>(spec.volumeMacros.size() * 64));
-    PutU32(image, 32, static_cast<uint32_t>(image.size()));
+    ModuleBuilder builder;
+    builder.magic = spec.fc14 ? "FC14" : "SMOD";
+    builder.sequence = spec.sequence;
+    builder.patterns = spec.patterns;
+    builder.frequencyMacros = spec.frequencyMacros;
+    builder.volumeMacros = spec.volumeMacros;
+    // Sample data as the format lays it out: each non-empty sample with its
+    // 2 trailing bytes, then the waveforms.
+    std::vector<uint8_t>& data = builder.sampleData;
     for (size_t i = 0; i < spec.samples.size() && i < 10; ++i) {
         const ModuleSample& s = spec.samples[i];
         const uint16_t words = static_cast<uint16_t>(s.data.size() / 2);
-        PutU16(image, 40 + 6 * i, words);
-        PutU16(image, 42 + 6 * i, s.repeatStart);
-        PutU16(image, 44 + 6 * i, s.repeatLength);
+        builder.samples[i] = {words, s.repeatStart, s.repeatLength};
         if (words > 1) {
-            image.insert(image.end(), s.data.begin(), s.data.begin() + words * 2);
-            image.insert(image.end(), {0, 0});
+            data.insert(data.end(), s.data.begin(), s.data.begin() + words * 2);
+            data.insert(data.end(), {0, 0});
         }
     }
-    PutU32(image, 36, static_cast<uint32_t>(image.size()));
-    if (spec.fc14) {
-        for (size_t w = 0; w < spec.waveforms.size() && w < 80; ++w) {
-            const size_t words = spec.waveforms[w].size() / 2;
-            image[100 + w] = static_cast<uint8_t>(words);
-            if (words > 1) {
-                image.insert(image.end(), spec.waveforms[w].begin(),
-                             spec.waveforms[w].begin() + words * 2);
-            }
-        }
+    for (size_t w = 0; spec.fc14 && w < spec.waveforms.size() && w < 80; ++w) {
+        const size_t words = spec.waveforms[w].size() / 2;
+        builder.waveformLengths[w] = static_cast<uint8_t>(words);
+        if (words > 1)
+            data.insert(data.end(), spec.waveforms[w].begin(), spec.waveforms[w].begin() + words * 2);
     }
-    return image;
+    return builder.Build();
 }
 
 ModuleSpec DemoSong(bool fc14, int entries) {
@@ -100,16 +63,16 @@ ModuleSpec DemoSong(bool fc14, int entries) {
     // on entry 11, fixed-pitch drum on sample 0, pad on sample 1 that changes
     // to entry 12 after a hold.
     spec.frequencyMacros = {
-        Slot({0xE2, 10, 0, 3, 7, 12, 0xE0, 3}),
-        Slot({0xE2, 11, 0, 0xE3, 3, 5, 0, 0xE8, 20, 0xEA, 2, 6, 0, 0xE1}),
-        Slot({0xE2, 0, 0xA4, 0xE1}),
-        Slot({0xE2, 1, 0, 0xE8, 16, 0xE4, 12, 12, 0xE1}),
+        Bytes({0xE2, 10, 0, 3, 7, 12, 0xE0, 3}),
+        Bytes({0xE2, 11, 0, 0xE3, 3, 5, 0, 0xE8, 20, 0xEA, 2, 6, 0, 0xE1}),
+        Bytes({0xE2, 0, 0xA4, 0xE1}),
+        Bytes({0xE2, 1, 0, 0xE8, 16, 0xE4, 12, 12, 0xE1}),
     };
     spec.volumeMacros = {
-        Slot({1, 0, 0, 0, 0, 64, 60, 56, 52, 48, 44, 40, 0xE8, 8, 32, 28, 24, 0xE1}),
-        Slot({2, 1, 4, 3, 6, 48, 48, 44, 40, 0xEA, 2, 4, 0xE1}),
-        Slot({1, 2, 0, 0, 0, 64, 0xE1}),
-        Slot({1, 3, 2, 2, 0, 30, 34, 38, 42, 0xE8, 30, 0xEA, 0xFC, 5, 0xE1}),
+        Bytes({1, 0, 0, 0, 0, 64, 60, 56, 52, 48, 44, 40, 0xE8, 8, 32, 28, 24, 0xE1}),
+        Bytes({2, 1, 4, 3, 6, 48, 48, 44, 40, 0xEA, 2, 4, 0xE1}),
+        Bytes({1, 2, 0, 0, 0, 64, 0xE1}),
+        Bytes({1, 3, 2, 2, 0, 30, 34, 38, 42, 0xE8, 30, 0xEA, 0xFC, 5, 0xE1}),
     };
     auto pattern = [](std::initializer_list<std::pair<int, int>> rows) {
         std::array<uint8_t, 64> p{};
