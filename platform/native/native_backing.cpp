@@ -1,9 +1,9 @@
 // The surface backing natively: plain zeroed memory, bitmaps decoded from the
 // resource table, and blits copied into a PixelSink clipped to its size.
-#include <algorithm>
 #include <cstring>
 #include <new>
 
+#include "display/rect_clip.h"
 #include "display/surface_backing.h"
 #include "native_draw_target.h"
 #include "native_resources.h"
@@ -57,19 +57,12 @@ void BlitBacking(SurfaceBacking* backing, DrawTarget* dc, int x, int y, int sour
                  int sourceY, int width, int height) {
     if (backing == nullptr || dc == nullptr) return;
     if (dc->recordBlits) dc->blits.push_back({backing, x, y, sourceX, sourceY, width, height});
-    // Clip against both the backing and the sink, on all four edges.
-    int64_t sx = sourceX, sy = sourceY, tx = x, ty = y, w = width, h = height;
-    if (sx < 0) { w += sx; tx -= sx; sx = 0; }
-    if (sy < 0) { h += sy; ty -= sy; sy = 0; }
-    if (tx < 0) { w += tx; sx -= tx; tx = 0; }
-    if (ty < 0) { h += ty; sy -= ty; ty = 0; }
-    w = std::min({w, backing->width - sx, dc->width - tx});
-    h = std::min({h, backing->height - sy, dc->height - ty});
-    if (w <= 0 || h <= 0) return;
-    for (int64_t k = 0; k < h; ++k) {
-        std::memcpy(&dc->pixels[static_cast<size_t>((ty + k) * dc->width + tx)],
-                    backing->pixels + (sy + k) * backing->width + sx,
-                    static_cast<size_t>(w) * sizeof(uint32_t));
+    RectCopy r{sourceX, sourceY, x, y, width, height};
+    if (!ClipRectCopy(r, backing->width, backing->height, dc->width, dc->height)) return;
+    for (int64_t k = 0; k < r.height; ++k) {
+        std::memcpy(&dc->pixels[static_cast<size_t>((r.targetY + k) * dc->width + r.targetX)],
+                    backing->pixels + (r.sourceY + k) * backing->width + r.sourceX,
+                    static_cast<size_t>(r.width) * sizeof(uint32_t));
     }
 }
 

@@ -12,7 +12,6 @@ constexpr int ScreenWidth = 528, ScreenHeight = 384;
 constexpr int GridColumns = 33, GridRows = 24;
 constexpr int GlyphWidth = 8, GlyphHeight = 8;
 constexpr uint32_t StartupWaitMs = 600;
-constexpr int BackgroundRed = 19, BackgroundGreen = 0, BackgroundBlue = 71;
 
 // Typewriter first, as it points at the others; the fields are cleared so a
 // second teardown finds nothing to delete.

@@ -49,18 +49,14 @@ void CellGrid::Fill(int32_t value) {
     for (int i = 0; i < width * height; ++i) cells[i] = value;
 }
 
-// Clamping every cell of the rectangle (so a rectangle running past an edge
-// writes the edge cells again) reaches exactly the cells between the clamped
-// corners; walking those keeps huge rectangles cheap.
+// Clamping is monotonic, so clamping every cell of the rectangle (a rectangle
+// running past an edge writes the edge cells again) reaches exactly the cells
+// between the clamped corners; walking those keeps huge rectangles cheap.
 void CellGrid::FillRect(int x, int y, int width, int height, int32_t value) {
     if (cells == nullptr || width <= 0 || height <= 0) return;
-    const int64_t lastX = static_cast<int64_t>(x) + width - 1;
-    const int64_t lastY = static_cast<int64_t>(y) + height - 1;
-    const int firstIndex = IndexOf(x, y);
-    const int lastIndex = IndexOf(lastX > this->width ? this->width : static_cast<int>(lastX),
-                                  lastY > this->height ? this->height : static_cast<int>(lastY));
-    const int fromX = firstIndex % this->width, fromY = firstIndex / this->width;
-    const int toX = lastIndex % this->width, toY = lastIndex / this->width;
+    auto clamp = [](int64_t v, int size) { return static_cast<int>(v < 0 ? 0 : v >= size ? size - 1 : v); };
+    const int fromX = clamp(x, this->width), toX = clamp(int64_t{x} + width - 1, this->width);
+    const int fromY = clamp(y, this->height), toY = clamp(int64_t{y} + height - 1, this->height);
     for (int cy = fromY; cy <= toY; ++cy)
         for (int cx = fromX; cx <= toX; ++cx) Set(cx, cy, value);
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "display/rect_clip.h"
 #include "display/surface_backing.h"
 
 Surface::Surface(int width, int height) {
@@ -62,26 +63,17 @@ void Surface::FillRows(int red, int green, int blue, int firstRow, int rowCount)
     for (int y = startRow; y < height; ++y) std::fill_n(rows[y], width, colour);
 }
 
-// Clips against the source first, then against the target, each time only the
-// right and bottom edges as callers use them; negative positions are cut off
-// as well, so no input can reach outside either surface.
+// Only the right and bottom edges matter to the callers, which pass
+// non-negative positions; negative ones are cut off as well, so no input can
+// reach outside either surface.
 void Surface::CopyRect(Surface* target, int targetX, int targetY, int sourceX, int sourceY,
                        int width, int height) {
     if (target == nullptr || !IsUsable() || !target->IsUsable()) return;
-    // 64-bit so that no combination of arguments can overflow.
-    int64_t tx = targetX, ty = targetY, sx = sourceX, sy = sourceY, w = width, h = height;
-    if (sx < 0) { w += sx; tx -= sx; sx = 0; }
-    if (sy < 0) { h += sy; ty -= sy; sy = 0; }
-    if (tx < 0) { w += tx; sx -= tx; tx = 0; }
-    if (ty < 0) { h += ty; sy -= ty; ty = 0; }
-    if (sy + h > this->height) h = this->height - sy;
-    if (sx + w > this->width) w = this->width - sx;
-    if (ty + h > target->height) h = target->height - ty;
-    if (tx + w > target->width) w = target->width - tx;
-    if (h <= 0 || w <= 0) return;
-    for (int64_t k = 0; k < h; ++k) {
-        std::memmove(target->rows[ty + k] + tx, rows[sy + k] + sx,
-                     static_cast<size_t>(w) * sizeof(uint32_t));
+    RectCopy r{sourceX, sourceY, targetX, targetY, width, height};
+    if (!ClipRectCopy(r, this->width, this->height, target->width, target->height)) return;
+    for (int64_t k = 0; k < r.height; ++k) {
+        std::memmove(target->rows[r.targetY + k] + r.targetX, rows[r.sourceY + k] + r.sourceX,
+                     static_cast<size_t>(r.width) * sizeof(uint32_t));
     }
 }
 

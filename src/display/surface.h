@@ -9,6 +9,9 @@ struct SurfaceBacking;  // platform object that owns the pixel memory
 struct DrawTarget;      // what blits go to: an HDC on Win32, a PixelSink natively
 using ModuleInstance = void*;  // where bitmap resources come from (HINSTANCE on Win32)
 
+// The intro's background: the canvas clear colour and entry 0 of the font's palette.
+constexpr int BackgroundRed = 19, BackgroundGreen = 0, BackgroundBlue = 71;
+
 class Surface {
 public:
     Surface(int width, int height);                        // blank, every pixel 0

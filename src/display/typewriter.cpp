@@ -1,7 +1,6 @@
 #include "display/typewriter.h"
 
 namespace {
-constexpr int BackgroundRed = 19, BackgroundGreen = 0, BackgroundBlue = 71;
 constexpr int FirstTextLine = 2;
 constexpr int FirstTextColumn = 1;
 }  // namespace
