@@ -19,7 +19,8 @@ sanitize=(-fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -fno-omi
 
 "$cxx" "${common[@]}" "${sanitize[@]}" fuzz/replayer_fuzz.cpp src/replayer/*.cpp \
   src/sound/mixer.cpp src/sound/mixer_render.cpp -o "$out/replayer_fuzz"
-"$cxx" "${common[@]}" fuzz/make_seeds.cpp tests/replayer/module_builder.cpp -o "$out/make_seeds"
+"$cxx" "${common[@]}" fuzz/make_seeds.cpp tests/replayer/module_builder.cpp \
+  src/replayer/module_writer.cpp -o "$out/make_seeds"
 "$out/make_seeds" "$out/seeds"
 # The real songs, when a native build has assembled them, make rich seeds.
 for song in build/native/src/data/song/*.mod; do

@@ -1,18 +1,7 @@
 #include "module_builder.h"
+#include <algorithm>
 #include <cstring>
-
-namespace {
-void PutU32(std::vector<uint8_t>& image, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) image[at + i] = static_cast<uint8_t>(value >> (24 - 8 * i));
-}
-void PutU16(std::vector<uint8_t>& image, size_t at, uint16_t value) {
-    image[at] = static_cast<uint8_t>(value >> 8);
-    image[at + 1] = static_cast<uint8_t>(value);
-}
-void Append(std::vector<uint8_t>& image, const std::vector<Slot>& slots) {
-    for (const Slot& slot : slots) image.insert(image.end(), slot.begin(), slot.end());
-}
-}  // namespace
+#include <iterator>
 
 ModuleBuilder& ModuleBuilder::Entry(std::initializer_list<uint8_t> patternPerVoice, uint8_t speed,
                                     int8_t noteTranspose, int8_t soundTranspose) {
@@ -29,38 +18,27 @@ ModuleBuilder& ModuleBuilder::Entry(std::initializer_list<uint8_t> patternPerVoi
 }
 
 std::vector<uint8_t> ModuleBuilder::Build() const {
-    std::vector<uint8_t> image(FixedPartBytes(), 0);
-    std::memcpy(image.data(), magic.data(), 4);
-    for (int i = 0; i < 10; ++i) {
-        PutU16(image, 40 + 6 * i, samples[i].length);
-        PutU16(image, 42 + 6 * i, samples[i].repeatStart);
-        PutU16(image, 44 + 6 * i, samples[i].repeatLength);
-    }
-    if (magic == "FC14") std::memcpy(image.data() + 100, waveformLengths, 80);
-    PutU32(image, 4, static_cast<uint32_t>(sequence.size() * 13));
-    for (const auto& entry : sequence) image.insert(image.end(), entry.begin(), entry.end());
-    PutU32(image, 8, static_cast<uint32_t>(image.size()));
-    PutU32(image, 12, static_cast<uint32_t>(patterns.size() * 64));
-    Append(image, patterns);
-    PutU32(image, 16, static_cast<uint32_t>(image.size()));
-    PutU32(image, 20, static_cast<uint32_t>(frequencyMacros.size() * 64));
-    Append(image, frequencyMacros);
-    PutU32(image, 24, static_cast<uint32_t>(image.size()));
-    PutU32(image, 28, static_cast<uint32_t>(volumeMacros.size() * 64));
-    Append(image, volumeMacros);
-    PutU32(image, 32, static_cast<uint32_t>(image.size()));
-    std::vector<uint8_t> data = sampleData;
-    if (data.empty()) {
+    ModuleParts parts;
+    parts.fc14 = magic == "FC14";
+    parts.sequence = sequence;
+    parts.patterns = patterns;
+    parts.frequencyMacros = frequencyMacros;
+    parts.volumeMacros = volumeMacros;
+    std::copy(std::begin(samples), std::end(samples), parts.samples);
+    std::memcpy(parts.waveformLengths, waveformLengths, sizeof waveformLengths);
+    parts.sampleData = sampleData;
+    if (parts.sampleData.empty()) {
         size_t bytes = 0;
         for (const SampleDescriptor& sample : samples)
             if (sample.length > 1) bytes += sample.length * 2u + 2u;
-        if (magic == "FC14")
+        if (parts.fc14)
             for (uint8_t length : waveformLengths)
                 if (length > 1) bytes += (length > 128 ? 128u : length) * 2u;
-        for (size_t i = 0; i < bytes; ++i) data.push_back(static_cast<uint8_t>(i));
+        for (size_t i = 0; i < bytes; ++i) parts.sampleData.push_back(static_cast<uint8_t>(i));
     }
-    PutU32(image, 36, static_cast<uint32_t>(image.size()));
-    image.insert(image.end(), data.begin(), data.end());
+    std::vector<uint8_t> image = WriteModule(parts);
+    // Any tag, so tests can feed the loader unknown ones.
+    std::memcpy(image.data(), magic.data(), 4);
     return image;
 }
 

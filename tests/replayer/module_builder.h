@@ -7,13 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "replayer/module_writer.h"
+
 using Slot = std::array<uint8_t, 64>;
 
-struct SampleDescriptor {
-    uint16_t length = 0;
-    uint16_t repeatStart = 0;
-    uint16_t repeatLength = 0;
-};
+using SampleDescriptor = ModuleParts::Sample;
 
 struct ModuleBuilder {
     std::string magic = "FC14";
