@@ -65,7 +65,6 @@ int CountedTick() {
 
 struct AudioSink {
     OutputFile* out = nullptr;
-    bool raw = false;
     bool collectingPrefill = true;
     std::vector<StereoFrame> prefill;
     int64_t remaining = 0;
@@ -174,7 +173,6 @@ bool RenderAudio(const std::vector<uint8_t>& image, const AudioRequest& request,
     if (!StartLikeTheIntro(image, error)) return false;
     AudioSink sink;
     sink.out = &out;
-    sink.raw = request.raw;
     SetMemoryStreamSink(TakeBlock, &sink);
     StartAudio();
     sink.collectingPrefill = false;
