@@ -63,8 +63,31 @@ int CountedTick() {
     return result;
 }
 
+// The 44-byte header of a 16-bit stereo PCM WAV file with dataBytes of frames.
+void WavHeader(uint8_t header[44], uint32_t rate, uint32_t dataBytes) {
+    auto u32 = [&](int at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) header[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    };
+    auto u16 = [&](int at, uint16_t v) {
+        header[at] = static_cast<uint8_t>(v);
+        header[at + 1] = static_cast<uint8_t>(v >> 8);
+    };
+    std::memcpy(header, "RIFF", 4);
+    u32(4, 36 + dataBytes);
+    std::memcpy(header + 8, "WAVEfmt ", 8);
+    u32(16, 16);
+    u16(20, 1);  // PCM
+    u16(22, 2);
+    u32(24, rate);
+    u32(28, rate * 4);
+    u16(32, 4);
+    u16(34, 16);
+    std::memcpy(header + 36, "data", 4);
+    u32(40, dataBytes);
+}
+
 struct AudioSink {
-    OutputFile* out = nullptr;
+    SafeOutput* out = nullptr;
     bool collectingPrefill = true;
     std::vector<StereoFrame> prefill;
     int64_t remaining = 0;
@@ -72,7 +95,7 @@ struct AudioSink {
     bool failed = false;
 };
 
-bool WriteFrames(OutputFile& out, const StereoFrame* frames, int64_t count) {
+bool WriteFrames(SafeOutput& out, const StereoFrame* frames, int64_t count) {
     uint8_t bytes[4 * 1024];
     while (count > 0) {
         const int64_t n = count < 1024 ? count : 1024;
@@ -168,7 +191,7 @@ SongLength MeasureSong(const std::vector<uint8_t>& image, int64_t loops, int64_t
     return length;
 }
 
-bool RenderAudio(const std::vector<uint8_t>& image, const AudioRequest& request, OutputFile& out,
+bool RenderAudio(const std::vector<uint8_t>& image, const AudioRequest& request, SafeOutput& out,
                  std::string& error) {
     if (!StartLikeTheIntro(image, error)) return false;
     AudioSink sink;
@@ -218,7 +241,7 @@ bool RenderAudio(const std::vector<uint8_t>& image, const AudioRequest& request,
     return true;
 }
 
-bool RenderTrace(const std::vector<uint8_t>& image, int64_t tickCount, OutputFile& out,
+bool RenderTrace(const std::vector<uint8_t>& image, int64_t tickCount, SafeOutput& out,
                  std::string& error) {
     if (!StartLikeTheIntro(image, error)) return false;
     ticks = TickCounter{};
