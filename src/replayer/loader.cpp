@@ -25,40 +25,40 @@ int LoadImage(const uint8_t* image, ModuleFormat format) {
     uint32_t patternCount = CountField(image, 12, MacroSlotBytes);
     uint32_t frequencyMacroCount = CountField(image, 20, MacroSlotBytes);
     uint32_t volumeMacroCount = CountField(image, 28, MacroSlotBytes);
-    song.sequenceCount = static_cast<int32_t>(sequenceCount);
-    song.patternCount = static_cast<int32_t>(patternCount);
-    song.frequencyMacroCount = static_cast<int32_t>(frequencyMacroCount);
-    song.volumeMacroCount = static_cast<int32_t>(volumeMacroCount);
-    song.sequenceEnd = song.sequenceCount * 16;
+    replayer.song.sequenceCount = static_cast<int32_t>(sequenceCount);
+    replayer.song.patternCount = static_cast<int32_t>(patternCount);
+    replayer.song.frequencyMacroCount = static_cast<int32_t>(frequencyMacroCount);
+    replayer.song.volumeMacroCount = static_cast<int32_t>(volumeMacroCount);
+    replayer.song.sequenceEnd = replayer.song.sequenceCount * 16;
 
-    song.volumeMacros[SilentMacroSlot][0] = 0xE1;
-    song.frequencyMacros[SilentMacroSlot][0] = 0xE1;
+    replayer.song.volumeMacros[SilentMacroSlot][0] = 0xE1;
+    replayer.song.frequencyMacros[SilentMacroSlot][0] = 0xE1;
 
     const uint8_t* sequence = image + FixedPartBytes(format);
     for (uint32_t i = 0; i < sequenceCount; ++i)
-        std::memcpy(song.sequence[i], sequence + i * SequenceEntryBytes, SequenceEntryBytes);
+        std::memcpy(replayer.song.sequence[i], sequence + i * SequenceEntryBytes, SequenceEntryBytes);
 
-    CopyIntoSlots(song.patterns, image, ReadU32BE(image + 8), patternCount);
-    CopyIntoSlots(song.frequencyMacros, image, ReadU32BE(image + 16), frequencyMacroCount);
-    CopyIntoSlots(song.volumeMacros, image, ReadU32BE(image + 24), volumeMacroCount);
+    CopyIntoSlots(replayer.song.patterns, image, ReadU32BE(image + 8), patternCount);
+    CopyIntoSlots(replayer.song.frequencyMacros, image, ReadU32BE(image + 16), frequencyMacroCount);
+    CopyIntoSlots(replayer.song.volumeMacros, image, ReadU32BE(image + 24), volumeMacroCount);
 
-    SampleLayout layout = LayOutSamples(image, format, song.sampleTable);
+    SampleLayout layout = LayOutSamples(image, format, replayer.song.sampleTable);
     uint32_t copied = CopiedSampleBytes(layout, format);
-    if (copied > 0) std::memcpy(song.sampleMemory, image + ReadU32BE(image + 32), copied);
+    if (copied > 0) std::memcpy(replayer.song.sampleMemory, image + ReadU32BE(image + 32), copied);
     if (format == ModuleFormat::Smod && layout.sampleBytes < SampleMemoryBytes) {
         uint32_t room = SampleMemoryBytes - layout.sampleBytes;
         uint32_t waveformBytes = room < BuiltinWaveformBytes ? room : BuiltinWaveformBytes;
-        std::memcpy(song.sampleMemory + layout.sampleBytes, BuiltinWaveforms, waveformBytes);
+        std::memcpy(replayer.song.sampleMemory + layout.sampleBytes, BuiltinWaveforms, waveformBytes);
     }
 
-    song.speed = 3;
-    song.speedCounter = 1;
-    if (song.sequence[0][12] != 0) song.speed = song.sequence[0][12];
-    song.songPosition = song.sequenceEnd;
+    replayer.song.speed = 3;
+    replayer.song.speedCounter = 1;
+    if (replayer.song.sequence[0][12] != 0) replayer.song.speed = replayer.song.sequence[0][12];
+    replayer.song.songPosition = replayer.song.sequenceEnd;
 
-    std::memset(voices, 0, sizeof voices);
-    song.positionAdvanced = 0;
-    for (VoiceState& voice : voices) {
+    std::memset(replayer.voices, 0, sizeof replayer.voices);
+    replayer.song.positionAdvanced = 0;
+    for (VoiceState& voice : replayer.voices) {
         voice.pattern = NoPattern;
         voice.rowOffset = 64;
         voice.volumeSpeed = 1;
@@ -66,7 +66,7 @@ int LoadImage(const uint8_t* image, ModuleFormat format) {
         voice.volumeMacro = SilentVolumeMacro;
         voice.frequencyMacro = SilentMacroSlot;
     }
-    moduleLoaded = 1;
+    replayer.moduleLoaded = 1;
     return 0;
 }
 

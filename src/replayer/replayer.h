@@ -80,17 +80,29 @@ struct VoiceState {
     uint8_t volumeSlidePhase;
 };
 
-extern SongState song;
-extern VoiceState voices[4];
-extern int32_t soundEnabled;
-extern int32_t replayerReady;
-extern int32_t playing;
-// Set by a successful load, cleared with the stores: the tick refuses to run
-// on voices that were never given a song.
-extern int32_t moduleLoaded;
-// Macro byte codes executed since program start; the fuzz target watches how
-// much one tick adds.
-extern uint32_t macroBytesExecuted;
+// Everything the replayer changes while it runs, in one record: the loaded
+// song, the four voices, the run flags and the bookkeeping kept beside them.
+struct ReplayerState {
+    SongState song;
+    VoiceState voices[4];
+    int32_t soundEnabled;
+    int32_t replayerReady;
+    int32_t playing;
+    // Set by a successful load, cleared with the stores: the tick refuses to
+    // run on voices that were never given a song.
+    int32_t moduleLoaded;
+    // Macro byte codes executed since the last reset; the fuzz target watches
+    // how much one tick adds.
+    uint32_t macroBytesExecuted;
+    // Largest byte length each mixer channel may still hold latched from the
+    // replayer (the mixer keeps its latched length when handed 0 words).
+    // Starts at the whole sample memory, as nothing is known about the
+    // channel yet.
+    uint32_t latchedSegmentBytes[4] = {SampleMemoryBytes, SampleMemoryBytes, SampleMemoryBytes,
+                                       SampleMemoryBytes};
+};
+
+extern ReplayerState replayer;
 
 // Upper bound on byte codes one macro step may execute. A well-formed step
 // needs a handful; a macro looping on itself is cut off here and its step ends
@@ -126,7 +138,8 @@ int ReplayerTick();
 void StepRow(int voice);
 void UpdateVoice(int voice);
 
-// Back to program-start state (every record and flag zero): for tests and tools.
+// Back to program-start state (every record and flag zero, each channel's
+// latched length the whole sample memory): for tests and tools.
 void ResetReplayerState();
 // What audio initialisation clears before a load: the sample table, sequence,
 // patterns and both macro stores; the song counts as not loaded afterwards.

@@ -15,7 +15,7 @@ inline uint8_t PatternByte(int32_t slot, uint32_t offset) {
     if (slot < 0 || slot >= MacroSlotCount) return 0;
     uint32_t index = static_cast<uint32_t>(slot) * MacroSlotBytes + offset;
     if (offset >= MacroStoreBytes || index >= MacroStoreBytes) return 0;
-    return song.patterns[index / MacroSlotBytes][index % MacroSlotBytes];
+    return replayer.song.patterns[index / MacroSlotBytes][index % MacroSlotBytes];
 }
 
 // A frequency macro that runs past its slot reads on into the next slot, as
@@ -24,7 +24,7 @@ inline uint8_t FrequencyMacroByte(int32_t slot, uint32_t position) {
     if (slot < 0 || slot >= MacroSlotCount) return MacroEndCode;
     uint32_t index = static_cast<uint32_t>(slot) * MacroSlotBytes + position;
     if (position >= MacroStoreBytes || index >= MacroStoreBytes) return MacroEndCode;
-    return song.frequencyMacros[index / MacroSlotBytes][index % MacroSlotBytes];
+    return replayer.song.frequencyMacros[index / MacroSlotBytes][index % MacroSlotBytes];
 }
 
 // `bodyOffset` is a voice's `volumeMacro`; `position` may be negative down to
@@ -32,10 +32,5 @@ inline uint8_t FrequencyMacroByte(int32_t slot, uint32_t position) {
 inline uint8_t VolumeMacroByte(int32_t bodyOffset, int32_t position) {
     int64_t index = static_cast<int64_t>(bodyOffset) + position;
     if (index < 0 || index >= MacroStoreBytes) return MacroEndCode;
-    return song.volumeMacros[index / MacroSlotBytes][index % MacroSlotBytes];
+    return replayer.song.volumeMacros[index / MacroSlotBytes][index % MacroSlotBytes];
 }
-
-// Largest byte length each mixer channel may still hold latched from the
-// replayer (the mixer keeps its latched length when handed 0 words). Starts at
-// the whole sample memory, as nothing is known about the channel yet.
-extern uint32_t latchedSegmentBytes[4];

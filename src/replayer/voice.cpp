@@ -17,19 +17,19 @@ void LatchSegment(int v, uint32_t offset, uint32_t words) {
     uint32_t room = offset < SampleMemoryBytes ? SampleMemoryBytes - offset : 0;
     if (words > room / 2) words = room / 2;
     if (words == 0) {
-        bool fits = offset < SampleMemoryBytes && latchedSegmentBytes[v] <= room;
-        SetChannelSample(v, song.sampleMemory + (fits ? offset : 0));
+        bool fits = offset < SampleMemoryBytes && replayer.latchedSegmentBytes[v] <= room;
+        SetChannelSample(v, replayer.song.sampleMemory + (fits ? offset : 0));
         SetChannelLength(v, 0);
         return;
     }
-    SetChannelSample(v, song.sampleMemory + offset);
+    SetChannelSample(v, replayer.song.sampleMemory + offset);
     SetChannelLength(v, static_cast<uint16_t>(words));
-    latchedSegmentBytes[v] = words * 2;
+    replayer.latchedSegmentBytes[v] = words * 2;
 }
 
 void SetWave(int v, VoiceState& voice, uint8_t waveform) {
-    if (soundEnabled) {
-        const SampleEntry& entry = song.sampleTable[waveform & 0x3F];
+    if (replayer.soundEnabled) {
+        const SampleEntry& entry = replayer.song.sampleTable[waveform & 0x3F];
         StopChannel(v);
         LatchSegment(v, entry.start, entry.length);
         StartChannel(v);
@@ -40,8 +40,8 @@ void SetWave(int v, VoiceState& voice, uint8_t waveform) {
 }
 
 void ChangeWave(int v, uint8_t waveform) {
-    if (!soundEnabled) return;
-    const SampleEntry& entry = song.sampleTable[waveform & 0x3F];
+    if (!replayer.soundEnabled) return;
+    const SampleEntry& entry = replayer.song.sampleTable[waveform & 0x3F];
     LatchSegment(v, entry.start, entry.length);
 }
 
@@ -53,7 +53,7 @@ void RunFrequencyMacro(int v, VoiceState& voice) {
     // Right after a Loop, E0 and E1 at the target are note values.
     bool atLoopTarget = false;
     for (int executed = 0; executed < MacroStepByteLimit; ++executed) {
-        ++macroBytesExecuted;
+        ++replayer.macroBytesExecuted;
         const int32_t slot = voice.frequencyMacro;
         const uint32_t at = voice.frequencyPosition;
         auto operand = [&](uint32_t n) { return FrequencyMacroByte(slot, at + n); };
@@ -100,7 +100,7 @@ void RunFrequencyMacro(int v, VoiceState& voice) {
             }
             continue;
         case CodeStopVoice:
-            if (soundEnabled) StopChannel(v);
+            if (replayer.soundEnabled) StopChannel(v);
             voice.macroNote = static_cast<int8_t>(operand(3));
             voice.frequencyPosition = at + 4;
             return;
@@ -143,7 +143,7 @@ void RunVolumeMacro(VoiceState& voice) {
     if (voice.volumeCounter != 0) return;
     voice.volumeCounter = voice.volumeSpeed;
     for (int executed = 0; executed < MacroStepByteLimit; ++executed) {
-        ++macroBytesExecuted;
+        ++replayer.macroBytesExecuted;
         const int32_t at = voice.volumePosition;
         auto operand = [&](int32_t n) { return VolumeMacroByte(voice.volumeMacro, at + n); };
         uint8_t code = VolumeMacroByte(voice.volumeMacro, at);
@@ -223,7 +223,7 @@ void ApplyPitchSlide(VoiceState& voice) {
 
 void UpdateVoice(int v) {
     if (v < 0 || v > 3) return;
-    VoiceState& voice = voices[v];
+    VoiceState& voice = replayer.voices[v];
     RunFrequencyMacro(v, voice);
     RunVolumeMacro(voice);
 
@@ -238,7 +238,7 @@ void UpdateVoice(int v) {
     int final = static_cast<int16_t>(period + voice.pitchOffset);
     if (final <= 112) final = PeriodMin;
     if (final > PeriodMax) final = PeriodMax;
-    if (soundEnabled) {
+    if (replayer.soundEnabled) {
         SetChannelPeriod(v, final);
         SetChannelVolume(v, voice.volume);
     }

@@ -40,8 +40,8 @@ bool StartLikeTheIntro(const std::vector<uint8_t>& image, std::string& error) {
 // voice that changed pattern in that pass has just read row 0 (offset 2 now),
 // and a pattern change always comes with the one advance of the pass.
 bool EnteredFirstEntry() {
-    if (song.speedCounter != song.speed || song.songPosition != 0) return false;
-    for (const VoiceState& voice : voices) {
+    if (replayer.song.speedCounter != replayer.song.speed || replayer.song.songPosition != 0) return false;
+    for (const VoiceState& voice : replayer.voices) {
         if (voice.rowOffset == 2) return true;
     }
     return false;
@@ -131,7 +131,7 @@ void TraceOperation(void* context, int channel, const char* operation, bool hasA
     FILE* out = static_cast<FILE*>(context);
     std::fprintf(out, "%" PRId64 " %d %s", ticks.current, channel, operation);
     if (data) {
-        const std::ptrdiff_t offset = data - song.sampleMemory;
+        const std::ptrdiff_t offset = data - replayer.song.sampleMemory;
         if (offset >= 0 && offset <= SampleMemoryBytes) {
             std::fprintf(out, " %td", offset);
         } else {
@@ -176,8 +176,8 @@ SongLength MeasureSong(const std::vector<uint8_t>& image, int64_t loops, int64_t
     ResetSoundPath();
     SongLength length{0, true};
     if (!Load(image, error)) return length;
-    replayerReady = 1;
-    playing = 1;  // soundEnabled stays 0: no channel is touched
+    replayer.replayerReady = 1;
+    replayer.playing = 1;  // soundEnabled stays 0: no channel is touched
     int64_t entries = 0;
     for (int64_t tick = 1; tick <= capTicks + 1; ++tick) {
         ReplayerTick();
@@ -261,14 +261,14 @@ bool PrintInfo(const std::vector<uint8_t>& image, FILE* out, std::string& error)
     ResetSoundPath();
     if (!Load(image, error)) return false;
     int samples = 0, waveforms = 0;
-    for (int i = 0; i < 10; ++i) samples += song.sampleTable[i].length > 1;
-    for (int i = 10; i < 128; ++i) waveforms += song.sampleTable[i].length > 1;
-    const int firstSpeed = song.speed;
+    for (int i = 0; i < 10; ++i) samples += replayer.song.sampleTable[i].length > 1;
+    for (int i = 10; i < 128; ++i) waveforms += replayer.song.sampleTable[i].length > 1;
+    const int firstSpeed = replayer.song.speed;
     std::fprintf(out, "format %.4s\n", reinterpret_cast<const char*>(image.data()));
-    std::fprintf(out, "sequence entries %d\n", song.sequenceCount);
-    std::fprintf(out, "patterns %d\n", song.patternCount);
-    std::fprintf(out, "frequency macros %d\n", song.frequencyMacroCount);
-    std::fprintf(out, "volume macros %d\n", song.volumeMacroCount);
+    std::fprintf(out, "sequence entries %d\n", replayer.song.sequenceCount);
+    std::fprintf(out, "patterns %d\n", replayer.song.patternCount);
+    std::fprintf(out, "frequency macros %d\n", replayer.song.frequencyMacroCount);
+    std::fprintf(out, "volume macros %d\n", replayer.song.volumeMacroCount);
     std::fprintf(out, "samples %d\n", samples);
     std::fprintf(out, "waveforms %d\n", waveforms);
     std::fprintf(out, "first speed %d\n", firstSpeed);
