@@ -1,4 +1,4 @@
-#include "replayer/macro_codes.h"
+#include "replayer/module_format.h"
 #include "replayer/replayer.h"
 #include "replayer/replayer_internal.h"
 #include "sound/mixer.h"

@@ -124,7 +124,7 @@ TEST_F(Loader, UnknownMagicChangesNothing) {
 
 TEST_F(Loader, SmodUsesBuiltinWaveforms) {
     ModuleBuilder module;
-    module.magic = "SMOD";
+    module.format = module_format::Format::Smod;
     module.samples[0] = {2, 0, 2};
     module.Entry({0}, 4);
     auto image = module.Build();
@@ -157,7 +157,7 @@ TEST_F(Loader, SampleMemoryCuts) {
 
     // SMOD: samples past the end leave no room for the waveforms, nothing overflows.
     ResetReplayerState();
-    module.magic = "SMOD";
+    module.format = module_format::Format::Smod;
     module.samples[1].length = 0;
     for (int i = 2; i < 10; ++i) module.samples[i].length = 0;
     module.samples[0].length = 40500;  // 81002 bytes: 918 left for waveforms
