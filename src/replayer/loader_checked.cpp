@@ -53,7 +53,8 @@ int LoadModuleChecked(const uint8_t* image, size_t size, char* reason, size_t re
     SampleLayout layout = LayOutSamples(image, format, nullptr);
     const Region regions[] = {
         {"sequence", fixedBytes, PartBytes(image, SequenceLengthField, SequenceEntryBytes)},
-        {"pattern data", ReadU32BE(image + PatternOffsetField), PartBytes(image, PatternLengthField, PatternBytes)},
+        {"pattern data", ReadU32BE(image + PatternOffsetField),
+         PartBytes(image, PatternLengthField, PatternBytes)},
         {"frequency-macro data", ReadU32BE(image + FrequencyMacroOffsetField),
          PartBytes(image, FrequencyMacroLengthField, MacroBytes)},
         {"volume-macro data", ReadU32BE(image + VolumeMacroOffsetField),

@@ -68,7 +68,8 @@ bool SafeOutput::Open(const std::string& path, std::string& error) {
     std::string pattern = path + ".partXXXXXX";
     const int fd = mkstemp(pattern.data());
     if (fd < 0) {
-        error = "cannot write '" + path + "': cannot create a file there (" + Reason() + ")";
+        error = "cannot write '" + path + "': cannot create a file in its folder (" + Reason() +
+                "); does the folder exist and is it writable?";
         return false;
     }
     temporaryPath_ = pattern;

@@ -66,14 +66,17 @@ bool AssembleSource(const std::string& text, Diagnostics& diagnostics, Assembled
     for (const SourceBlock& block : blocks) {
         switch (block.kind) {
         case BlockKind::Sample:
-            if (DeclareName(block, symbols.soundEntries, samples, module_format::SampleCount, "sample", diagnostics)) ++samples;
+            if (DeclareName(block, symbols.soundEntries, samples, module_format::SampleCount, "sample",
+                            diagnostics))
+                ++samples;
             break;
         case BlockKind::Wave:
             if (module.format == ModuleFormat::Smod) {
                 diagnostics.Error(block.header.number, "SMOD modules carry no waves; use the "
                                                        "built-in waveforms builtin0 .. builtin46");
             } else if (DeclareName(block, symbols.soundEntries, FirstWaveEntry + waves,
-                                   FirstWaveEntry + module_format::Fc14WaveformCount, "wave", diagnostics)) {
+                                   FirstWaveEntry + module_format::Fc14WaveformCount, "wave",
+                                   diagnostics)) {
                 ++waves;
             }
             break;
