@@ -1,7 +1,7 @@
 #include "replayer/macro_codes.h"
 #include "replayer/replayer.h"
 #include "replayer/replayer_internal.h"
-#include "sound/mixer.h"
+#include "sound/channel_operations.h"
 
 namespace {
 

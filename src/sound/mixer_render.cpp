@@ -24,7 +24,7 @@ inline void AccumulateOne(const int8_t* data, StereoFrame& frame, uint32_t posit
 
 int TableLevel(const MixChannel& c, uint8_t panLevel) {
     // Fields written from outside the channel operations could exceed 64;
-    // the level indexes VolumeTables, so it is bounded here.
+    // the level indexes the volume tables, so it is bounded here.
     const int level = c.masterLevel * panLevel * c.volume / 4096;
     return level > 64 ? 64 : level;
 }
@@ -82,8 +82,8 @@ void RenderChannel(MixChannel* channel, StereoFrame* frames, int count) {
             c.position += run * step;
         } else {
             c.position = AccumulateSamples(c.segmentData, frames, c.position, step,
-                                           static_cast<int>(run), VolumeTables[leftLevel],
-                                           VolumeTables[rightLevel]);
+                                           static_cast<int>(run), mixer.volumeTables[leftLevel],
+                                           mixer.volumeTables[rightLevel]);
         }
         frames += run;
         count -= static_cast<int>(run);
@@ -116,7 +116,7 @@ void MixFrames(StereoFrame* frames, int count) {
             if (mixer.tickCallback) mixer.tickCallback();
             mixer.tickCounter -= mixer.samplesPerTick;
         }
-        for (MixChannel& channel : mixChannels) RenderChannel(&channel, frames, chunk);
+        for (MixChannel& channel : mixer.channels) RenderChannel(&channel, frames, chunk);
         if (mixer.smoothing) SmoothChunk(frames, chunk);
         frames += chunk;
         count -= chunk;
