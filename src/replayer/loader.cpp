@@ -1,5 +1,6 @@
 #include <cstring>
 #include "replayer/loader_layout.h"
+#include "replayer/macro_codes.h"
 #include "replayer/replayer.h"
 
 uint16_t ReadU16BE(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
@@ -31,8 +32,8 @@ int LoadImage(const uint8_t* image, ModuleFormat format) {
     replayer.song.volumeMacroCount = static_cast<int32_t>(volumeMacroCount);
     replayer.song.sequenceEnd = replayer.song.sequenceCount * 16;
 
-    replayer.song.volumeMacros[SilentMacroSlot][0] = 0xE1;
-    replayer.song.frequencyMacros[SilentMacroSlot][0] = 0xE1;
+    replayer.song.volumeMacros[SilentMacroSlot][0] = CodeEnd;
+    replayer.song.frequencyMacros[SilentMacroSlot][0] = CodeEnd;
 
     const uint8_t* sequence = image + FixedPartBytes(format);
     for (uint32_t i = 0; i < sequenceCount; ++i)

@@ -22,7 +22,7 @@ constexpr int MaximumOutputRate = 48000;
 constexpr uint8_t PanLeft[4] = {64, 16, 16, 64};
 constexpr uint8_t PanRight[4] = {16, 64, 64, 16};
 
-// The lengths stored beside it are 0 whenever it is put in place, so the
+// Guard: the lengths stored beside it are 0 whenever it is put in place, so the
 // replayer never plays it; it is as long as the longest segment (65535 words)
 // all the same, so that a channel started on it with any length set plays
 // silence instead of reading past it. Not const, so that it lives in
@@ -41,8 +41,8 @@ MixChannel* ChannelOrNull(int channel) {
     return (channel >= 0 && channel < 4) ? &mixer.channels[channel] : nullptr;
 }
 
-// The rate in Hz from the period: only the low 16 bits count, and a rate
-// below 2 stops the channel. Internal forms like this one do not notify, so a
+// The rate in Hz from the period. Compatibility: only the low 16 bits count,
+// and a rate below 2 stops the channel. Internal forms like this one do not notify, so a
 // trace shows only what the replayer itself asked for.
 void ApplyRate(MixChannel* c, int rate) {
     c->rate = static_cast<int32_t>(static_cast<uint16_t>(rate));
@@ -95,7 +95,8 @@ void SetChannelLength(int channel, uint16_t words) {
     MixChannel* c = ChannelOrNull(channel);
     if (!c) return;
     if (words == 0) {
-        ApplyStop(c);  // the old length stays latched, so a restart replays it
+        // Compatibility: the old length stays latched, so a restart replays it.
+        ApplyStop(c);
     } else {
         c->nextLength = static_cast<uint32_t>(words) * 2;
     }
@@ -151,7 +152,7 @@ void OpenMixer(int rate, TickCallback tickCallback, int tickRate, int framesPerB
     if (rate > MaximumOutputRate) rate = MaximumOutputRate;
     mixer.outputRate = rate;
     mixer.tickCallback = tickCallback;
-    // A tick rate of 0 would divide by zero, and one above the output rate
+    // Guard: a tick rate of 0 would divide by zero, and one above the output rate
     // would leave no frames per tick, so MixFrames could never move on.
     mixer.tickRate = tickRate < 1 ? 1 : tickRate;
     mixer.framesPerBlock = ClampFramesPerBlock(framesPerBlock);

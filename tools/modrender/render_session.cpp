@@ -35,7 +35,8 @@ bool StartLikeTheIntro(const std::vector<uint8_t>& image, std::string& error) {
 // voice that changed pattern in that pass has just read row 0 (offset 2 now),
 // and a pattern change always comes with the one advance of the pass.
 bool EnteredFirstEntry() {
-    if (replayer.song.speedCounter != replayer.song.speed || replayer.song.songPosition != 0) return false;
+    const SongState& song = replayer.song;
+    if (song.speedCounter != song.speed || song.songPosition != 0) return false;
     for (const VoiceState& voice : replayer.voices) {
         if (voice.rowOffset == 2) return true;
     }
