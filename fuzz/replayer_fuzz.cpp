@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include "audio/sound_path.h"
 #include "replayer/replayer.h"
 #include "sound/block_stream.h"
 #include "sound/mixer.h"
@@ -16,6 +17,7 @@ void PauseStream() {}
 void CloseStream() {}
 int WriteBlock(const StereoFrame*) { return 0; }
 void* ForegroundWindow() { return nullptr; }
+void ResetStream() {}
 
 namespace {
 
@@ -36,7 +38,7 @@ bool InsideSampleMemory(const int8_t* data, uint32_t bytes) {
 }
 
 void CheckChannels() {
-    for (const MixChannel& channel : mixChannels) {
+    for (const MixChannel& channel : mixer.channels) {
         if (channel.active && !InsideSampleMemory(channel.segmentData, channel.segmentLength))
             Fail("an active channel plays a segment outside sample memory");
         if (channel.nextLength > 0 && channel.nextData != nullptr &&
@@ -49,16 +51,9 @@ void CheckChannels() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    ResetReplayerState();
-    ResetMixerState();
-    replayer.soundEnabled = 1;
-    OpenMixer(44100, ReplayerTick, 50, 4000, 8);
-    ClearReplayerStores();
-    replayer.replayerReady = 1;
-
     char reason[256];
     std::memset(reason, 'x', sizeof reason);
-    if (LoadModuleChecked(data, size, reason, sizeof reason) != 0) {
+    if (ArmReplayer(data, size, 44100, reason, sizeof reason) != 0) {
         if (std::memchr(reason, '\0', sizeof reason) == nullptr || reason[0] == '\0')
             Fail("a refusal without a reason");
         if (replayer.moduleLoaded) Fail("a refused module counts as loaded");
@@ -69,8 +64,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         return 0;
     }
-    ResetChannels();
-    replayer.playing = 1;
     static StereoFrame frames[FramesPerTick];
     for (int tick = 0; tick < TickCount; ++tick) {
         uint32_t before = replayer.macroBytesExecuted;

@@ -33,8 +33,8 @@ int CopyModuleIntoSong(const uint8_t* image, Format format) {
     replayer.song.volumeMacroCount = static_cast<int32_t>(volumeMacroCount);
     replayer.song.sequenceEnd = replayer.song.sequenceCount * 16;
 
-    replayer.song.volumeMacros[SilentMacroSlot][0] = 0xE1;
-    replayer.song.frequencyMacros[SilentMacroSlot][0] = 0xE1;
+    replayer.song.volumeMacros[SilentMacroSlot][0] = CodeEnd;
+    replayer.song.frequencyMacros[SilentMacroSlot][0] = CodeEnd;
 
     const uint8_t* sequence = image + FixedPartBytes(format);
     for (uint32_t i = 0; i < sequenceCount; ++i)

@@ -1,8 +1,8 @@
 #pragma once
 // The module replayer: its state records and run flags, its constant tables,
 // the loaders for "FC14" and "SMOD" modules, and the 50 Hz tick. All state is
-// file-level and fixed-size; the replayer reaches the channels only through
-// the mixer's channel operations (sound/mixer.h).
+// in one fixed-size record; the replayer reaches the channels only through
+// the channel operations (sound/channel_operations.h).
 #include <cstddef>
 #include <cstdint>
 
@@ -104,7 +104,7 @@ struct ReplayerState {
 
 extern ReplayerState replayer;
 
-// Upper bound on byte codes one macro step may execute. A well-formed step
+// Guard: upper bound on byte codes one macro step may execute. A well-formed step
 // needs a handful; a macro looping on itself is cut off here and its step ends
 // as if it had met End, to resume (and be cut off again) on the next tick.
 constexpr int MacroStepByteLimit = 128;

@@ -1,7 +1,7 @@
 #include "replayer/module_format.h"
 #include "replayer/replayer.h"
 #include "replayer/replayer_internal.h"
-#include "sound/mixer.h"
+#include "sound/channel_operations.h"
 
 namespace {
 
@@ -9,7 +9,8 @@ constexpr int32_t SongPositionLimit = 4096;
 
 void AdvanceSong() {
     replayer.song.songPosition += 16;
-    if (replayer.song.songPosition >= replayer.song.sequenceEnd || replayer.song.songPosition >= SongPositionLimit)
+    if (replayer.song.songPosition >= replayer.song.sequenceEnd ||
+        replayer.song.songPosition >= SongPositionLimit)
         replayer.song.songPosition = 0;
     uint8_t speed = replayer.song.sequence[replayer.song.songPosition / 16][12];
     if (speed != 0) {
@@ -32,14 +33,15 @@ void BindInstrument(VoiceState& voice, int instrument) {
     const uint8_t* header = replayer.song.volumeMacros[instrument];
     voice.volumeSpeed = voice.volumeCounter = header[0];
     int frequencyMacro = static_cast<int8_t>(header[1]);
-    if (frequencyMacro >= replayer.song.frequencyMacroCount) frequencyMacro = replayer.song.frequencyMacroCount - 1;
+    if (frequencyMacro >= replayer.song.frequencyMacroCount)
+        frequencyMacro = replayer.song.frequencyMacroCount - 1;
     voice.vibratoSpeed = header[2];
     voice.vibratoDepth = voice.vibratoValue = header[3];
     voice.vibratoDelay = header[4];
     voice.vibratoFlags = 0x40;
     voice.volumeMacro = instrument * MacroSlotBytes + VolumeMacroHeaderBytes;
-    // A negative number (header byte 128..255, or no frequency macros loaded)
-    // names no slot: the voice gets the silent frequency macro, which never
+    // Compatibility: a negative number (header byte 128..255, or no frequency
+    // macros loaded) names no slot: the voice gets the silent frequency macro, which never
     // starts the channel.
     voice.frequencyMacro = frequencyMacro < 0 ? SilentMacroSlot : frequencyMacro;
 }
@@ -69,7 +71,8 @@ void StepRow(int v) {
             AdvanceSong();
         }
         const uint8_t* entry = replayer.song.sequence[(replayer.song.songPosition / 16) & 0xFF];
-        // Pattern numbers are signed: 128..255 name no slot and play as empty rows.
+        // Compatibility: pattern numbers are signed; 128..255 name no slot and
+        // play as empty rows.
         int pattern = static_cast<int8_t>(entry[3 * v]);
         voice.pattern = pattern < 0 ? NoPattern : pattern;
         voice.noteTranspose = static_cast<int8_t>(entry[3 * v + 1]);
@@ -77,8 +80,8 @@ void StepRow(int v) {
     }
     uint8_t noteByte = PatternByte(voice.pattern, voice.rowOffset);
     uint8_t info = PatternByte(voice.pattern, voice.rowOffset + 1);
-    // The portamento operand sits in the next row's info byte (row 31 reads
-    // on into row 0 of the next slot).
+    // Compatibility: the portamento operand sits in the next row's info byte
+    // (row 31 reads on into row 0 of the next slot).
     uint8_t nextInfo = PatternByte(voice.pattern, voice.rowOffset + 3);
     if (noteByte != 0) {
         voice.pitchOffset = 0;

@@ -1,7 +1,7 @@
 #include "replayer/module_format.h"
 #include "replayer/replayer.h"
 #include "replayer/replayer_internal.h"
-#include "sound/mixer.h"
+#include "sound/channel_operations.h"
 
 namespace {
 
@@ -9,10 +9,11 @@ constexpr int PeriodMin = 113;
 constexpr int PeriodMax = 3424;
 
 // Hands the channel the segment of `words` words at byte `offset` of sample
-// memory, shortened so that it ends inside sample memory. A segment that keeps
-// no word stops the channel (the mixer's rule for 0 words); as the mixer then
-// keeps its previous length, the address handed with it is moved to the start
-// of sample memory when that length would not fit behind `offset`.
+// memory. Guard: the segment is shortened so that it ends inside sample
+// memory; one that keeps no word stops the channel (the mixer's rule for 0
+// words), and as the mixer then keeps its previous length, the address handed
+// with it is moved to the start of sample memory when that length would not
+// fit behind `offset`.
 void LatchSegment(int v, uint32_t offset, uint32_t words) {
     uint32_t room = offset < SampleMemoryBytes ? SampleMemoryBytes - offset : 0;
     if (words > room / 2) words = room / 2;
@@ -50,7 +51,7 @@ void RunFrequencyMacro(int v, VoiceState& voice) {
         --voice.frequencySustain;
         return;
     }
-    // Right after a Loop, E0 and E1 at the target are note values.
+    // Compatibility: right after a Loop, E0 and E1 at the target are note values.
     bool atLoopTarget = false;
     for (int executed = 0; executed < MacroStepByteLimit; ++executed) {
         ++replayer.macroBytesExecuted;
@@ -85,7 +86,7 @@ void RunFrequencyMacro(int v, VoiceState& voice) {
             voice.frequencyPosition = at + 3;
             return;
         case CodeJumpMacro: {
-            // Numbers 128..255 are negative and name no slot: silent macro.
+            // Compatibility: 128..255 are negative and name no slot: silent macro.
             int target = static_cast<int8_t>(operand(1));
             voice.frequencyMacro = target < 0 ? SilentMacroSlot : target;
             voice.frequencyPosition = 0;
@@ -123,7 +124,7 @@ void VolumeSlideStep(VoiceState& voice) {
     if (voice.volumeSlidePhase == 0) return;
     --voice.volumeSlideTime;
     voice.volume = static_cast<int8_t>(voice.volume + voice.volumeSlideSpeed);
-    // A falling slide silences at its first step instead of fading.
+    // Compatibility: a falling slide silences at its first step instead of fading.
     if (voice.volumeSlideSpeed < 0) {
         voice.volume = 0;
         voice.volumeSlideTime = 0;
@@ -149,7 +150,8 @@ void RunVolumeMacro(VoiceState& voice) {
         uint8_t code = VolumeMacroByte(voice.volumeMacro, at);
         switch (code) {
         case CodeLoop:
-            // Targets count from the header's first byte: 0..4 land in the header.
+            // Compatibility: targets count from the header's first byte, so 0..4
+            // land in the header.
             voice.volumePosition = (operand(1) & 0x3F) - VolumeMacroHeaderBytes;
             continue;
         case CodeEnd:

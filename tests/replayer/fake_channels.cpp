@@ -1,6 +1,6 @@
 #include "fake_channels.h"
 #include "replayer/replayer.h"
-#include "sound/mixer.h"
+#include "sound/channel_operations.h"
 
 std::vector<ChannelCall> channelCalls;
 

@@ -16,7 +16,8 @@
 #include "modasm_test_support.h"
 #include "render_session.h"
 #include "replayer/replayer.h"
-#include "sound/audio_control.h"
+#include "audio/audio_control.h"
+#include "audio/sound_path.h"
 #include "sound/mixer.h"
 
 namespace {
@@ -48,9 +49,7 @@ void CountStarts(void* context, int channel, const char* operation, bool, long, 
 // watches which channels are heard (active with a volume above 0).
 VoiceActivity PlayAndWatch(const std::vector<uint8_t>& image, int ticks) {
     VoiceActivity activity;
-    ResetMixerState();
-    ResetMemoryStream();
-    ResetReplayerState();
+    ResetSoundPath();
     InitAudio(44100, 4000, 8);
     char reason[256];
     EXPECT_EQ(LoadModuleChecked(image.data(), image.size(), reason, sizeof reason), 0) << reason;
@@ -61,7 +60,7 @@ VoiceActivity PlayAndWatch(const std::vector<uint8_t>& image, int ticks) {
     for (int tick = 0; tick < ticks; ++tick) {
         MixFrames(frames, FramesPerTick);
         for (int v = 0; v < 4; ++v) {
-            const bool heard = mixChannels[v].active && mixChannels[v].volume > 0;
+            const bool heard = mixer.channels[v].active && mixer.channels[v].volume > 0;
             if (heard && activity.firstSound[v] < 0) activity.firstSound[v] = tick;
             silence[v] = heard ? 0 : silence[v] + 1;
             if (activity.firstSound[v] >= 0 && silence[v] > activity.longestSilence[v])
@@ -70,9 +69,7 @@ VoiceActivity PlayAndWatch(const std::vector<uint8_t>& image, int ticks) {
     }
     SetChannelObserver(nullptr, nullptr);
     ShutdownAudio();
-    ResetMixerState();
-    ResetMemoryStream();
-    ResetReplayerState();
+    ResetSoundPath();
     return activity;
 }
 

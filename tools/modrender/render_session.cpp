@@ -7,18 +7,13 @@
 
 #include "memory_stream.h"
 #include "replayer/replayer.h"
-#include "sound/audio_control.h"
+#include "audio/audio_control.h"
+#include "audio/sound_path.h"
 #include "sound/mixer.h"
 
 namespace {
 
 constexpr int64_t MaxModuleBytes = 16 * 1024 * 1024;
-
-void ResetSoundPath() {
-    ResetMixerState();
-    ResetMemoryStream();
-    ResetReplayerState();
-}
 
 bool Load(const std::vector<uint8_t>& image, std::string& error) {
     char reason[256] = "";
@@ -40,7 +35,8 @@ bool StartLikeTheIntro(const std::vector<uint8_t>& image, std::string& error) {
 // voice that changed pattern in that pass has just read row 0 (offset 2 now),
 // and a pattern change always comes with the one advance of the pass.
 bool EnteredFirstEntry() {
-    if (replayer.song.speedCounter != replayer.song.speed || replayer.song.songPosition != 0) return false;
+    const SongState& song = replayer.song;
+    if (song.speedCounter != song.speed || song.songPosition != 0) return false;
     for (const VoiceState& voice : replayer.voices) {
         if (voice.rowOffset == 2) return true;
     }
@@ -172,12 +168,12 @@ bool CheckModule(const std::vector<uint8_t>& image, std::string& error) {
 }
 
 SongLength MeasureSong(const std::vector<uint8_t>& image, int64_t loops, int64_t capTicks) {
-    std::string error;
-    ResetSoundPath();
     SongLength length{0, true};
-    if (!Load(image, error)) return length;
-    replayer.replayerReady = 1;
-    replayer.playing = 1;  // soundEnabled stays 0: no channel is touched
+    // Without sound: the tick runs and touches no channel.
+    if (ArmReplayer(image.data(), image.size(), 0, nullptr, 0) != 0) {
+        ResetSoundPath();
+        return length;
+    }
     int64_t entries = 0;
     for (int64_t tick = 1; tick <= capTicks + 1; ++tick) {
         ReplayerTick();

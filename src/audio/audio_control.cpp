@@ -1,6 +1,6 @@
 // Switches the music on and off: sets up the mixer and the streamer, clears
 // the replayer's stores before a module is loaded, and drives the run flags.
-#include "sound/audio_control.h"
+#include "audio/audio_control.h"
 
 #include "replayer/replayer.h"
 #include "sound/block_stream.h"
@@ -43,6 +43,9 @@ void PauseAudio() {
 }
 
 void ShutdownAudio() {
+    // Guard: teardown may run more than once; the stream is closed by the
+    // first call only, as its device objects are gone afterwards.
+    if (!replayer.replayerReady) return;
     if (replayer.soundEnabled) CloseStream();
     replayer.playing = 0;
     replayer.replayerReady = 0;

@@ -4,10 +4,13 @@
 #include <cstring>
 #include <vector>
 
-#include "memory_stream.h"
+#include "app/intro_driver.h"
+#include "app/intro_music.h"
+#include "audio/audio_control.h"
+#include "audio/sound_path.h"
 #include "demo_song.h"
+#include "memory_stream.h"
 #include "replayer/replayer.h"
-#include "sound/audio_control.h"
 #include "sound/mixer.h"
 
 namespace {
@@ -38,9 +41,7 @@ void Capture(void*, int, const StereoFrame* frames, int count) {
 class AudioControl : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetMixerState();
-        ResetMemoryStream();
-        ResetReplayerState();
+        ResetSoundPath();
         tickLog = TickLog{};
         heard.clear();
         SetMemoryStreamSink(Capture, nullptr);
@@ -121,7 +122,8 @@ TEST_F(AudioControl, PauseStopsPlaybackAndShutdownEndsIt) {
     EXPECT_EQ(MemoryStreamRequestBlock(), 1);
     ShutdownAudio();
     EXPECT_EQ(replayer.replayerReady, 0);
-    EXPECT_EQ(memoryStream.closed, 1);
+    EXPECT_EQ(memoryStream.isOpen, 0);
+    EXPECT_EQ(memoryStream.closeCount, 1);
     const size_t before = heard.size();
     StartAudio();
     EXPECT_EQ(replayer.playing, 0);
@@ -150,6 +152,30 @@ TEST_F(AudioControl, InitClearsTheTablesButNotTheSampleMemory) {
     EXPECT_EQ(replayer.song.sampleMemory[0], 0x55);
     EXPECT_EQ(replayer.song.sampleMemory[SampleMemoryBytes - 1], 0x55);
     EXPECT_EQ(replayer.song.speed, 9);
+}
+
+// Teardown may run more than once: the music stops once, and its stream is
+// closed exactly once.
+TEST_F(AudioControl, IntroTeardownClosesTheStreamOnceHoweverOftenItRuns) {
+    ResetIntroDriver();
+    introDriver.platform.musicStop = IntroMusicStop;
+    IntroMusicStart();
+    EXPECT_EQ(replayer.playing, 1);
+    ShutdownIntro();
+    ShutdownIntro();
+    EXPECT_EQ(memoryStream.closeCount, 1);
+    EXPECT_EQ(replayer.replayerReady, 0);
+    ResetIntroDriver();
+}
+
+TEST_F(AudioControl, PauseAndShutdownBeforeAnyStartCloseOnce) {
+    InitAudio(44100, 4000, 8);
+    PauseAudio();
+    PauseAudio();
+    ShutdownAudio();
+    ShutdownAudio();
+    EXPECT_EQ(memoryStream.closeCount, 1);
+    EXPECT_TRUE(heard.empty());
 }
 
 }  // namespace
