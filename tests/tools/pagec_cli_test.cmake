@@ -1,0 +1,22 @@
+# Runs pagec on a page with a lower-case letter and on a missing file: each
+# fails with its message and a non-zero exit and leaves no output file.
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+file(WRITE ${WORK}/bad.txt "; one page\npage\nHELLO\nWoRLD\nend\n")
+foreach(input bad.txt missing.txt)
+  execute_process(COMMAND ${PAGEC} ${WORK}/${input} ${WORK}/pages.cpp
+                  RESULT_VARIABLE result ERROR_VARIABLE message)
+  if(result EQUAL 0)
+    message(FATAL_ERROR "pagec accepted ${input}")
+  endif()
+  if(EXISTS ${WORK}/pages.cpp OR EXISTS ${WORK}/pages.cpp.tmp)
+    message(FATAL_ERROR "pagec left an output file behind for ${input}")
+  endif()
+  list(APPEND messages "${message}")
+endforeach()
+if(NOT messages MATCHES "bad.txt:4: character 2, 'o', is not in the font's character set")
+  message(FATAL_ERROR "unexpected message for a lower-case letter: ${messages}")
+endif()
+if(NOT messages MATCHES "cannot read .*missing.txt")
+  message(FATAL_ERROR "unexpected message for a missing file: ${messages}")
+endif()
