@@ -33,10 +33,11 @@ TEST(PageText, BadInputsStopWithFileAndLine) {
               "pages.txt:2: character 2, ']', is not in the font's character set "
               "(each line of the file is a line of the page)");
     EXPECT_EQ(ParseError("page\n\xC3\x84\nend\n"),
-              "pages.txt:2: character 1, byte 0xC3, is not in the font's character set");
+              "pages.txt:2: character 1, byte 0xC3, is not in the font's character set "
+              "(use letters, digits, space and ><*/\\,.'&-:+@!%)");
     // 20 lines fit (screen lines 2 to 21); the 21st does not.
-    const std::string tooLow = "the text reaches screen line 22, below line 21, the last the window "
-                               "shows: a page has 20 lines, and a line wraps after 32 characters";
+    const std::string tooLow = "the page runs past its 20 lines (a line over 32 characters takes "
+                               "more than one): shorten it or go on in a new page";
     EXPECT_EQ(ParseError("page\n" + Lines(20, "X") + "X\nend\n"), "pages.txt:22: " + tooLow);
     // Wrapped lines count: 9 lines of 40 characters take 18 screen lines, a
     // line of exactly 32 is followed by an empty one.

@@ -1,5 +1,6 @@
 #include "page_text.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <sstream>
@@ -15,11 +16,14 @@ std::string DescribeByte(unsigned char c) {
     return hex;
 }
 
-std::string Hint(char c) {
+std::string Hint(char c, const char* charset) {
     if (c >= 'a' && c <= 'z') return " (the font has upper-case letters only)";
     if (c == LineBreak || c == PageEnd) return " (each line of the file is a line of the page)";
     if (c == '\t') return " (use spaces)";
-    return "";
+    std::string symbols;
+    for (const char* s = charset; *s != '\0'; ++s)
+        if (!std::isalnum(static_cast<unsigned char>(*s)) && *s != ' ') symbols += *s;
+    return " (use letters, digits, space and " + symbols + ")";
 }
 
 std::string TrimEnd(std::string line) {
@@ -80,14 +84,13 @@ bool ParsePages(const std::string& text, const std::string& fileName, const char
             if (c == '\0' || std::strchr(charset, c) == nullptr)
                 return fail(lineNumber, "character " + std::to_string(i + 1) + ", " +
                                             DescribeByte(static_cast<unsigned char>(c)) +
-                                            ", is not in the font's character set" + Hint(c));
+                                            ", is not in the font's character set" + Hint(c, charset));
             if (cursor.line > LastShownLine)
-                return fail(lineNumber, "the text reaches screen line " + std::to_string(cursor.line) +
-                                            ", below line " + std::to_string(LastShownLine) +
-                                            ", the last the window shows: a page has " +
+                return fail(lineNumber, "the page runs past its " +
                                             std::to_string(LastShownLine - FirstTextLine + 1) +
-                                            " lines, and a line wraps after " +
-                                            std::to_string(PageColumns) + " characters");
+                                            " lines (a line over " + std::to_string(PageColumns) +
+                                            " characters takes more than one): shorten it or "
+                                            "go on in a new page");
             if (++cursor.column > PageColumns) {
                 cursor.column = 1;
                 ++cursor.line;
