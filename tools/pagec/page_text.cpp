@@ -36,12 +36,45 @@ struct Cursor {
     int column = 1;
     int line = FirstTextLine;
 };
+
+// Moves `cursor` over `line` and its line break as the typewriter does;
+// returns why the line cannot be shown, or "" when it fits.
+std::string TypeLine(const std::string& line, const char* charset, Cursor* cursor) {
+    for (size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '\0' || std::strchr(charset, c) == nullptr)
+            return "character " + std::to_string(i + 1) + ", " +
+                   DescribeByte(static_cast<unsigned char>(c)) +
+                   ", is not in the font's character set" + Hint(c, charset);
+        if (cursor->line > LastShownLine)
+            return "the page runs past its " + std::to_string(LastShownLine - FirstTextLine + 1) +
+                   " lines (a line over " + std::to_string(PageColumns) +
+                   " characters takes more than one): shorten it or go on in a new page";
+        if (++cursor->column > PageColumns) {
+            cursor->column = 1;
+            ++cursor->line;
+        }
+    }
+    cursor->column = 1;
+    ++cursor->line;
+    return "";
+}
+
+// The typewriter's string: lines joined by line breaks, then the page end.
+std::string JoinPage(const std::vector<std::string>& lines) {
+    std::string page;
+    for (const std::string& line : lines) page += line + LineBreak;
+    if (!page.empty()) page.pop_back();
+    return page + PageEnd;
+}
 }  // namespace
 
 bool ParsePages(const std::string& text, const std::string& fileName, const char* charset,
                 std::vector<std::string>* pages, std::string* error) {
     pages->clear();
-    std::istringstream lines(text);
+    // Editors may start a UTF-8 file with a byte order mark; it is not text.
+    const bool byteOrderMark = text.rfind("\xEF\xBB\xBF", 0) == 0;
+    std::istringstream lines(byteOrderMark ? text.substr(3) : text);
     std::string line;
     int lineNumber = 0;
     int pageStart = 0;  // line of the open page's "page", 0 outside a page
@@ -67,11 +100,7 @@ bool ParsePages(const std::string& text, const std::string& fileName, const char
         }
         if (marker == "end") {
             if (pageStart == 0) return fail(lineNumber, "\"end\" without a \"page\" line before it");
-            std::string page;
-            for (size_t i = 0; i < pageLines.size(); ++i)
-                page += pageLines[i] + (i + 1 < pageLines.size() ? LineBreak : PageEnd);
-            if (pageLines.empty()) page = PageEnd;
-            pages->push_back(page);
+            pages->push_back(JoinPage(pageLines));
             pageStart = 0;
             continue;
         }
@@ -79,25 +108,8 @@ bool ParsePages(const std::string& text, const std::string& fileName, const char
             if (marker.empty()) continue;
             return fail(lineNumber, "text outside a page: begin a page with a \"page\" line");
         }
-        for (size_t i = 0; i < line.size(); ++i) {
-            const char c = line[i];
-            if (c == '\0' || std::strchr(charset, c) == nullptr)
-                return fail(lineNumber, "character " + std::to_string(i + 1) + ", " +
-                                            DescribeByte(static_cast<unsigned char>(c)) +
-                                            ", is not in the font's character set" + Hint(c, charset));
-            if (cursor.line > LastShownLine)
-                return fail(lineNumber, "the page runs past its " +
-                                            std::to_string(LastShownLine - FirstTextLine + 1) +
-                                            " lines (a line over " + std::to_string(PageColumns) +
-                                            " characters takes more than one): shorten it or "
-                                            "go on in a new page");
-            if (++cursor.column > PageColumns) {
-                cursor.column = 1;
-                ++cursor.line;
-            }
-        }
-        cursor.column = 1;
-        ++cursor.line;
+        const std::string problem = TypeLine(line, charset, &cursor);
+        if (!problem.empty()) return fail(lineNumber, problem);
         pageLines.push_back(line);
     }
     const int lastLine = lineNumber > 0 ? lineNumber : 1;
