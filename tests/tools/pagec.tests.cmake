@@ -4,8 +4,3 @@ target_compile_definitions(pagec_tests PRIVATE
   PAGES_TEXT_PATH="${CMAKE_SOURCE_DIR}/src/data/text/pages.txt")
 gtest_discover_tests(pagec_tests)
 
-# The command line: a bad page fails the build step with file:line and a
-# non-zero exit, leaving no output.
-add_test(NAME pagec.bad_page_leaves_no_output
-  COMMAND ${CMAKE_COMMAND} -DPAGEC=$<TARGET_FILE:pagec> -DWORK=${CMAKE_CURRENT_BINARY_DIR}/pagec_cli
-          -P ${CMAKE_CURRENT_LIST_DIR}/pagec_cli_test.cmake)
