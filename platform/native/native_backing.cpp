@@ -1,5 +1,5 @@
 // The surface backing natively: plain zeroed memory, bitmaps decoded from the
-// resource table, and blits copied into a PixelSink clipped to its size.
+// resource table, and blits copied into a DrawTarget's pixels, clipped to its size.
 #include <cstring>
 #include <new>
 
@@ -34,12 +34,12 @@ SurfaceBacking* CreateBlankBacking(int width, int height, uint32_t** pixels) {
     return backing;
 }
 
-SurfaceBacking* CreateBitmapBacking(int resourceId, ModuleInstance instance, int* width,
+SurfaceBacking* CreateBitmapBacking(int resourceId, ResourceSource source, int* width,
                                     int* height, uint32_t** pixels) {
     *width = 0;
     *height = 0;
     *pixels = nullptr;
-    const NativeResource* resource = FindNativeResource(instance, resourceId);
+    const NativeResource* resource = FindNativeResource(source, resourceId);
     if (resource == nullptr) return nullptr;
     int decodedWidth = 0, decodedHeight = 0;
     uint32_t* memory = nullptr;

@@ -67,7 +67,7 @@ LRESULT CALLBACK IntroWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         if (!introDriver.startedUp) {
             introDriver.startedUp = 1;
             StartIntro();
-            ShowIntroFirst();
+            FinishFirstShow();
         }
         CentreWindow(window);
         return 0;

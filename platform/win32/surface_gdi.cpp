@@ -64,12 +64,12 @@ SurfaceBacking* CreateBlankBacking(int width, int height, uint32_t** pixels) {
     return backing;
 }
 
-SurfaceBacking* CreateBitmapBacking(int resourceId, ModuleInstance instance, int* width,
+SurfaceBacking* CreateBitmapBacking(int resourceId, ResourceSource source, int* width,
                                     int* height, uint32_t** pixels) {
     *width = 0;
     *height = 0;
     *pixels = nullptr;
-    HANDLE loaded = LoadImageA(static_cast<HINSTANCE>(instance), MAKEINTRESOURCEA(resourceId),
+    HANDLE loaded = LoadImageA(static_cast<HINSTANCE>(source), MAKEINTRESOURCEA(resourceId),
                                IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR);
     if (!loaded) return nullptr;
     HBITMAP resource = static_cast<HBITMAP>(loaded);
