@@ -17,7 +17,7 @@ struct SurfaceBacking {
 };
 
 namespace {
-SurfaceBacking* Wrap(int width, int height, uint32_t* pixels) {
+SurfaceBacking* WrapPixels(int width, int height, uint32_t* pixels) {
     auto* backing = new (std::nothrow) SurfaceBacking{width, height, pixels};
     if (backing == nullptr) delete[] pixels;
     return backing;
@@ -29,7 +29,7 @@ SurfaceBacking* CreateBlankBacking(int width, int height, uint32_t** pixels) {
     if (width <= 0 || height <= 0 || width > MaxBitmapSide || height > MaxBitmapSide) return nullptr;
     auto* memory = new (std::nothrow) uint32_t[static_cast<size_t>(width) * height]();
     if (memory == nullptr) return nullptr;
-    SurfaceBacking* backing = Wrap(width, height, memory);
+    SurfaceBacking* backing = WrapPixels(width, height, memory);
     if (backing != nullptr) *pixels = memory;
     return backing;
 }
@@ -45,7 +45,7 @@ SurfaceBacking* CreateBitmapBacking(int resourceId, ResourceSource source, int* 
     uint32_t* memory = nullptr;
     if (!DecodeBmp(resource->bytes, resource->size, &decodedWidth, &decodedHeight, &memory))
         return nullptr;
-    SurfaceBacking* backing = Wrap(decodedWidth, decodedHeight, memory);
+    SurfaceBacking* backing = WrapPixels(decodedWidth, decodedHeight, memory);
     if (backing == nullptr) return nullptr;
     *width = decodedWidth;
     *height = decodedHeight;

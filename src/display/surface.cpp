@@ -16,7 +16,7 @@ Surface::Surface(int width, int height) {
             this->height = height;
         }
     }
-    Finish();
+    BuildRowTable();
 }
 
 Surface::Surface(int resourceId, ResourceSource source) {
@@ -27,7 +27,7 @@ Surface::Surface(int resourceId, ResourceSource source) {
         width = bitmapWidth;
         height = bitmapHeight;
     }
-    Finish();
+    BuildRowTable();
 }
 
 Surface::~Surface() {
@@ -40,7 +40,7 @@ Surface::~Surface() {
 
 // Guard: a surface whose pixels or row table could not be had is left 0 x 0,
 // so every operation below finds nothing to touch.
-void Surface::Finish() {
+void Surface::BuildRowTable() {
     stride = width * 4;
     if (height > 0) rows = new (std::nothrow) uint32_t*[height];
     if (rows == nullptr || pixels == nullptr) {

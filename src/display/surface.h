@@ -43,5 +43,5 @@ public:
     SurfaceBacking* backing = nullptr;
 
 private:
-    void Finish();
+    void BuildRowTable();
 };
