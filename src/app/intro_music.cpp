@@ -6,8 +6,8 @@
 
 void IntroMusicStart() {
     InitAudio(IntroOutputRate, IntroFramesPerBlock, IntroBlockCount);
-    // The result is not examined: an unrecognised image leaves the replayer
-    // without a song, and the picture runs on in silence.
+    // Compatibility: the result is not examined; an unrecognised image leaves
+    // the replayer without a song, and the picture runs on in silence.
     LoadModule(ModuleImage);
     StartAudio();
 }
