@@ -38,7 +38,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\npagec: %s not written\n", error.c_str(), argv[2]);
         return 1;
     }
-    std::string error;
     if (!WriteFileSafely(argv[2], EmitPagesSource(pages, BaseName(argv[1])), error)) {
         std::fprintf(stderr, "pagec: %s\n", error.c_str());
         return 1;
