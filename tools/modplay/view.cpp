@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "source_values.h"
+
 namespace {
 
 constexpr int LevelBarWidth = 32;
@@ -21,17 +23,11 @@ std::string PositionText(const ViewModel& model) {
 }
 
 std::string NoteOf(const VoiceView& voice, bool started) {
-    return started && voice.instrument >= 0 ? NoteName(voice.note) : NoteName(-1);
+    // The name as the song source writes it (modasm's), "---" before a note.
+    return started && voice.instrument >= 0 ? NoteName(voice.note) : "---";
 }
 
 }  // namespace
-
-std::string NoteName(int index) {
-    static const char* const names[12] = {"C-", "C#", "D-", "D#", "E-", "F-",
-                                          "F#", "G-", "G#", "A-", "A#", "B-"};
-    if (index < 0 || index > 127) return "---";
-    return names[index % 12] + std::to_string(index / 12 + 1);
-}
 
 std::string FormatSongTime(int64_t ticks) {
     if (ticks < 0) ticks = 0;

@@ -18,8 +18,6 @@ struct ViewModel {
     std::string message;          // the last reload, or why it failed
 };
 
-// "A-3" for index 33 (C-1 = 0, as in the song source); "---" for no note.
-std::string NoteName(int index);
 // Song ticks (50 a second) as "m:ss.cc".
 std::string FormatSongTime(int64_t ticks);
 // One line: position, time and the four voices.
