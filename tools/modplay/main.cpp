@@ -144,7 +144,8 @@ int main(int argc, char** argv) {
         model.layout = CurrentLayout();
         model.paused = PlaybackPaused();
         if (options.seconds > 0 && PlayedFrames() >= options.seconds * PlaybackRate) finished = true;
-        if (options.loops > 0 && model.position.songTick >= options.loops * model.layout.passTicks)
+        if (options.loops > 0 && model.layout.passTicks > 0 &&
+            model.position.songTick >= options.loops * model.layout.passTicks)
             finished = true;
         if (terminal) {
             DrawLines(ViewLines(model));
