@@ -85,19 +85,26 @@ pattern tune inst=tone
 sequence
   tune tune tune tune speed=6
 SONG
-  SDL_DISKAUDIOFILE=$work/watch.raw "$bin/modplay" "$work/song.fcs" --watch --seconds 8 \
+  SDL_DISKAUDIOFILE=$work/watch.raw "$bin/modplay" "$work/song.fcs" --watch --seconds 12 \
     </dev/null >"$work/status" 2>"$work/stderr" &
   player=$!
-  sleep 2
-  grep -q '| C-3 ' "$work/status" || fail "C-3 is not playing: $(tail -n 2 "$work/status")"
+  # Waits up to 8 s for the last status line to match.
+  last_status_matches() {
+    for _ in $(seq 80); do
+      tail -n 1 "$work/status" | grep -qE -- "$1" && return 0
+      sleep 0.1
+    done
+    return 1
+  }
+  last_status_matches '\| C-3 ' || fail "C-3 is not playing: $(tail -n 2 "$work/status")"
   sed 's/C-3 \*32/E-3 *32/' "$work/song.fcs" >"$work/next.fcs" && mv "$work/next.fcs" "$work/song.fcs"
-  sleep 2
+  last_status_matches '\| E-3 ' || fail "E-3 is not heard after the save: $(tail -n 2 "$work/status")"
   grep -q 'reloaded song.fcs' "$work/status" || fail "no reload reported"
-  tail -n 1 "$work/status" | grep -q '| E-3 ' || fail "E-3 is not heard after the save: $(tail -n 1 "$work/status")"
   echo 'pattern broken inst=nothing_like_this' >>"$work/song.fcs"
-  sleep 2
+  for _ in $(seq 80); do grep -q 'still playing' "$work/status" && break; sleep 0.1; done
   grep -qE "song.fcs:[0-9]+: .* - still playing the last good version" "$work/status" ||
     fail "the syntax error is not shown: $(tail -n 3 "$work/status")"
+  sleep 0.6
   tail -n 1 "$work/status" | grep -q '| E-3 ' || fail "the last good song stopped: $(tail -n 1 "$work/status")"
   wait "$player" || fail "modplay --watch ended with $?"
   ;;
