@@ -115,6 +115,7 @@ void Arm(int64_t block) {
     ResetReplayerState();
     replayer.soundEnabled = state.soundEnabled;
     replayer.replayerReady = 1;
+    // The image loaded when MeasureLayout took it in.
     LoadModuleChecked(state.image.data(), state.image.size(), nullptr, 0);
     ResetChannels();
     state.tickCalls.store(0, std::memory_order_release);
@@ -153,7 +154,7 @@ int64_t BlockOfCall(int64_t call) {
 
 }  // namespace
 
-int MeasureSong(const std::vector<uint8_t>& image, SongLayout& layout, std::string& error) {
+int MeasureLayout(const std::vector<uint8_t>& image, SongLayout& layout, std::string& error) {
     ResetReplayerState();
     replayer.replayerReady = 1;
     char reason[256] = "";
@@ -187,7 +188,7 @@ int MeasureSong(const std::vector<uint8_t>& image, SongLayout& layout, std::stri
 
 bool StartPlayback(const std::vector<uint8_t>& image, std::string& error) {
     SongLayout layout;
-    if (MeasureSong(image, layout, error) != 0) return false;
+    if (MeasureLayout(image, layout, error) != 0) return false;
     state.image = image;
     state.layout = layout;
     state.paused = false;
@@ -257,7 +258,7 @@ bool ReplaceSong(const std::vector<uint8_t>& image, std::string& error) {
     if (!state.paused) PauseStream();
     EndRun();
     SongLayout layout;
-    const bool loaded = MeasureSong(image, layout, error) == 0;
+    const bool loaded = MeasureLayout(image, layout, error) == 0;
     if (loaded) {
         state.image = image;
         state.layout = layout;

@@ -43,7 +43,7 @@ struct PositionView {
 // Runs the song silently on the replayer to find its layout (so only before
 // playback or while it is paused). 0 when the module loads; otherwise `error`
 // holds the checked loader's reason.
-int MeasureSong(const std::vector<uint8_t>& image, SongLayout& layout, std::string& error);
+int MeasureLayout(const std::vector<uint8_t>& image, SongLayout& layout, std::string& error);
 
 // The intro's music start-up on `image`. False with `error` set when the
 // module is refused; a missing audio device is the stream's to report.
