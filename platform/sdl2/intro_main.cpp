@@ -54,6 +54,15 @@ int Fail(const std::string& message) {
     return 1;
 }
 
+// SDL falls back to its off-screen driver when no display answers; a window
+// nobody sees is a mistake unless SDL_VIDEODRIVER asked for it.
+bool HasVisibleDisplay() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr) return false;
+    if (SDL_getenv("SDL_VIDEODRIVER") != nullptr) return true;
+    return SDL_strcmp(driver, "offscreen") != 0 && SDL_strcmp(driver, "dummy") != 0;
+}
+
 // Handles one event; false when the program should end.
 bool HandleEvent(const SDL_Event& event) {
     switch (event.type) {
@@ -116,12 +125,17 @@ int main(int argc, char** argv) {
     switch (ParseIntroOptions(argc, argv, options, error)) {
     case OptionsResult::Help: std::fputs(IntroUsage, stdout); return 0;
     case OptionsResult::Version: std::printf("intro %s\n", INTRO_VERSION); return 0;
-    case OptionsResult::Error: std::fprintf(stderr, "intro: %s\n%s", error.c_str(), IntroUsage); return 2;
+    case OptionsResult::Error: std::fprintf(stderr, "intro: %s\n%s", error.c_str(), IntroUsageLine); return 2;
     case OptionsResult::Run: break;
     }
     const Uint64 startTick = SDL_GetTicks64();
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         return Fail(std::string("cannot use the display (") + SDL_GetError() + "); is DISPLAY set?");
+    if (!HasVisibleDisplay()) {
+        SDL_Quit();
+        return Fail("no display to show the window on (DISPLAY and WAYLAND_DISPLAY are unset); "
+                    "./run.sh runs it on a virtual display instead");
+    }
     const int scale = options.scale > 0 ? options.scale : LargestScaleThatFits();
     if (!OpenIntroWindow(introWindow, scale, options.fullscreen, error)) {
         CloseIntroWindow(introWindow);

@@ -15,6 +15,9 @@ const char* const IntroUsage =
     "  --version      print the version and exit\n"
     "Escape or closing the window ends it.\n";
 
+const char* const IntroUsageLine =
+    "usage: intro [--scale N] [--fullscreen] [--seconds S]   (intro --help tells more)\n";
+
 namespace {
 
 bool ParseScale(const char* text, int& scale) {

@@ -13,7 +13,8 @@ enum class OptionsResult { Run, Help, Version, Error };
 constexpr int MaxScale = 16;
 constexpr double MaxRunSeconds = 1e6;
 
-extern const char* const IntroUsage;
+extern const char* const IntroUsage;      // --help
+extern const char* const IntroUsageLine;  // after an error
 
 // Error leaves the reason in `error`.
 OptionsResult ParseIntroOptions(int argc, const char* const* argv, IntroOptions& options,
