@@ -152,7 +152,7 @@ int main(int argc, char** argv) {
     introDriver.window = &introWindow;
     introDriver.startedUp = 1;
     StartIntro();
-    ShowIntroFirst();
+    FinishFirstShow();
     if (const char* why = SdlStreamFailure()) std::fprintf(stderr, "intro: %s; running without sound\n", why);
     int exitCode = 0;
     if (introDriver.screen == nullptr) {

@@ -23,7 +23,6 @@
 namespace {
 
 constexpr int MaxBlocks = 16;
-constexpr int MaxFramesPerBlock = 16384;
 constexpr int MinBlocks = 2;
 // SDL's own buffer: 2048 frames (46 ms) keeps its wake-ups few, and the ring
 // in front of it is far longer.
@@ -156,7 +155,8 @@ int OpenStream(FillCallback fillCallback, int rate, int framesPerBlock, int bloc
     }
     stream.fillCallback = fillCallback;
     stream.blockCount = Clamp(blockCount, MinBlocks, MaxBlocks);
-    stream.framesPerBlock = Clamp(framesPerBlock, 1, MaxFramesPerBlock);
+    // The mixer renders blocks bounded by the same clamp.
+    stream.framesPerBlock = ClampFramesPerBlock(framesPerBlock);
     stream.nextBlock = 0;
 
     SDL_AudioSpec wanted{};
@@ -197,7 +197,7 @@ int StartStream() {
 }
 
 void PauseStream() {
-    if (!stream.isOpen) return;
+    if (!stream.isOpen || !stream.refilling) return;
     // Returns only once the callback has left, and no later callback plays.
     SDL_PauseAudioDevice(stream.device, 1);
     // Taking the fill lock waits out a refill in progress.
@@ -222,3 +222,9 @@ int WriteBlock(const StereoFrame* frames) {
 }
 
 void* ForegroundWindow() { return nullptr; }
+
+void ResetStream() {
+    if (stream.isOpen) return;  // never while open: the threads still use it
+    stream.fillCallback = nullptr;
+    stream.failure[0] = '\0';
+}

@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
     introDriver.platform = {SimulatedTick, SimulatedSleep, ClientDC, ReleaseClientDC, nullptr,
                             nullptr};
     StartIntro();
-    ShowIntroFirst();
+    FinishFirstShow();
     if (introDriver.screen == nullptr) {
         std::fprintf(stderr, "intro-preview: the display could not be set up (font resource?)\n");
         return 1;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "output_file.h"
+#include "safe_output.h"
 
 constexpr int RenderRate = 44100;
 constexpr int RenderBlockFrames = 4000;
@@ -34,11 +34,11 @@ struct AudioRequest {
     bool progress = false;
 };
 
-bool RenderAudio(const std::vector<uint8_t>& image, const AudioRequest& request, OutputFile& out,
+bool RenderAudio(const std::vector<uint8_t>& image, const AudioRequest& request, SafeOutput& out,
                  std::string& error);
 
 // One line per channel operation of the first `ticks` song ticks.
-bool RenderTrace(const std::vector<uint8_t>& image, int64_t ticks, OutputFile& out,
+bool RenderTrace(const std::vector<uint8_t>& image, int64_t ticks, SafeOutput& out,
                  std::string& error);
 
 bool PrintInfo(const std::vector<uint8_t>& image, FILE* out, std::string& error);
