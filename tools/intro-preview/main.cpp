@@ -12,6 +12,7 @@
 #include "app/intro_driver.h"
 #include "native_draw_target.h"
 #include "png_writer.h"
+#include "program_info.h"
 
 namespace {
 constexpr int ClientWidth = 528, ClientHeight = 365;  // 534x390 less frame and title bar
@@ -34,12 +35,14 @@ struct Options {
     bool client = false;
 };
 
-void Usage() {
-    std::fprintf(stderr,
-                 "usage: intro-preview (--steps N | --sheet N1,N2,...) -o out.png [--client]\n"
-                 "  N: acting frame steps after start-up, 0 to %ld\n",
-                 MaxSteps);
-}
+constexpr char UsageText[] =
+    "usage: intro-preview (--steps N | --sheet N1,N2,...) -o out.png [--client]\n"
+    "Runs the intro's start-up and N acting frame steps on a simulated clock and\n"
+    "writes the 528x384 screen as PNG.\n"
+    "  --steps N        acting frame steps after start-up, 0 to 1000000\n"
+    "  --sheet N1,N2..  several moments (at most 16), stacked\n"
+    "  --client         the 528x365 client area the window shows instead\n"
+    "  --help, --version\n";
 
 bool ParseCount(const std::string& text, long* value) {
     if (text.empty() || text.size() > 7 || text.find_first_not_of("0123456789") != std::string::npos)
@@ -98,8 +101,9 @@ bool ParseArguments(int argc, char** argv, Options* options) {
 
 int main(int argc, char** argv) {
     Options options;
+    if (AnswerHelpOrVersion(argc, argv, "intro-preview", UsageText)) return 0;
     if (!ParseArguments(argc, argv, &options)) {
-        Usage();
+        std::fputs(UsageText, stderr);
         return 2;
     }
     DrawTarget client(ClientWidth, ClientHeight);
