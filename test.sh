@@ -3,7 +3,8 @@
 #   1. native build + unit tests (CTest)
 #   2. the same unit tests under AddressSanitizer and UndefinedBehaviorSanitizer
 #   3. the module fuzzer for a bounded time
-#   4. the win32 cross build and the end-to-end tests of intro.exe under Wine
+#   4. the end-to-end tests of the native intro (SDL2) under Xvfb
+#   5. the win32 cross build and the end-to-end tests of intro.exe under Wine
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
@@ -20,6 +21,11 @@ ctest --test-dir build/asan --output-on-failure -j"$(nproc)"
 if [ -x scripts/fuzz.sh ]; then
   echo "== fuzzing the module loader and replayer"
   ./scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
+fi
+
+if [ -x scripts/e2e/native.sh ]; then
+  echo "== end-to-end tests of the native intro under Xvfb"
+  ./scripts/e2e/native.sh
 fi
 
 if [ -d platform/win32 ] && [ -x scripts/build-win32.sh ]; then
