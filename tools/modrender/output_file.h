@@ -19,6 +19,8 @@ public:
     bool Commit(std::string& error);
     void Discard();
     FILE* Stream() { return stream_; }
+    // Where the file is written until Commit, for a writer that opens it by name.
+    const std::string& TemporaryPath() const { return temporaryPath_; }
 
 private:
     std::string path_;
