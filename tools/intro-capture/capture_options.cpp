@@ -11,7 +11,7 @@ const char* const CaptureUsage =
     "  -o FILE      FILE.mp4  H.264 (yuv420p) + AAC, scaled 2x: plays everywhere\n"
     "               FILE.mkv  with --lossless: FFV1 (rgb) + FLAC, the exact pixels\n"
     "                         and samples\n"
-    "               FILE.webp or FILE.gif  a silent animated picture, scale 1\n"
+    "               FILE.webp a silent animated picture (lossless), scale 1\n"
     "  --seconds N  length (default: to the end of the song's first pass)\n"
     "  --from S     start S seconds into the time line (default 0)\n"
     "  --scale N    nearest-neighbour scale, 1 to 8\n"
@@ -45,13 +45,11 @@ bool ChooseKind(const std::string& path, bool lossless, CaptureKind& kind, std::
         kind = CaptureKind::Video;
     } else if (EndsWith(path, ".webp")) {
         kind = CaptureKind::WebP;
-    } else if (EndsWith(path, ".gif")) {
-        kind = CaptureKind::Gif;
     } else if (EndsWith(path, ".mkv")) {
         return error = "'" + path + "': Matroska is the lossless capture; add --lossless", false;
     } else {
         return error = "cannot tell the format from '" + path +
-                       "': name it .mp4, .mkv (with --lossless), .webp or .gif", false;
+                       "': name it .mp4, .mkv (with --lossless) or .webp", false;
     }
     return true;
 }

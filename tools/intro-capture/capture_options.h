@@ -7,7 +7,6 @@ enum class CaptureKind {
     Video,     // .mp4: H.264 in yuv420p with AAC
     Lossless,  // .mkv with --lossless: FFV1 (rgb) with FLAC
     WebP,      // .webp: animated, lossless, silent
-    Gif,       // .gif: animated, silent
 };
 
 constexpr int FramesPerSecond = 50;

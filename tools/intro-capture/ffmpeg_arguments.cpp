@@ -47,15 +47,6 @@ std::vector<std::string> FfmpegArguments(CaptureKind kind, int scale, int width,
         if (scale != 1) a.insert(a.end(), {"-vf", scaled});
         a.insert(a.end(), {"-c:v", "libwebp_anim", "-lossless", "1", "-loop", "0", "-f", "webp"});
         break;
-    case CaptureKind::Gif:
-        // The intro has few colours: a palette of exactly those, no dithering,
-        // and only the changed rectangle stored per frame.
-        a.insert(a.end(), {"-filter_complex",
-                           "[0:v]" + scaled +
-                               ",split[a][b];[a]palettegen=stats_mode=full:reserve_transparent=0[p];"
-                               "[b][p]paletteuse=dither=none:diff_mode=rectangle",
-                           "-loop", "0", "-f", "gif"});
-        break;
     }
     a.push_back(outputPath);
     return a;

@@ -98,6 +98,9 @@ bool FfmpegProcess::Start(const std::string& program, const std::vector<std::str
         return false;
     }
     runningChild = pid_;
+    // A pipe that holds a whole frame halves the switches between the two
+    // processes; the default 64 KiB is kept where the system refuses more.
+    fcntl(videoPipe_, F_SETPIPE_SZ, 1 << 20);
     fcntl(videoPipe_, F_SETFL, O_NONBLOCK);
     if (audioPipe_ >= 0) fcntl(audioPipe_, F_SETFL, O_NONBLOCK);
     return true;
