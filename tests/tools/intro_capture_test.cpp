@@ -73,15 +73,16 @@ protected:
 };
 
 TEST_F(IntroCapture, LosslessDecodesToThePreviewScreensAndTheRenderedSong) {
-    // 0.5 s to 7 s: the blank screen of the start-up, typing, page 0's hold;
-    // the sound crosses the end of the pre-fill at 32000 frames.
+    // 0.5 s to 7 s: the blank screen of the start-up, the first step at
+    // 600 ms, a step falling exactly on a frame's millisecond (1020), typing,
+    // page 0's hold; the sound crosses the end of the pre-fill at 32000 frames.
     ASSERT_EQ(Capture("--lossless --from 0.5 --seconds 6.5 -o " + Path("cap.mkv")), 0) << err;
     ASSERT_EQ(Run("ffmpeg -v error -i " + Path("cap.mkv") +
                   " -map 0:v -f rawvideo -pix_fmt rgb24 " + Path("video.raw") +
                   " -map 0:a -f s16le " + Path("audio.raw")), 0) << err;
     const std::string video = ReadAll(Path("video.raw"));
     ASSERT_EQ(video.size(), 325u * ScreenBytes);
-    for (int frame : {0, 75, 76, 324}) {
+    for (int frame : {4, 5, 26, 75, 324}) {
         const int ms = 500 + 20 * frame;
         EXPECT_TRUE(video.compare(static_cast<size_t>(frame) * ScreenBytes, ScreenBytes,
                                   PreviewScreen(StepsBy(ms))) == 0)

@@ -136,7 +136,8 @@ int main(int argc, char** argv) {
         return Fail(error);
 
     for (int64_t frame = 0; frame < options.firstFrame; ++frame) {
-        playback.Read(nullptr, SoundFramesPerFrame);
+        if (!playback.Read(nullptr, SoundFramesPerFrame))
+            return Fail("the sound path stopped unexpectedly");
     }
     std::vector<StereoFrame> sound(SoundFramesPerFrame);
     const size_t soundBytes = KindHasAudio(options.kind) ? sound.size() * sizeof(StereoFrame) : 0;

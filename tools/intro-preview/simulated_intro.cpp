@@ -26,6 +26,9 @@ uint32_t SimulatedTick() { return simulatedTick; }
 void AdvanceSimulatedClock(uint32_t milliseconds) { simulatedTick += milliseconds; }
 
 void RunSimulatedLoopUntil(uint32_t tick) {
+    // Before the clock's time the start-up is still waiting: no loop runs yet.
+    if (static_cast<int32_t>(tick - simulatedTick) < 0) return;
+    StepIntro();  // the loop's first call comes in the millisecond it starts
     while (static_cast<int32_t>(tick - simulatedTick) > 0) {
         ++simulatedTick;
         StepIntro();

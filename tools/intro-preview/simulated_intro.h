@@ -17,8 +17,10 @@ bool StartSimulatedIntro(void (*musicStart)(), void (*musicStop)());
 uint32_t SimulatedTick();
 // Moves the clock on by `milliseconds` without calling the frame step.
 void AdvanceSimulatedClock(uint32_t milliseconds);
-// The message loop up to `tick`: the frame step is called once at every
-// millisecond on the way, as a loop that calls it whenever it is idle would.
+// The message loop up to `tick`: the frame step is called in the current
+// millisecond and once in every millisecond after it up to and including
+// `tick`, as a loop that calls it whenever it is idle would. Nothing runs
+// for a tick before the clock's time (inside the start-up's wait).
 void RunSimulatedLoopUntil(uint32_t tick);
 const DrawTarget& SimulatedClientArea();
 void StopSimulatedIntro();
