@@ -39,9 +39,16 @@ bool MakePipe(int& readEnd, int& writeEnd) {
     return true;
 }
 
-// Between fork and exec: only async-signal-safe calls.
-[[noreturn]] void RunChild(const char* program, char* const* argv, int videoRead, int audioRead) {
+constexpr int InterruptSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Between fork and exec: only async-signal-safe calls. The tool's own
+// interrupt handlers are not the child's business, so they go back to the
+// defaults before the signals that the parent held back are let through.
+[[noreturn]] void RunChild(const char* program, char* const* argv, int videoRead, int audioRead,
+                           const sigset_t* parentMask) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlive the tool
+    for (int signal : InterruptSignals) ::signal(signal, SIG_DFL);
+    sigprocmask(SIG_SETMASK, parentMask, nullptr);
     const int devNull = open("/dev/null", O_RDONLY);
     if (devNull >= 0) dup2(devNull, STDIN_FILENO);
     if (dup2(videoRead, VideoFd) < 0) _exit(127);
@@ -87,9 +94,17 @@ bool FfmpegProcess::Start(const std::string& program, const std::vector<std::str
     // A write to a pipe whose reader has gone fails with EPIPE instead of
     // ending the tool, so the failure can be reported and the file removed.
     signal(SIGPIPE, SIG_IGN);
+    // Interrupts wait until the child is on record, so the handler that ends
+    // it can never miss it.
+    sigset_t interrupts, previousMask;
+    sigemptyset(&interrupts);
+    for (int signal : InterruptSignals) sigaddset(&interrupts, signal);
+    sigprocmask(SIG_BLOCK, &interrupts, &previousMask);
     pid_ = fork();
-    if (pid_ == 0) RunChild(program.c_str(), argv.data(), videoRead, audioRead);
+    if (pid_ == 0) RunChild(program.c_str(), argv.data(), videoRead, audioRead, &previousMask);
     const int forkErrno = errno;
+    if (pid_ > 0) runningChild = pid_;
+    sigprocmask(SIG_SETMASK, &previousMask, nullptr);
     CloseFd(videoRead);
     CloseFd(audioRead);
     if (pid_ < 0) {
@@ -97,7 +112,6 @@ bool FfmpegProcess::Start(const std::string& program, const std::vector<std::str
         Kill();
         return false;
     }
-    runningChild = pid_;
     // A pipe that holds a whole frame halves the switches between the two
     // processes; the default 64 KiB is kept where the system refuses more.
     fcntl(videoPipe_, F_SETPIPE_SZ, 1 << 20);
