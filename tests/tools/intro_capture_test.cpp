@@ -65,7 +65,8 @@ protected:
         return ReadAll(Path("preview.raw"));
     }
     size_t FileCount() const {
-        return static_cast<size_t>(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+        return static_cast<size_t>(
+            std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
     }
 
     fs::path dir;
@@ -132,7 +133,8 @@ TEST_F(IntroCapture, BadArgumentsAndMissingFfmpegFailClearlyAndLeaveNoFile) {
         EXPECT_NE(Capture(arguments), 0) << arguments;
         EXPECT_NE(err.find(message), std::string::npos) << arguments << ": " << err;
     }
-    EXPECT_EQ(Run("PATH=/nonexistent " + std::string(INTRO_CAPTURE_PATH) + " --seconds 1" + out), 1);
+    const std::string withoutFfmpeg = "PATH=/nonexistent " + std::string(INTRO_CAPTURE_PATH);
+    EXPECT_EQ(Run(withoutFfmpeg + " --seconds 1" + out), 1);
     EXPECT_NE(err.find("ffmpeg was not found on PATH"), std::string::npos) << err;
     EXPECT_EQ(FileCount(), 0u);
 }

@@ -31,15 +31,16 @@ bool ParseTime(const char* text, bool zeroAllowed, double& value) {
 }
 
 bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 // The kind follows the file name; --lossless asks for Matroska.
 bool ChooseKind(const std::string& path, bool lossless, CaptureKind& kind, std::string& error) {
     if (lossless) {
         if (!EndsWith(path, ".mkv"))
-            return error = "--lossless writes Matroska (FFV1 + FLAC): name the output '.mkv', not '" +
-                           path + "'", false;
+            return error = "--lossless writes Matroska (FFV1 + FLAC): name the output '.mkv', "
+                           "not '" + path + "'", false;
         kind = CaptureKind::Lossless;
     } else if (EndsWith(path, ".mp4")) {
         kind = CaptureKind::Video;
@@ -61,7 +62,8 @@ int ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& optio
     bool lossless = false, haveOutput = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        const bool takesValue = arg == "-o" || arg == "--seconds" || arg == "--from" || arg == "--scale";
+        const bool takesValue =
+            arg == "-o" || arg == "--seconds" || arg == "--from" || arg == "--scale";
         if (takesValue && i + 1 >= argc) return error = arg + " needs a value", 1;
         if (arg == "-h" || arg == "--help") {
             return 2;
@@ -73,7 +75,9 @@ int ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& optio
                 return error = "-o needs a file name (the container cannot be streamed)", 1;
         } else if (arg == "--seconds") {
             double seconds = 0;
-            if (!ParseTime(argv[++i], false, seconds) || std::llround(seconds * FramesPerSecond) < 1)
+            const bool usable = ParseTime(argv[++i], false, seconds) &&
+                                std::llround(seconds * FramesPerSecond) >= 1;
+            if (!usable)
                 return error = "--seconds needs a number from 0.02 to 3600, not '" +
                                std::string(argv[i]) + "'", 1;
             options.frameCount = std::llround(seconds * FramesPerSecond);
@@ -86,8 +90,8 @@ int ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& optio
         } else if (arg == "--scale") {
             const std::string text = argv[++i];
             if (text.size() != 1 || text[0] < '1' || text[0] > '0' + MaxScale)
-                return error = "--scale needs a whole number from 1 to " + std::to_string(MaxScale) +
-                               ", not '" + text + "'", 1;
+                return error = "--scale needs a whole number from 1 to " +
+                               std::to_string(MaxScale) + ", not '" + text + "'", 1;
             options.scale = text[0] - '0';
         } else if (arg == "--lossless") {
             lossless = true;

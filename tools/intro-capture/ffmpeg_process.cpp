@@ -88,7 +88,8 @@ bool FfmpegProcess::Start(const std::string& program, const std::vector<std::str
     }
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
 
     // A write to a pipe whose reader has gone fails with EPIPE instead of
@@ -169,8 +170,9 @@ bool FfmpegProcess::Finish(std::string& error) {
     if (WIFEXITED(status) && WEXITSTATUS(status) == 127)
         return error = "ffmpeg could not be run", false;
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
-    error = WIFEXITED(status) ? "ffmpeg failed with exit status " + std::to_string(WEXITSTATUS(status))
-                              : "ffmpeg was ended by signal " + std::to_string(WTERMSIG(status));
+    error = WIFEXITED(status)
+                ? "ffmpeg failed with exit status " + std::to_string(WEXITSTATUS(status))
+                : "ffmpeg was ended by signal " + std::to_string(WTERMSIG(status));
     return false;
 }
 

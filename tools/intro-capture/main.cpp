@@ -141,7 +141,8 @@ int main(int argc, char** argv) {
     }
     std::vector<StereoFrame> sound(SoundFramesPerFrame);
     const size_t soundBytes = KindHasAudio(options.kind) ? sound.size() * sizeof(StereoFrame) : 0;
-    const size_t pictureBytes = static_cast<size_t>(screen.width) * screen.height * sizeof(uint32_t);
+    const size_t pictureBytes =
+        static_cast<size_t>(screen.width) * screen.height * sizeof(uint32_t);
     Progress progress(frameCount);
     for (int64_t frame = 0; frame < frameCount; ++frame) {
         // The screen as it stands after every frame step up to this moment.

@@ -109,7 +109,8 @@ int main(int argc, char** argv) {
             AdvanceSimulatedClock(StepMs);
             StepIntro();
         }
-        const uint32_t* source = options.client ? SimulatedClientArea().pixels.data() : introDriver.screen->pixels;
+        const uint32_t* source =
+            options.client ? SimulatedClientArea().pixels.data() : introDriver.screen->pixels;
         std::copy_n(source, static_cast<size_t>(width) * height,
                     &sheet[static_cast<size_t>(width) * moment * (height + SheetGap)]);
     }
