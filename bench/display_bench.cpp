@@ -8,7 +8,7 @@
 
 static void CopyCellDoubled(benchmark::State& state) {
     Surface canvas(264, 192), screen(528, 384);
-    canvas.FillRows(19, 0, 71, 0, 0);
+    canvas.FillAll(19, 0, 71);
     for (auto _ : state) {
         canvas.CopyCellDoubled(&screen, 5, 7);
         benchmark::DoNotOptimize(screen.pixels);
@@ -33,9 +33,9 @@ static void FrameStep(benchmark::State& state) {
                             [](void*) { return benchWindow; }, [](void*, DrawTarget*) {},
                             nullptr, nullptr};
     StartIntro();
-    ShowIntroFirst();
+    FinishFirstShow();
     for (auto _ : state) {
-        if (full) introDriver.cells->Fill(CellDirty);
+        if (full) introDriver.cellGrid->Fill(CellDirty);
         benchTick += 21;
         StepIntro();
     }

@@ -11,7 +11,8 @@
 #include "demo_song.h"
 #include "render_session.h"
 #include "replayer/replayer.h"
-#include "sound/audio_control.h"
+#include "audio/audio_control.h"
+#include "audio/sound_path.h"
 #include "sound/mixer.h"
 
 namespace {
@@ -46,7 +47,7 @@ void BM_MixFrames(benchmark::State& state) {
     const bool smoothing = state.range(1) != 0;
     const int volume = static_cast<int>(state.range(2));
     ResetMixerState();
-    ResetMemoryStream();
+    ResetStream();
     OpenMixer(44100, nullptr, 50, 4000, 8);
     mixer.smoothing = smoothing ? 1 : 0;
     StartChannels(channels, volume);
@@ -92,9 +93,7 @@ void BM_RenderSong(benchmark::State& state) {
     const int64_t frames = length.ticks * 882;
     const int64_t blocks = (frames + 3999) / 4000;
     for (auto _ : state) {
-        ResetMixerState();
-        ResetMemoryStream();
-        ResetReplayerState();
+        ResetSoundPath();
         InitAudio(44100, 4000, 8);
         LoadModuleChecked(image.data(), image.size(), nullptr, 0);
         StartAudio();

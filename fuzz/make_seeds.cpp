@@ -15,9 +15,9 @@ bool Write(const std::string& path, const std::vector<uint8_t>& image) {
     return std::fclose(file) == 0 && written;
 }
 
-ModuleBuilder Song(const char* magic) {
+ModuleBuilder Song(module_format::Format format) {
     ModuleBuilder module;
-    module.magic = magic;
+    module.format = format;
     module.samples[0] = {200, 40, 80};
     module.samples[1] = {64, 0, 1};
     module.waveformLengths[0] = 16;
@@ -49,15 +49,15 @@ int main(int argc, char** argv) {
     }
     std::string folder = argv[1];
     std::vector<std::pair<std::string, std::vector<uint8_t>>> seeds;
-    seeds.emplace_back("fc14_song", Song("FC14").Build());
-    seeds.emplace_back("smod_song", Song("SMOD").Build());
-    ModuleBuilder runaway = Song("FC14");
+    seeds.emplace_back("fc14_song", Song(module_format::Format::Fc14).Build());
+    seeds.emplace_back("smod_song", Song(module_format::Format::Smod).Build());
+    ModuleBuilder runaway = Song(module_format::Format::Fc14);
     runaway.frequencyMacros.push_back(Bytes({0xE8, 0x00, 0xE0, 0x00}));
     runaway.volumeMacros.push_back(VolumeMacro(1, 3, {0xE0, 0x05}));
     runaway.patterns.push_back(Pattern({{20, 3}}));
     runaway.Entry({3}, 1);
     seeds.emplace_back("runaway_macros", runaway.Build());
-    ModuleBuilder cut = Song("FC14");
+    ModuleBuilder cut = Song(module_format::Format::Fc14);
     cut.samples[2] = {40000, 100, 300};
     cut.waveformLengths[5] = 200;
     seeds.emplace_back("sample_memory_cut", cut.Build());

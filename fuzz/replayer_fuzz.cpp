@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include "audio/sound_path.h"
 #include "replayer/replayer.h"
 #include "sound/block_stream.h"
 #include "sound/mixer.h"
@@ -16,6 +17,7 @@ void PauseStream() {}
 void CloseStream() {}
 int WriteBlock(const StereoFrame*) { return 0; }
 void* ForegroundWindow() { return nullptr; }
+void ResetStream() {}
 
 namespace {
 
@@ -30,17 +32,17 @@ void Fail(const char* what) {
 }
 
 bool InsideSampleMemory(const int8_t* data, uint32_t bytes) {
-    const int8_t* begin = song.sampleMemory;
-    const int8_t* end = song.sampleMemory + SampleMemoryBytes;
+    const int8_t* begin = replayer.song.sampleMemory;
+    const int8_t* end = replayer.song.sampleMemory + SampleMemoryBytes;
     return data >= begin && data <= end && bytes <= static_cast<uint32_t>(end - data);
 }
 
 void CheckChannels() {
-    for (const MixChannel& channel : mixChannels) {
+    for (const MixChannel& channel : mixer.channels) {
         if (channel.active && !InsideSampleMemory(channel.segmentData, channel.segmentLength))
             Fail("an active channel plays a segment outside sample memory");
         if (channel.nextLength > 0 && channel.nextData != nullptr &&
-            channel.nextData >= song.sampleMemory &&
+            channel.nextData >= replayer.song.sampleMemory &&
             !InsideSampleMemory(channel.nextData, channel.nextLength))
             Fail("a channel has a latched segment reaching past sample memory");
     }
@@ -49,19 +51,12 @@ void CheckChannels() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    ResetReplayerState();
-    ResetMixerState();
-    soundEnabled = 1;
-    OpenMixer(44100, ReplayerTick, 50, 4000, 8);
-    ClearReplayerStores();
-    replayerReady = 1;
-
     char reason[256];
     std::memset(reason, 'x', sizeof reason);
-    if (LoadModuleChecked(data, size, reason, sizeof reason) != 0) {
+    if (ArmReplayer(data, size, 44100, reason, sizeof reason) != 0) {
         if (std::memchr(reason, '\0', sizeof reason) == nullptr || reason[0] == '\0')
             Fail("a refusal without a reason");
-        if (moduleLoaded) Fail("a refused module counts as loaded");
+        if (replayer.moduleLoaded) Fail("a refused module counts as loaded");
         // Seeds are well-formed: the script replays them with this set.
         if (std::getenv("REPLAYER_FUZZ_EXPECT_LOAD")) {
             std::fprintf(stderr, "refused: %s\n", reason);
@@ -69,16 +64,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         return 0;
     }
-    ResetChannels();
-    playing = 1;
     static StereoFrame frames[FramesPerTick];
     for (int tick = 0; tick < TickCount; ++tick) {
-        uint32_t before = macroBytesExecuted;
+        uint32_t before = replayer.macroBytesExecuted;
         if (tick % RenderEvery == 0)
             MixFrames(frames, FramesPerTick);  // renders and ticks once
         else if (ReplayerTick() != 0)
             Fail("a loaded module refused to tick");
-        if (macroBytesExecuted - before > TickWorkLimit) Fail("one tick did unbounded macro work");
+        if (replayer.macroBytesExecuted - before > TickWorkLimit) Fail("one tick did unbounded macro work");
         CheckChannels();
     }
     return 0;

@@ -1,6 +1,14 @@
 #!/usr/bin/env bash
 # Configures and builds the native tree (core, tools, tests) into build/native.
+#   INTRO_CONTENT_DIR=<folder>   build the intro from that folder's pages.txt,
+#                                font.txt and song.fcs (empty: the intro's own)
 set -euo pipefail
+content=()
+if [ -n "${INTRO_CONTENT_DIR+set}" ]; then
+  dir=$INTRO_CONTENT_DIR
+  [ -n "$dir" ] && dir=$(realpath -m -- "$dir")
+  content=(-DINTRO_CONTENT_DIR="$dir")
+fi
 cd "$(dirname "$0")/.."
-cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo "${content[@]}" >/dev/null
 cmake --build build/native -j"$(nproc)"

@@ -18,7 +18,7 @@ common=(-std=c++20 -g -O1 -Wall -Wextra -Werror -Isrc -Itests/replayer)
 sanitize=(-fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 
 "$cxx" "${common[@]}" "${sanitize[@]}" fuzz/replayer_fuzz.cpp src/replayer/*.cpp \
-  src/sound/mixer.cpp src/sound/mixer_render.cpp -o "$out/replayer_fuzz"
+  src/sound/mixer.cpp src/sound/mixer_render.cpp src/audio/*.cpp -o "$out/replayer_fuzz"
 "$cxx" "${common[@]}" fuzz/make_seeds.cpp tests/replayer/module_builder.cpp \
   src/replayer/module_writer.cpp -o "$out/make_seeds"
 "$out/make_seeds" "$out/seeds"

@@ -6,37 +6,33 @@
 MemoryStreamState memoryStream;
 
 namespace {
-BlockSink blockSink = nullptr;
-void* blockSinkContext = nullptr;
-int openResult = 0;
-
 int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
 }  // namespace
 
 void SetMemoryStreamSink(BlockSink sink, void* context) {
-    blockSink = sink;
-    blockSinkContext = context;
+    memoryStream.blockSink = sink;
+    memoryStream.blockSinkContext = context;
 }
 
-void SetMemoryStreamOpenResult(int result) { openResult = result; }
+void SetMemoryStreamOpenResult(int result) { memoryStream.openResult = result; }
 
 int OpenStream(FillCallback fillCallback, int rate, int framesPerBlock, int blockCount, void*) {
-    if (openResult != 0) return openResult;
+    if (memoryStream.openResult != 0) return memoryStream.openResult;
     memoryStream.isOpen = 1;
     memoryStream.playing = 0;
-    memoryStream.closed = 0;
+    memoryStream.closeCount = 0;
     memoryStream.fillCallback = fillCallback;
     memoryStream.rate = rate;
     memoryStream.blockCount = Clamp(blockCount, 2, MemoryStreamMaxBlocks);
-    // WriteBlock copies this many frames from its caller: never more than one
-    // ring slot holds, nor more than the mixer's block buffer.
-    memoryStream.framesPerBlock = Clamp(framesPerBlock, 0, MemoryStreamMaxFrames);
+    // WriteBlock copies this many frames from its caller: the mixer's block,
+    // bounded by the same clamp.
+    memoryStream.framesPerBlock = ClampFramesPerBlock(framesPerBlock);
     memoryStream.nextBlock = 0;
     return 0;
 }
 
 int StartStream() {
-    if (!memoryStream.isOpen || memoryStream.closed) return 1;
+    if (!memoryStream.isOpen) return 1;
     memoryStream.nextBlock = 0;
     for (int i = 0; i < memoryStream.blockCount; ++i) {
         if (memoryStream.fillCallback) memoryStream.fillCallback();
@@ -46,14 +42,14 @@ int StartStream() {
     return 0;
 }
 
-void PauseStream() {
-    if (memoryStream.isOpen) memoryStream.playing = 0;
-}
+void PauseStream() { memoryStream.playing = 0; }
 
 void CloseStream() {
+    // Counted before the open test, so a second close is seen by the tests.
+    ++memoryStream.closeCount;
     if (!memoryStream.isOpen) return;
     memoryStream.playing = 0;
-    memoryStream.closed = 1;
+    memoryStream.isOpen = 0;
 }
 
 int WriteBlock(const StereoFrame* frames) {
@@ -62,7 +58,10 @@ int WriteBlock(const StereoFrame* frames) {
     std::memcpy(memoryStream.ring[block], frames,
                 sizeof(StereoFrame) * static_cast<size_t>(memoryStream.framesPerBlock));
     ++memoryStream.blocksWritten;
-    if (blockSink) blockSink(blockSinkContext, block, frames, memoryStream.framesPerBlock);
+    if (memoryStream.blockSink) {
+        memoryStream.blockSink(memoryStream.blockSinkContext, block, frames,
+                               memoryStream.framesPerBlock);
+    }
     return 0;
 }
 
@@ -75,9 +74,4 @@ int MemoryStreamRequestBlock() {
 
 void* ForegroundWindow() { return nullptr; }
 
-void ResetMemoryStream() {
-    std::memset(&memoryStream, 0, sizeof memoryStream);
-    blockSink = nullptr;
-    blockSinkContext = nullptr;
-    openResult = 0;
-}
+void ResetStream() { std::memset(&memoryStream, 0, sizeof memoryStream); }

@@ -8,21 +8,25 @@
 #include "sound/block_stream.h"
 
 constexpr int MemoryStreamMaxBlocks = 16;
-constexpr int MemoryStreamMaxFrames = 16384;
+constexpr int MemoryStreamMaxFrames = MaxFramesPerBlock;
 
 // Receives every block as WriteBlock gets it, with the ring slot it went to.
 using BlockSink = void (*)(void* context, int block, const StereoFrame* frames, int frameCount);
 
 struct MemoryStreamState {
-    int32_t isOpen;
+    int32_t isOpen;       // between a successful OpenStream and CloseStream
     int32_t playing;      // between StartStream and PauseStream/CloseStream
-    int32_t closed;
+    int32_t closeCount;   // CloseStream calls since the last OpenStream, counted
+                          // even when the stream was already closed
     int32_t blockCount;   // 2..16
     int32_t framesPerBlock;
     int32_t nextBlock;
     int32_t rate;
     FillCallback fillCallback;
     int64_t blocksWritten;
+    BlockSink blockSink;
+    void* blockSinkContext;
+    int32_t openResult;   // what the next OpenStream returns
     StereoFrame ring[MemoryStreamMaxBlocks][MemoryStreamMaxFrames];
 };
 
@@ -37,6 +41,3 @@ void SetMemoryStreamOpenResult(int result);
 // The streaming thread's turn: fills the block at nextBlock and moves on.
 // 0 when a block was filled, 1 when the stream is not playing.
 int MemoryStreamRequestBlock();
-
-// Back to program-start state, sink and open result included.
-void ResetMemoryStream();

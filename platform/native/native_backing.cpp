@@ -1,5 +1,5 @@
 // The surface backing natively: plain zeroed memory, bitmaps decoded from the
-// resource table, and blits copied into a PixelSink clipped to its size.
+// resource table, and blits copied into a DrawTarget's pixels, clipped to its size.
 #include <cstring>
 #include <new>
 
@@ -17,7 +17,7 @@ struct SurfaceBacking {
 };
 
 namespace {
-SurfaceBacking* Wrap(int width, int height, uint32_t* pixels) {
+SurfaceBacking* WrapPixels(int width, int height, uint32_t* pixels) {
     auto* backing = new (std::nothrow) SurfaceBacking{width, height, pixels};
     if (backing == nullptr) delete[] pixels;
     return backing;
@@ -29,23 +29,23 @@ SurfaceBacking* CreateBlankBacking(int width, int height, uint32_t** pixels) {
     if (width <= 0 || height <= 0 || width > MaxBitmapSide || height > MaxBitmapSide) return nullptr;
     auto* memory = new (std::nothrow) uint32_t[static_cast<size_t>(width) * height]();
     if (memory == nullptr) return nullptr;
-    SurfaceBacking* backing = Wrap(width, height, memory);
+    SurfaceBacking* backing = WrapPixels(width, height, memory);
     if (backing != nullptr) *pixels = memory;
     return backing;
 }
 
-SurfaceBacking* CreateBitmapBacking(int resourceId, ModuleInstance instance, int* width,
+SurfaceBacking* CreateBitmapBacking(int resourceId, ResourceSource source, int* width,
                                     int* height, uint32_t** pixels) {
     *width = 0;
     *height = 0;
     *pixels = nullptr;
-    const NativeResource* resource = FindNativeResource(instance, resourceId);
+    const NativeResource* resource = FindNativeResource(source, resourceId);
     if (resource == nullptr) return nullptr;
     int decodedWidth = 0, decodedHeight = 0;
     uint32_t* memory = nullptr;
     if (!DecodeBmp(resource->bytes, resource->size, &decodedWidth, &decodedHeight, &memory))
         return nullptr;
-    SurfaceBacking* backing = Wrap(decodedWidth, decodedHeight, memory);
+    SurfaceBacking* backing = WrapPixels(decodedWidth, decodedHeight, memory);
     if (backing == nullptr) return nullptr;
     *width = decodedWidth;
     *height = decodedHeight;

@@ -1,7 +1,7 @@
 #pragma once
-// Natively a device context is a pixel sink: an image of 0x00RRGGBB pixels
-// standing for a window's client area, plus a record of every blit it took,
-// so tests can check what was presented, in which order and how often.
+// Natively a draw target is an image of 0x00RRGGBB pixels standing for a
+// window's client area, plus a record of every blit it took, so tests can
+// check what was presented, in which order and how often.
 #include <cstdint>
 #include <vector>
 
@@ -25,7 +25,6 @@ struct DrawTarget {
     bool recordBlits = true;
     std::vector<BlitRecord> blits;
 };
-using PixelSink = DrawTarget;
 
 // Called with a backing's pixel address whenever one is released; lets tests
 // see the order in which surfaces go. Null by default.

@@ -12,9 +12,9 @@ const NativeResource IntroResources[] = {
     {0, nullptr, 0},
 };
 
-const NativeResource* FindNativeResource(const void* instance, int id) {
+const NativeResource* FindNativeResource(const void* source, int id) {
     const NativeResource* table =
-        instance != nullptr ? static_cast<const NativeResource*>(instance) : IntroResources;
+        source != nullptr ? static_cast<const NativeResource*>(source) : IntroResources;
     for (; table->id != 0; ++table) {
         if (table->id == id) return table;
     }

@@ -1,6 +1,6 @@
 #pragma once
-// Natively a ModuleInstance is a pointer to a table of resources ended by an
-// entry with id 0; a null instance means the program's built-in table.
+// Natively a ResourceSource is a pointer to a table of resources ended by an
+// entry with id 0; a null source means the program's built-in table.
 #include <cstdint>
 
 struct NativeResource {
@@ -11,8 +11,8 @@ struct NativeResource {
 
 extern const NativeResource IntroResources[];  // font bitmap as resource 103
 
-// The resource `id` of `instance` (null = IntroResources), or null.
-const NativeResource* FindNativeResource(const void* instance, int id);
+// The resource `id` of `source` (null = IntroResources), or null.
+const NativeResource* FindNativeResource(const void* source, int id);
 
 // Decodes a BMP held in memory into top-down 0x00RRGGBB pixels. Returns false
 // (and leaves the outputs alone) for anything that is not a readable BMP or

@@ -25,7 +25,8 @@ void ReleaseWindowDC(void* window, DrawTarget* dc) {
     ReleaseDC(static_cast<HWND>(window), reinterpret_cast<HDC>(dc));
 }
 
-// Signed arithmetic: a screen smaller than the window gives a negative position.
+// Compatibility: signed arithmetic, so a screen smaller than the window gives a
+// negative position.
 void CentreWindow(HWND window) {
     const int x = (GetSystemMetrics(SM_CXSCREEN) - WindowWidth) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - WindowHeight) / 2;
@@ -35,7 +36,7 @@ void CentreWindow(HWND window) {
 void Paint(HWND window) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
-    // A paint can come before the start-up has made the screen.
+    // Guard: a paint can come before the start-up has made the screen.
     if (introDriver.screen) {
         const RECT& r = paint.rcPaint;
         introDriver.screen->Blit(reinterpret_cast<DrawTarget*>(dc), r.left, r.top, r.left, r.top,
@@ -67,7 +68,7 @@ LRESULT CALLBACK IntroWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         if (!introDriver.startedUp) {
             introDriver.startedUp = 1;
             StartIntro();
-            ShowIntroFirst();
+            FinishFirstShow();
         }
         CentreWindow(window);
         return 0;

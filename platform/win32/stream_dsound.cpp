@@ -8,12 +8,16 @@
 #include <dsound.h>
 
 #include "sound/block_stream.h"
-#include "sound/block_streamer_logic.h"
+#include "block_streamer_logic.h"
 
 namespace {
 
-BlockStreamer streamer;
-CRITICAL_SECTION fillLockSection;
+// The stream's state: the streamer and the critical section behind its fill lock.
+struct DirectSoundStream {
+    BlockStreamer streamer;
+    CRITICAL_SECTION fillLockSection;
+} stream;
+BlockStreamer& streamer = stream.streamer;
 
 // Ours rather than dxguid's, so the program links against dsound.dll alone.
 const GUID NotifyInterfaceId = {
@@ -138,8 +142,8 @@ void JoinStreamThread(void* thread) {
 }
 
 void* CreateFillLock() {
-    InitializeCriticalSection(&fillLockSection);
-    return &fillLockSection;
+    InitializeCriticalSection(&stream.fillLockSection);
+    return &stream.fillLockSection;
 }
 void EnterFillLock(void* lock) { EnterCriticalSection(static_cast<CRITICAL_SECTION*>(lock)); }
 void LeaveFillLock(void* lock) { LeaveCriticalSection(static_cast<CRITICAL_SECTION*>(lock)); }
@@ -188,3 +192,4 @@ void PauseStream() { streamer.PauseStream(); }
 void CloseStream() { streamer.CloseStream(); }
 int WriteBlock(const StereoFrame* frames) { return streamer.WriteBlock(frames); }
 void* ForegroundWindow() { return GetForegroundWindow(); }
+void ResetStream() { streamer.Reset(); }

@@ -64,29 +64,29 @@ SurfaceBacking* CreateBlankBacking(int width, int height, uint32_t** pixels) {
     return backing;
 }
 
-SurfaceBacking* CreateBitmapBacking(int resourceId, ModuleInstance instance, int* width,
+SurfaceBacking* CreateBitmapBacking(int resourceId, ResourceSource source, int* width,
                                     int* height, uint32_t** pixels) {
     *width = 0;
     *height = 0;
     *pixels = nullptr;
-    HANDLE loaded = LoadImageA(static_cast<HINSTANCE>(instance), MAKEINTRESOURCEA(resourceId),
+    HANDLE loaded = LoadImageA(static_cast<HINSTANCE>(source), MAKEINTRESOURCEA(resourceId),
                                IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR);
     if (!loaded) return nullptr;
-    HBITMAP resource = static_cast<HBITMAP>(loaded);
-    BITMAP size{};
-    GetObjectA(resource, sizeof size, &size);
+    HBITMAP bitmap = static_cast<HBITMAP>(loaded);
+    BITMAP dimensions{};
+    GetObjectA(bitmap, sizeof dimensions, &dimensions);
     SurfaceBacking* backing = nullptr;
-    if (size.bmWidth > 0 && size.bmHeight > 0)
-        backing = CreateSection(size.bmWidth, size.bmHeight, pixels);
+    if (dimensions.bmWidth > 0 && dimensions.bmHeight > 0)
+        backing = CreateSection(dimensions.bmWidth, dimensions.bmHeight, pixels);
     if (backing) {
         HDC screen = GetDC(nullptr);
-        GetDIBits(screen, resource, 0, static_cast<UINT>(size.bmHeight), *pixels, Info(backing),
-                  DIB_RGB_COLORS);
+        GetDIBits(screen, bitmap, 0, static_cast<UINT>(dimensions.bmHeight), *pixels,
+                  Info(backing), DIB_RGB_COLORS);
         ReleaseDC(nullptr, screen);
-        *width = size.bmWidth;
-        *height = size.bmHeight;
+        *width = dimensions.bmWidth;
+        *height = dimensions.bmHeight;
     }
-    DeleteObject(resource);
+    DeleteObject(bitmap);
     if (backing) SelectIntoMemoryDC(backing);
     return backing;
 }

@@ -13,81 +13,88 @@ constexpr int GridColumns = 33, GridRows = 24;
 constexpr int GlyphWidth = 8, GlyphHeight = 8;
 constexpr uint32_t StartupWaitMs = 600;
 
-// Typewriter first, as it points at the others; the fields are cleared so a
-// second teardown finds nothing to delete.
+// Typewriter first, as it points at the others. Guard: the fields are cleared
+// so a second teardown finds nothing to delete.
 void DeleteDisplayObjects() {
-    IntroDriver& d = introDriver;
-    delete d.typewriter;
-    if (d.cells != nullptr) d.cells->Release();
-    delete d.cells;
-    delete d.screen;
-    delete d.canvas;
-    delete d.font;
-    d.typewriter = nullptr;
-    d.cells = nullptr;
-    d.screen = d.canvas = d.font = nullptr;
+    IntroDriver& driver = introDriver;
+    delete driver.typewriter;
+    if (driver.cellGrid != nullptr) driver.cellGrid->Release();
+    delete driver.cellGrid;
+    delete driver.screen;
+    delete driver.canvas;
+    delete driver.font;
+    driver.typewriter = nullptr;
+    driver.cellGrid = nullptr;
+    driver.screen = driver.canvas = driver.font = nullptr;
 }
 }  // namespace
 
 void ResetIntroDriver() { introDriver = IntroDriver{}; }
 
-// When any display object cannot be had, the intro runs without a picture:
-// every display object is dropped, so the frame step and the first-show steps
-// find nothing to do. The music starts either way.
+// Guard: when any display object cannot be had, the intro runs without a
+// picture: every display object is dropped, so the frame step and the
+// first-show fill find nothing to do. The music starts either way.
 void StartIntro() {
-    IntroDriver& d = introDriver;
-    d.canvas = new (std::nothrow) Surface(CanvasWidth, CanvasHeight);
-    d.screen = new (std::nothrow) Surface(ScreenWidth, ScreenHeight);
-    d.font = new (std::nothrow) Surface(FontResourceId, d.instance);
-    d.cells = new (std::nothrow) CellGrid(GridColumns, GridRows);
-    const bool displayReady = d.canvas != nullptr && d.canvas->IsUsable() &&
-                              d.screen != nullptr && d.screen->IsUsable() &&
-                              d.font != nullptr && d.font->IsUsable() && d.cells != nullptr &&
-                              d.cells->cells != nullptr;
+    IntroDriver& driver = introDriver;
+    driver.canvas = new (std::nothrow) Surface(CanvasWidth, CanvasHeight);
+    driver.screen = new (std::nothrow) Surface(ScreenWidth, ScreenHeight);
+    driver.font = new (std::nothrow) Surface(FontResourceId, driver.instance);
+    driver.cellGrid = new (std::nothrow) CellGrid(GridColumns, GridRows);
+    const bool displayReady =
+        driver.canvas != nullptr && driver.canvas->IsUsable() && driver.screen != nullptr &&
+        driver.screen->IsUsable() && driver.font != nullptr && driver.font->IsUsable() &&
+        driver.cellGrid != nullptr && driver.cellGrid->states != nullptr;
     if (displayReady) {
-        d.typewriter = new (std::nothrow) Typewriter(d.font, d.canvas, IntroCharset, IntroPages,
-                                                     d.cells, GlyphWidth, GlyphHeight);
+        driver.typewriter = new (std::nothrow) Typewriter(
+            driver.font, driver.canvas, IntroCharset, IntroPages, driver.cellGrid, GlyphWidth,
+            GlyphHeight);
     }
-    if (d.typewriter == nullptr) DeleteDisplayObjects();
-    if (d.platform.musicStart != nullptr) d.platform.musicStart();
-    if (d.platform.sleep != nullptr) d.platform.sleep(StartupWaitMs);
+    if (driver.typewriter == nullptr) DeleteDisplayObjects();
+    if (driver.platform.musicStart != nullptr) driver.platform.musicStart();
+    if (driver.platform.sleep != nullptr) driver.platform.sleep(StartupWaitMs);
 }
 
-void ShowIntroFirst() {
-    IntroDriver& d = introDriver;
-    if (d.canvas != nullptr) d.canvas->FillRows(BackgroundRed, BackgroundGreen, BackgroundBlue, 0, 0);
-    if (d.cells != nullptr) d.cells->Fill(CellDirty);
+void FinishFirstShow() {
+    IntroDriver& driver = introDriver;
+    if (driver.canvas != nullptr)
+        driver.canvas->FillAll(BackgroundRed, BackgroundGreen, BackgroundBlue);
+    if (driver.cellGrid != nullptr) driver.cellGrid->Fill(CellDirty);
 }
 
 // Converts every dirty cell before the first blit, then presents them all
 // through one device context, so a frame never shows a half-updated screen
-// longer than its blits take.
+// longer than its blits take. Compatibility: cells are marked clean whether
+// or not their blit reached the window (no device context, a failed blit);
+// they are not retried.
 void StepIntro() {
-    IntroDriver& d = introDriver;
-    if (d.platform.tickCount == nullptr) return;
-    const uint32_t now = d.platform.tickCount();
+    IntroDriver& driver = introDriver;
+    if (driver.platform.tickCount == nullptr) return;  // Guard: no clock, no frames
+    const uint32_t now = driver.platform.tickCount();
     // Unsigned difference: right across the counter's wrap.
-    if (now - d.lastStepTick <= FrameInterval) return;
-    d.lastStepTick = now;
-    if (d.typewriter != nullptr) d.typewriter->Step();
-    if (d.cells == nullptr || d.cells->cells == nullptr) return;
+    if (now - driver.lastStepTick <= FrameInterval) return;
+    driver.lastStepTick = now;
+    if (driver.typewriter != nullptr) driver.typewriter->Step();
+    // Guard: no grid storage means no display objects at all.
+    if (driver.cellGrid == nullptr || driver.cellGrid->states == nullptr) return;
 
-    const int width = d.cells->width;
-    const int height = d.cells->height;
+    const int width = driver.cellGrid->width;
+    const int height = driver.cellGrid->height;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            if (d.cells->Get(x, y) == CellDirty) d.canvas->CopyCellDoubled(d.screen, x, y);
+            if (driver.cellGrid->Get(x, y) == CellDirty)
+                driver.canvas->CopyCellDoubled(driver.screen, x, y);
         }
     }
-    DrawTarget* dc = d.platform.getDC != nullptr ? d.platform.getDC(d.window) : nullptr;
+    DrawTarget* dc =
+        driver.platform.getDC != nullptr ? driver.platform.getDC(driver.window) : nullptr;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            if (d.cells->Get(x, y) != CellDirty) continue;
-            d.screen->BlitCell(dc, x, y);
-            d.cells->Set(x, y, CellClean);
+            if (driver.cellGrid->Get(x, y) != CellDirty) continue;
+            driver.screen->BlitCell(dc, x, y);
+            driver.cellGrid->Set(x, y, CellClean);
         }
     }
-    if (d.platform.releaseDC != nullptr) d.platform.releaseDC(d.window, dc);
+    if (driver.platform.releaseDC != nullptr) driver.platform.releaseDC(driver.window, dc);
 }
 
 // Sound goes first, so its thread has ended before any display object does;

@@ -21,11 +21,11 @@ struct IntroDriver {
     Typewriter* typewriter;
     Surface* font;
     void* window;
-    ModuleInstance instance;
+    ResourceSource instance;  // the program's instance: where the font bitmap comes from
     Surface* screen;
     Surface* canvas;
     int32_t startedUp;
-    CellGrid* cells;
+    CellGrid* cellGrid;
     int32_t appActive;
     uint32_t lastStepTick;
     IntroPlatform platform;
@@ -36,9 +36,17 @@ extern IntroDriver introDriver;
 constexpr uint32_t FrameInterval = 20;
 constexpr int FontResourceId = 103;
 
-void StartIntro();     // start-up steps 1-7
-void ShowIntroFirst(); // the window procedure's closing steps 8-9 of the first show
+// Makes canvas, screen, font, cell grid and typewriter, starts the music and
+// waits 600 ms. Run on the window's first show, followed by FinishFirstShow.
+void StartIntro();
+// The rest of the first show: fills the whole canvas with the background and
+// marks every cell dirty, so the first acting frame step presents it all.
+void FinishFirstShow();
+// The frame step: acts only when more than FrameInterval ms have passed since
+// it last acted; then one typewriter step, and every dirty cell doubled onto
+// the screen and blitted to the window.
 void StepIntro();
+// Stops the music, then deletes the display objects.
 void ShutdownIntro();
 // Back to the process-start state: no objects, flags clear, tick 0, no platform
 // hooks. For tests and tools that run the driver more than once.

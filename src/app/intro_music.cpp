@@ -1,17 +1,18 @@
 #include "app/intro_music.h"
 
+#include "audio/audio_control.h"
 #include "data/intro_data.h"
 #include "replayer/replayer.h"
-#include "sound/audio_control.h"
 
 void IntroMusicStart() {
-    InitAudio(44100, 4000, 8);
-    // The result is not examined: an unrecognised image leaves the replayer
-    // without a song, and the picture runs on in silence.
+    InitAudio(IntroOutputRate, IntroFramesPerBlock, IntroBlockCount);
+    // Compatibility: the result is not examined; an unrecognised image leaves
+    // the replayer without a song, and the picture runs on in silence.
     LoadModule(ModuleImage);
     StartAudio();
 }
 
+// Both steps find the music stopped on a second teardown and do nothing.
 void IntroMusicStop() {
     PauseAudio();
     ShutdownAudio();

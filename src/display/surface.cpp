@@ -16,18 +16,18 @@ Surface::Surface(int width, int height) {
             this->height = height;
         }
     }
-    Finish();
+    BuildRowTable();
 }
 
-Surface::Surface(int resourceId, ModuleInstance instance) {
+Surface::Surface(int resourceId, ResourceSource source) {
     int bitmapWidth = 0;
     int bitmapHeight = 0;
-    backing = CreateBitmapBacking(resourceId, instance, &bitmapWidth, &bitmapHeight, &pixels);
+    backing = CreateBitmapBacking(resourceId, source, &bitmapWidth, &bitmapHeight, &pixels);
     if (pixels != nullptr && bitmapWidth > 0 && bitmapHeight > 0) {
         width = bitmapWidth;
         height = bitmapHeight;
     }
-    Finish();
+    BuildRowTable();
 }
 
 Surface::~Surface() {
@@ -38,9 +38,9 @@ Surface::~Surface() {
     pixels = nullptr;
 }
 
-// A surface whose pixels or row table could not be had is left 0 x 0, so
-// every operation below finds nothing to touch.
-void Surface::Finish() {
+// Guard: a surface whose pixels or row table could not be had is left 0 x 0,
+// so every operation below finds nothing to touch.
+void Surface::BuildRowTable() {
     stride = width * 4;
     if (height > 0) rows = new (std::nothrow) uint32_t*[height];
     if (rows == nullptr || pixels == nullptr) {
@@ -52,20 +52,20 @@ void Surface::Finish() {
 
 bool Surface::IsUsable() const { return rows != nullptr && width > 0 && height > 0; }
 
-// The row count only chooses between a fill from firstRow and a fill of the
-// whole surface; either way the fill runs to the bottom edge.
-void Surface::FillRows(int red, int green, int blue, int firstRow, int rowCount) {
-    if (firstRow >= height) return;
-    const int startRow = (rowCount <= 0 || firstRow <= 0) ? 0 : firstRow;
+void Surface::FillAll(int red, int green, int blue) { FillFromRow(red, green, blue, 0); }
+
+// Guard: a first row above the top starts at row 0, one at or below the
+// bottom fills nothing.
+void Surface::FillFromRow(int red, int green, int blue, int firstRow) {
     const uint32_t colour = static_cast<uint32_t>(red & 255) << 16 |
                             static_cast<uint32_t>(green & 255) << 8 |
                             static_cast<uint32_t>(blue & 255);
-    for (int y = startRow; y < height; ++y) std::fill_n(rows[y], width, colour);
+    for (int y = firstRow < 0 ? 0 : firstRow; y < height; ++y) std::fill_n(rows[y], width, colour);
 }
 
 // Only the right and bottom edges matter to the callers, which pass
-// non-negative positions; negative ones are cut off as well, so no input can
-// reach outside either surface.
+// non-negative positions. Guard: negative ones are cut off as well, so no
+// input can reach outside either surface.
 void Surface::CopyRect(Surface* target, int targetX, int targetY, int sourceX, int sourceY,
                        int width, int height) {
     if (target == nullptr || !IsUsable() || !target->IsUsable()) return;
@@ -81,7 +81,7 @@ void Surface::CopyRect(Surface* target, int targetX, int targetY, int sourceX, i
 // halving all four bytes at once with one mask and one shift.
 void Surface::CopyCellDoubled(Surface* target, int cellX, int cellY) {
     if (target == nullptr || !IsUsable() || !target->IsUsable()) return;
-    // A cell must lie wholly inside both surfaces; any other is left alone.
+    // Guard: a cell must lie wholly inside both surfaces; any other is left alone.
     if (cellX < 0 || cellY < 0 || cellX >= width / 8 || cellY >= height / 8) return;
     if (cellX >= target->width / 16 || cellY >= target->height / 16) return;
     for (int k = 0; k < 8; ++k) {

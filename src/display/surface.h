@@ -6,8 +6,10 @@
 #include <cstdint>
 
 struct SurfaceBacking;  // platform object that owns the pixel memory
-struct DrawTarget;      // what blits go to: an HDC on Win32, a PixelSink natively
-using ModuleInstance = void*;  // where bitmap resources come from (HINSTANCE on Win32)
+struct DrawTarget;      // what blits go to: an HDC on Win32, a pixel image natively
+// Where bitmap resources come from: the program's HINSTANCE on Win32, a
+// resource table natively (null: the built-in one).
+using ResourceSource = void*;
 
 // The intro's background: the canvas clear colour and entry 0 of the font's palette.
 constexpr int BackgroundRed = 19, BackgroundGreen = 0, BackgroundBlue = 71;
@@ -15,13 +17,16 @@ constexpr int BackgroundRed = 19, BackgroundGreen = 0, BackgroundBlue = 71;
 class Surface {
 public:
     Surface(int width, int height);                        // blank, every pixel 0
-    Surface(int resourceId, ModuleInstance instance);      // from a bitmap resource
+    Surface(int resourceId, ResourceSource source);        // from a bitmap resource
     ~Surface();                                            // release
     Surface(const Surface&) = delete;
     Surface& operator=(const Surface&) = delete;
 
     uint32_t* PixelAt(int x, int y) { return rows[y] + x; }
-    void FillRows(int red, int green, int blue, int firstRow, int rowCount);
+    // Fill every pixel, or every row from firstRow to the bottom edge, with one
+    // colour; each component keeps its low 8 bits.
+    void FillAll(int red, int green, int blue);
+    void FillFromRow(int red, int green, int blue, int firstRow);
     void CopyRect(Surface* target, int targetX, int targetY, int sourceX, int sourceY,
                   int width, int height);
     void CopyCellDoubled(Surface* target, int cellX, int cellY);
@@ -38,5 +43,5 @@ public:
     SurfaceBacking* backing = nullptr;
 
 private:
-    void Finish();
+    void BuildRowTable();
 };

@@ -9,8 +9,8 @@ Typewriter::Typewriter(Surface* font, Surface* target, const char* charset,
                        const char* const* pages, CellGrid* grid, int cellWidth, int cellHeight)
     : grid(grid), font(font), cellWidth(cellWidth), cellHeight(cellHeight), fontColumns(0),
       charset(charset), pages(pages), target(target) {
-    // A zero or negative cell size leaves no glyph columns and no cursor room,
-    // so nothing is ever drawn instead of dividing by zero.
+    // Guard: a zero or negative cell size leaves no glyph columns and no cursor
+    // room, so nothing is ever drawn instead of dividing by zero.
     const bool cellUsable = cellWidth > 0 && cellHeight > 0;
     if (cellUsable && font != nullptr) fontColumns = font->width / cellWidth;
     if (cellUsable && target != nullptr) {
@@ -35,7 +35,7 @@ void Typewriter::StartPage() {
     column = FirstTextColumn;
     line = FirstTextLine;
     pagePos = 0;
-    if (pages == nullptr) {
+    if (pages == nullptr) {  // Guard: no table at all types as an empty one
         page = nullptr;
     } else {
         page = pages[nextPage];
@@ -45,21 +45,28 @@ void Typewriter::StartPage() {
             nextPage = 1;
         }
     }
-    // The fill runs from the first text line to the bottom edge; the row
-    // count is only there to say "not the whole surface".
+    // The clear runs from the first text line to the bottom edge.
+    // Compatibility: a target at most ten glyph rows tall is cleared whole,
+    // lines 0-1 included, as the intro has always done.
     if (target != nullptr) {
-        target->FillRows(BackgroundRed, BackgroundGreen, BackgroundBlue,
-                         FirstTextLine * cellHeight, target->height - 10 * cellHeight);
+        if (target->height - 10 * cellHeight <= 0) {
+            target->FillAll(BackgroundRed, BackgroundGreen, BackgroundBlue);
+        } else {
+            target->FillFromRow(BackgroundRed, BackgroundGreen, BackgroundBlue,
+                                FirstTextLine * cellHeight);
+        }
     }
+    // Compatibility: column 0 is cleared with its rows but not marked, so the
+    // screen keeps showing it as the first show left it (the same colour).
     if (grid != nullptr) {
         grid->FillRect(FirstTextColumn, FirstTextLine, grid->width - 1, grid->height - 2,
                        CellDirty);
     }
 }
 
-// A page without "|" starts over at its terminating zero, wherever the cursor is.
-// An empty page keeps answering its zero (typed as a blank) instead of moving
-// past it into whatever memory follows.
+// Compatibility: a page without "|" starts over at its terminating zero,
+// wherever the cursor is. Guard: an empty page keeps answering its zero (typed
+// as a blank) instead of moving past it into whatever memory follows.
 char Typewriter::NextChar() {
     if (page == nullptr) return NoPageChar;
     char c = page[pagePos];
@@ -91,7 +98,8 @@ void Typewriter::PutChar(char c) {
     AdvanceColumn();
 }
 
-// Characters outside the set are drawn as glyph cell (0, 0), the blank.
+// Compatibility: characters outside the set are drawn as glyph cell (0, 0),
+// the blank, and still move the cursor on.
 void Typewriter::DrawGlyph(Surface* surface, int x, int y, char c) {
     if (surface == nullptr || font == nullptr || fontColumns <= 0) return;
     const int index = GlyphIndex(c);
@@ -117,8 +125,8 @@ void Typewriter::AdvanceColumn() {
     }
 }
 
-// From the last line the text goes back to the first text line, without a
-// clear, and overwrites what is there.
+// Compatibility: from the last line the text goes back to the first text
+// line, without a clear, and overwrites what is there.
 void Typewriter::AdvanceLine() {
     ++line;
     if (line >= lines) line = FirstTextLine;

@@ -18,7 +18,8 @@ public:
     static constexpr int HoldSteps = 250;   // steps from "|" to the next page start
     static constexpr char LineBreak = ']';
     static constexpr char PageEnd = '|';
-    static constexpr char NoPageChar = '*';  // typed forever when the page table is empty
+    // Compatibility: typed forever when the page table is empty.
+    static constexpr char NoPageChar = '*';
 
     CellGrid* grid;
     Surface* font;

@@ -3,10 +3,11 @@
 // Kept apart from the trusting loader so the intro, which never calls it,
 // does not link the formatting code.
 #include <cstdio>
-#include "replayer/loader_layout.h"
+#include "replayer/loader_internal.h"
 #include "replayer/replayer.h"
 
-using namespace module_layout;
+using namespace module_format;
+using namespace module_loading;
 
 namespace {
 
@@ -14,6 +15,11 @@ namespace {
 int Refuse(char* reason, size_t reasonSize, const char* format, auto... values) {
     if (reason && reasonSize > 0) std::snprintf(reason, reasonSize, format, values...);
     return 1;
+}
+
+// The bytes of a part that the loader copies: whole records, at most 255.
+uint64_t PartBytes(const uint8_t* image, int lengthField, uint32_t recordBytes) {
+    return uint64_t{CountField(image, lengthField, recordBytes)} * recordBytes;
 }
 
 struct Region {
@@ -31,13 +37,13 @@ int LoadModuleChecked(const uint8_t* image, size_t size, char* reason, size_t re
                       "the file is %zu bytes long, too short for the 4-byte format tag "
                       "(a module starts with \"FC14\" or \"SMOD\")",
                       image ? size : size_t{0});
-    ModuleFormat format;
+    Format format;
     if (!FormatOf(image, &format))
         return Refuse(reason, reasonSize,
                       "unknown format tag (bytes %02X %02X %02X %02X): a module starts with "
                       "\"FC14\" or \"SMOD\"",
                       image[0], image[1], image[2], image[3]);
-    const char* tag = format == ModuleFormat::Fc14 ? "FC14" : "SMOD";
+    const char* tag = format == Format::Fc14 ? "FC14" : "SMOD";
     size_t fixedBytes = static_cast<size_t>(FixedPartBytes(format));
     if (size < fixedBytes)
         return Refuse(reason, reasonSize,
@@ -46,12 +52,14 @@ int LoadModuleChecked(const uint8_t* image, size_t size, char* reason, size_t re
 
     SampleLayout layout = LayOutSamples(image, format, nullptr);
     const Region regions[] = {
-        {"sequence", fixedBytes, uint64_t{CountField(image, 4, SequenceEntryBytes)} * SequenceEntryBytes},
-        {"pattern data", ReadU32BE(image + 8), uint64_t{CountField(image, 12, MacroSlotBytes)} * MacroSlotBytes},
-        {"frequency-macro data", ReadU32BE(image + 16),
-         uint64_t{CountField(image, 20, MacroSlotBytes)} * MacroSlotBytes},
-        {"volume-macro data", ReadU32BE(image + 24), uint64_t{CountField(image, 28, MacroSlotBytes)} * MacroSlotBytes},
-        {"sample data", ReadU32BE(image + 32), CopiedSampleBytes(layout, format)},
+        {"sequence", fixedBytes, PartBytes(image, SequenceLengthField, SequenceEntryBytes)},
+        {"pattern data", ReadU32BE(image + PatternOffsetField),
+         PartBytes(image, PatternLengthField, PatternBytes)},
+        {"frequency-macro data", ReadU32BE(image + FrequencyMacroOffsetField),
+         PartBytes(image, FrequencyMacroLengthField, MacroBytes)},
+        {"volume-macro data", ReadU32BE(image + VolumeMacroOffsetField),
+         PartBytes(image, VolumeMacroLengthField, MacroBytes)},
+        {"sample data", ReadU32BE(image + SampleDataOffsetField), CopiedSampleBytes(layout, format)},
     };
     for (const Region& region : regions) {
         uint64_t end = region.offset + region.length;
@@ -63,5 +71,5 @@ int LoadModuleChecked(const uint8_t* image, size_t size, char* reason, size_t re
                           static_cast<unsigned long long>(region.length),
                           static_cast<unsigned long long>(end), size);
     }
-    return LoadImage(image, format);
+    return CopyModuleIntoSong(image, format);
 }

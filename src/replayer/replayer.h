@@ -1,8 +1,8 @@
 #pragma once
 // The module replayer: its state records and run flags, its constant tables,
 // the loaders for "FC14" and "SMOD" modules, and the 50 Hz tick. All state is
-// file-level and fixed-size; the replayer reaches the channels only through
-// the mixer's channel operations (sound/mixer.h).
+// in one fixed-size record; the replayer reaches the channels only through
+// the channel operations (sound/channel_operations.h).
 #include <cstddef>
 #include <cstdint>
 
@@ -80,19 +80,31 @@ struct VoiceState {
     uint8_t volumeSlidePhase;
 };
 
-extern SongState song;
-extern VoiceState voices[4];
-extern int32_t soundEnabled;
-extern int32_t replayerReady;
-extern int32_t playing;
-// Set by a successful load, cleared with the stores: the tick refuses to run
-// on voices that were never given a song.
-extern int32_t moduleLoaded;
-// Macro byte codes executed since program start; the fuzz target watches how
-// much one tick adds.
-extern uint32_t macroBytesExecuted;
+// Everything the replayer changes while it runs, in one record: the loaded
+// song, the four voices, the run flags and the bookkeeping kept beside them.
+struct ReplayerState {
+    SongState song;
+    VoiceState voices[4];
+    int32_t soundEnabled;
+    int32_t replayerReady;
+    int32_t playing;
+    // Set by a successful load, cleared with the stores: the tick refuses to
+    // run on voices that were never given a song.
+    int32_t moduleLoaded;
+    // Macro byte codes executed since the last reset; the fuzz target watches
+    // how much one tick adds.
+    uint32_t macroBytesExecuted;
+    // Largest byte length each mixer channel may still hold latched from the
+    // replayer (the mixer keeps its latched length when handed 0 words).
+    // Starts at the whole sample memory, as nothing is known about the
+    // channel yet.
+    uint32_t latchedSegmentBytes[4] = {SampleMemoryBytes, SampleMemoryBytes, SampleMemoryBytes,
+                                       SampleMemoryBytes};
+};
 
-// Upper bound on byte codes one macro step may execute. A well-formed step
+extern ReplayerState replayer;
+
+// Guard: upper bound on byte codes one macro step may execute. A well-formed step
 // needs a handful; a macro looping on itself is cut off here and its step ends
 // as if it had met End, to resume (and be cut off again) on the next tick.
 constexpr int MacroStepByteLimit = 128;
@@ -126,7 +138,8 @@ int ReplayerTick();
 void StepRow(int voice);
 void UpdateVoice(int voice);
 
-// Back to program-start state (every record and flag zero): for tests and tools.
+// Back to program-start state (every record and flag zero, each channel's
+// latched length the whole sample memory): for tests and tools.
 void ResetReplayerState();
 // What audio initialisation clears before a load: the sample table, sequence,
 // patterns and both macro stores; the song counts as not loaded afterwards.

@@ -4,38 +4,33 @@
 // so every read goes through one of these and reads past a store as a neutral
 // byte instead of leaving it.
 #include <cstdint>
+#include "replayer/module_format.h"
 #include "replayer/replayer.h"
 
-constexpr uint8_t MacroEndCode = 0xE1;
-
-// Byte `offset` of pattern slot `slot` reading on into the following slots as
-// one store does; no pattern and anything past the store read as 0 (no note,
-// no instrument, no portamento).
+// Byte `offset` of pattern slot `slot`. Compatibility: it reads on into the
+// following slots as one store does. Guard: no pattern and anything past the
+// store read as 0 (no note, no instrument, no portamento).
 inline uint8_t PatternByte(int32_t slot, uint32_t offset) {
     if (slot < 0 || slot >= MacroSlotCount) return 0;
     uint32_t index = static_cast<uint32_t>(slot) * MacroSlotBytes + offset;
     if (offset >= MacroStoreBytes || index >= MacroStoreBytes) return 0;
-    return song.patterns[index / MacroSlotBytes][index % MacroSlotBytes];
+    return replayer.song.patterns[index / MacroSlotBytes][index % MacroSlotBytes];
 }
 
-// A frequency macro that runs past its slot reads on into the next slot, as
-// the store is laid out; past the end of the store it meets End.
+// Compatibility: a frequency macro that runs past its slot reads on into the
+// next slot, as the store is laid out. Guard: past the end of the store it
+// meets End.
 inline uint8_t FrequencyMacroByte(int32_t slot, uint32_t position) {
-    if (slot < 0 || slot >= MacroSlotCount) return MacroEndCode;
+    if (slot < 0 || slot >= MacroSlotCount) return CodeEnd;
     uint32_t index = static_cast<uint32_t>(slot) * MacroSlotBytes + position;
-    if (position >= MacroStoreBytes || index >= MacroStoreBytes) return MacroEndCode;
-    return song.frequencyMacros[index / MacroSlotBytes][index % MacroSlotBytes];
+    if (position >= MacroStoreBytes || index >= MacroStoreBytes) return CodeEnd;
+    return replayer.song.frequencyMacros[index / MacroSlotBytes][index % MacroSlotBytes];
 }
 
 // `bodyOffset` is a voice's `volumeMacro`; `position` may be negative down to
-// -5 after a loop into the header. Outside the store: End.
+// -5 after a loop into the header. Guard: outside the store, End.
 inline uint8_t VolumeMacroByte(int32_t bodyOffset, int32_t position) {
     int64_t index = static_cast<int64_t>(bodyOffset) + position;
-    if (index < 0 || index >= MacroStoreBytes) return MacroEndCode;
-    return song.volumeMacros[index / MacroSlotBytes][index % MacroSlotBytes];
+    if (index < 0 || index >= MacroStoreBytes) return CodeEnd;
+    return replayer.song.volumeMacros[index / MacroSlotBytes][index % MacroSlotBytes];
 }
-
-// Largest byte length each mixer channel may still hold latched from the
-// replayer (the mixer keeps its latched length when handed 0 words). Starts at
-// the whole sample memory, as nothing is known about the channel yet.
-extern uint32_t latchedSegmentBytes[4];

@@ -21,13 +21,13 @@ struct WaveformBlock {
     int8_t bytes[BuiltinWaveformBytes];
 };
 
-constexpr int8_t kWave42[32] = {69,  69,  121, 125, 122, 119, 112, 102, 97,  88,  83,
+constexpr int8_t Wave42[32] = {69,  69,  121, 125, 122, 119, 112, 102, 97,  88,  83,
                                 77,  44,  32,  24,  18,  4,   -37, -45, -51, -58, -68,
                                 -75, -82, -88, -93, -99, -103, -109, -114, -117, -118};
-constexpr int8_t kWave43[32] = {69,  69,  121, 125, 122, 119, 112, 102, 91,  75,  67,
+constexpr int8_t Wave43[32] = {69,  69,  121, 125, 122, 119, 112, 102, 91,  75,  67,
                                 55,  44,  32,  24,  18,  4,   -8,  -24, -37, -49, -58,
                                 -66, -80, -88, -92, -98, -102, -107, -108, -115, -125};
-constexpr int8_t kWave44[16] = {0, 0, 64, 96, 127, 96, 64, 32, 0, -32, -64, -96, -128, -96, -64, -32};
+constexpr int8_t Wave44[16] = {0, 0, 64, 96, 127, 96, 64, 32, 0, -32, -64, -96, -128, -96, -64, -32};
 
 constexpr int Abs(int value) { return value < 0 ? -value : value; }
 
@@ -46,9 +46,9 @@ constexpr int WaveformByte(int w, int i) {
     }
     if (w == 40) return i < 2 ? -128 : (i == 31 ? 127 : -128 + 8 * i);
     if (w == 41) return i < 2 ? -128 : -128 + 16 * i;
-    if (w == 42) return kWave42[i];
-    if (w == 43) return kWave43[i];
-    return kWave44[i];
+    if (w == 42) return Wave42[i];
+    if (w == 43) return Wave43[i];
+    return Wave44[i];
 }
 
 constexpr WaveformBlock MakeBuiltinWaveforms() {
@@ -70,8 +70,8 @@ constexpr WaveformBlock MakeBuiltinWaveforms() {
     return block;
 }
 
-constexpr WaveformBlock kBuiltinWaveforms = MakeBuiltinWaveforms();
+constexpr WaveformBlock BuiltinWaveformStore = MakeBuiltinWaveforms();
 
 }  // namespace
 
-const int8_t (&BuiltinWaveforms)[BuiltinWaveformBytes] = kBuiltinWaveforms.bytes;
+const int8_t (&BuiltinWaveforms)[BuiltinWaveformBytes] = BuiltinWaveformStore.bytes;

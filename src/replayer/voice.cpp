@@ -1,7 +1,7 @@
-#include "replayer/macro_codes.h"
+#include "replayer/module_format.h"
 #include "replayer/replayer.h"
 #include "replayer/replayer_internal.h"
-#include "sound/mixer.h"
+#include "sound/channel_operations.h"
 
 namespace {
 
@@ -9,27 +9,28 @@ constexpr int PeriodMin = 113;
 constexpr int PeriodMax = 3424;
 
 // Hands the channel the segment of `words` words at byte `offset` of sample
-// memory, shortened so that it ends inside sample memory. A segment that keeps
-// no word stops the channel (the mixer's rule for 0 words); as the mixer then
-// keeps its previous length, the address handed with it is moved to the start
-// of sample memory when that length would not fit behind `offset`.
+// memory. Guard: the segment is shortened so that it ends inside sample
+// memory; one that keeps no word stops the channel (the mixer's rule for 0
+// words), and as the mixer then keeps its previous length, the address handed
+// with it is moved to the start of sample memory when that length would not
+// fit behind `offset`.
 void LatchSegment(int v, uint32_t offset, uint32_t words) {
     uint32_t room = offset < SampleMemoryBytes ? SampleMemoryBytes - offset : 0;
     if (words > room / 2) words = room / 2;
     if (words == 0) {
-        bool fits = offset < SampleMemoryBytes && latchedSegmentBytes[v] <= room;
-        SetChannelSample(v, song.sampleMemory + (fits ? offset : 0));
+        bool fits = offset < SampleMemoryBytes && replayer.latchedSegmentBytes[v] <= room;
+        SetChannelSample(v, replayer.song.sampleMemory + (fits ? offset : 0));
         SetChannelLength(v, 0);
         return;
     }
-    SetChannelSample(v, song.sampleMemory + offset);
+    SetChannelSample(v, replayer.song.sampleMemory + offset);
     SetChannelLength(v, static_cast<uint16_t>(words));
-    latchedSegmentBytes[v] = words * 2;
+    replayer.latchedSegmentBytes[v] = words * 2;
 }
 
 void SetWave(int v, VoiceState& voice, uint8_t waveform) {
-    if (soundEnabled) {
-        const SampleEntry& entry = song.sampleTable[waveform & 0x3F];
+    if (replayer.soundEnabled) {
+        const SampleEntry& entry = replayer.song.sampleTable[waveform & 0x3F];
         StopChannel(v);
         LatchSegment(v, entry.start, entry.length);
         StartChannel(v);
@@ -40,8 +41,8 @@ void SetWave(int v, VoiceState& voice, uint8_t waveform) {
 }
 
 void ChangeWave(int v, uint8_t waveform) {
-    if (!soundEnabled) return;
-    const SampleEntry& entry = song.sampleTable[waveform & 0x3F];
+    if (!replayer.soundEnabled) return;
+    const SampleEntry& entry = replayer.song.sampleTable[waveform & 0x3F];
     LatchSegment(v, entry.start, entry.length);
 }
 
@@ -50,10 +51,10 @@ void RunFrequencyMacro(int v, VoiceState& voice) {
         --voice.frequencySustain;
         return;
     }
-    // Right after a Loop, E0 and E1 at the target are note values.
+    // Compatibility: right after a Loop, E0 and E1 at the target are note values.
     bool atLoopTarget = false;
     for (int executed = 0; executed < MacroStepByteLimit; ++executed) {
-        ++macroBytesExecuted;
+        ++replayer.macroBytesExecuted;
         const int32_t slot = voice.frequencyMacro;
         const uint32_t at = voice.frequencyPosition;
         auto operand = [&](uint32_t n) { return FrequencyMacroByte(slot, at + n); };
@@ -85,7 +86,7 @@ void RunFrequencyMacro(int v, VoiceState& voice) {
             voice.frequencyPosition = at + 3;
             return;
         case CodeJumpMacro: {
-            // Numbers 128..255 are negative and name no slot: silent macro.
+            // Compatibility: 128..255 are negative and name no slot: silent macro.
             int target = static_cast<int8_t>(operand(1));
             voice.frequencyMacro = target < 0 ? SilentMacroSlot : target;
             voice.frequencyPosition = 0;
@@ -100,7 +101,7 @@ void RunFrequencyMacro(int v, VoiceState& voice) {
             }
             continue;
         case CodeStopVoice:
-            if (soundEnabled) StopChannel(v);
+            if (replayer.soundEnabled) StopChannel(v);
             voice.macroNote = static_cast<int8_t>(operand(3));
             voice.frequencyPosition = at + 4;
             return;
@@ -123,7 +124,7 @@ void VolumeSlideStep(VoiceState& voice) {
     if (voice.volumeSlidePhase == 0) return;
     --voice.volumeSlideTime;
     voice.volume = static_cast<int8_t>(voice.volume + voice.volumeSlideSpeed);
-    // A falling slide silences at its first step instead of fading.
+    // Compatibility: a falling slide silences at its first step instead of fading.
     if (voice.volumeSlideSpeed < 0) {
         voice.volume = 0;
         voice.volumeSlideTime = 0;
@@ -143,13 +144,14 @@ void RunVolumeMacro(VoiceState& voice) {
     if (voice.volumeCounter != 0) return;
     voice.volumeCounter = voice.volumeSpeed;
     for (int executed = 0; executed < MacroStepByteLimit; ++executed) {
-        ++macroBytesExecuted;
+        ++replayer.macroBytesExecuted;
         const int32_t at = voice.volumePosition;
         auto operand = [&](int32_t n) { return VolumeMacroByte(voice.volumeMacro, at + n); };
         uint8_t code = VolumeMacroByte(voice.volumeMacro, at);
         switch (code) {
         case CodeLoop:
-            // Targets count from the header's first byte: 0..4 land in the header.
+            // Compatibility: targets count from the header's first byte, so 0..4
+            // land in the header.
             voice.volumePosition = (operand(1) & 0x3F) - VolumeMacroHeaderBytes;
             continue;
         case CodeEnd:
@@ -223,7 +225,7 @@ void ApplyPitchSlide(VoiceState& voice) {
 
 void UpdateVoice(int v) {
     if (v < 0 || v > 3) return;
-    VoiceState& voice = voices[v];
+    VoiceState& voice = replayer.voices[v];
     RunFrequencyMacro(v, voice);
     RunVolumeMacro(voice);
 
@@ -238,7 +240,7 @@ void UpdateVoice(int v) {
     int final = static_cast<int16_t>(period + voice.pitchOffset);
     if (final <= 112) final = PeriodMin;
     if (final > PeriodMax) final = PeriodMax;
-    if (soundEnabled) {
+    if (replayer.soundEnabled) {
         SetChannelPeriod(v, final);
         SetChannelVolume(v, voice.volume);
     }

@@ -6,9 +6,7 @@
 
 #include "sound/block_stream.h"
 
-MixChannel mixChannels[4];
 MixerState mixer;
-int16_t VolumeTables[65][256];
 
 namespace {
 
@@ -24,29 +22,28 @@ constexpr int MaximumOutputRate = 48000;
 constexpr uint8_t PanLeft[4] = {64, 16, 16, 64};
 constexpr uint8_t PanRight[4] = {16, 64, 64, 16};
 
-// The lengths stored beside it are 0 whenever it is put in place, so the
+// Guard: the lengths stored beside it are 0 whenever it is put in place, so the
 // replayer never plays it; it is as long as the longest segment (65535 words)
 // all the same, so that a channel started on it with any length set plays
 // silence instead of reading past it. Not const, so that it lives in
 // zero-filled memory instead of the program file.
 int8_t placeholderSample[65535 * 2];
 
-ChannelObserver channelObserver = nullptr;
-void* channelObserverContext = nullptr;
-
 void Notify(int channel, const char* operation, bool hasArgument, long argument,
             const int8_t* data = nullptr) {
-    if (channelObserver) {
-        channelObserver(channelObserverContext, channel, operation, hasArgument, argument, data);
+    if (mixer.channelObserver) {
+        mixer.channelObserver(mixer.channelObserverContext, channel, operation, hasArgument,
+                              argument, data);
     }
 }
 
 MixChannel* ChannelOrNull(int channel) {
-    return (channel >= 0 && channel < 4) ? &mixChannels[channel] : nullptr;
+    return (channel >= 0 && channel < 4) ? &mixer.channels[channel] : nullptr;
 }
 
-// The internal forms do not notify, so a trace shows only what the replayer
-// itself asked for, not the calls one operation makes on another's behalf.
+// The rate in Hz from the period. Compatibility: only the low 16 bits count,
+// and a rate below 2 stops the channel. Internal forms like this one do not notify, so a
+// trace shows only what the replayer itself asked for.
 void ApplyRate(MixChannel* c, int rate) {
     c->rate = static_cast<int32_t>(static_cast<uint16_t>(rate));
     if (c->rate < 2) {
@@ -60,8 +57,8 @@ void ApplyStop(MixChannel* c) { c->active = 0; }
 }  // namespace
 
 void SetChannelObserver(ChannelObserver observer, void* context) {
-    channelObserver = observer;
-    channelObserverContext = context;
+    mixer.channelObserver = observer;
+    mixer.channelObserverContext = context;
 }
 
 void SetChannelPeriod(int channel, int period) {
@@ -76,11 +73,6 @@ void SetChannelPeriod(int channel, int period) {
         if (period > MaximumPeriod) period = MaximumPeriod;
         ApplyRate(c, PalClock / period);
     }
-}
-
-void SetChannelRate(int channel, int rate) {
-    Notify(channel, "SetChannelRate", true, rate);
-    if (MixChannel* c = ChannelOrNull(channel)) ApplyRate(c, rate);
 }
 
 void SetChannelVolume(int channel, int volume) {
@@ -103,7 +95,8 @@ void SetChannelLength(int channel, uint16_t words) {
     MixChannel* c = ChannelOrNull(channel);
     if (!c) return;
     if (words == 0) {
-        ApplyStop(c);  // the old length stays latched, so a restart replays it
+        // Compatibility: the old length stays latched, so a restart replays it.
+        ApplyStop(c);
     } else {
         c->nextLength = static_cast<uint32_t>(words) * 2;
     }
@@ -126,21 +119,20 @@ void StopChannel(int channel) {
 
 void BuildVolumeTables() {
     for (int channel = 0; channel < 4; ++channel) {
-        mixChannels[channel].leftLevel = PanLeft[channel];
-        mixChannels[channel].rightLevel = PanRight[channel];
+        mixer.channels[channel].leftLevel = PanLeft[channel];
+        mixer.channels[channel].rightLevel = PanRight[channel];
     }
     for (int level = 0; level <= 64; ++level) {
         for (int b = 0; b < 256; ++b) {
             const int s = b >= 128 ? b - 256 : b;
-            VolumeTables[level][b] = static_cast<int16_t>((256 * level * s) / 160);
+            mixer.volumeTables[level][b] = static_cast<int16_t>((256 * level * s) / 160);
         }
     }
 }
 
 void ResetChannels() {
     for (int channel = 0; channel < 4; ++channel) {
-        MixChannel& c = mixChannels[channel];
-        c.number = static_cast<uint8_t>(channel);
+        MixChannel& c = mixer.channels[channel];
         c.active = 0;
         c.masterLevel = 64;
         c.nextLength = 0;
@@ -160,10 +152,10 @@ void OpenMixer(int rate, TickCallback tickCallback, int tickRate, int framesPerB
     if (rate > MaximumOutputRate) rate = MaximumOutputRate;
     mixer.outputRate = rate;
     mixer.tickCallback = tickCallback;
-    // A tick rate of 0 would divide by zero, and one above the output rate
+    // Guard: a tick rate of 0 would divide by zero, and one above the output rate
     // would leave no frames per tick, so MixFrames could never move on.
     mixer.tickRate = tickRate < 1 ? 1 : tickRate;
-    mixer.framesPerBlock = framesPerBlock > MixBufferFrames ? MixBufferFrames : framesPerBlock;
+    mixer.framesPerBlock = ClampFramesPerBlock(framesPerBlock);
     mixer.blockCount = blockCount;
     mixer.samplesPerTick = mixer.outputRate / mixer.tickRate;
     if (mixer.samplesPerTick < 1) mixer.samplesPerTick = 1;
@@ -175,9 +167,4 @@ void OpenMixer(int rate, TickCallback tickCallback, int tickRate, int framesPerB
     }
 }
 
-void ResetMixerState() {
-    std::memset(mixChannels, 0, sizeof mixChannels);
-    std::memset(&mixer, 0, sizeof mixer);
-    std::memset(VolumeTables, 0, sizeof VolumeTables);
-    SetChannelObserver(nullptr, nullptr);
-}
+void ResetMixerState() { std::memset(&mixer, 0, sizeof mixer); }

@@ -1,12 +1,14 @@
 #pragma once
 // The four-channel software mixer: channel operations (called by the replayer
-// from inside its tick), the frame renderer that also clocks the replayer, and
-// the block fill handed to the streamer. File-level state, reachable from tests.
+// from inside its tick), the frame renderer that also clocks the replayer
+// through the tick function it was opened with, and the block fill handed to
+// the streamer. All its state is one record, reachable from tests.
 #include <cstdint>
+#include "sound/block_stream.h"
+#include "sound/channel_operations.h"
 #include "sound/stereo_frame.h"
 
 struct MixChannel {
-    uint8_t number;
     int32_t active;
     uint8_t masterLevel;
     uint8_t leftLevel;
@@ -22,9 +24,17 @@ struct MixChannel {
 
 using TickCallback = int (*)();
 
-constexpr int MixBufferFrames = 16384;
+constexpr int MixBufferFrames = MaxFramesPerBlock;
+
+// Optional observer of what the replayer tells the channels, for traces: called
+// at the top of each channel operation with its name and argument (for
+// SetChannelSample the argument is 0 and `data` holds the address). Null in the
+// intro, so the cost there is one pointer test per operation.
+using ChannelObserver = void (*)(void* context, int channel, const char* operation,
+                                 bool hasArgument, long argument, const int8_t* data);
 
 struct MixerState {
+    MixChannel channels[4];
     int32_t outputRate;
     TickCallback tickCallback;
     int32_t tickRate;
@@ -34,20 +44,13 @@ struct MixerState {
     int32_t tickCounter;
     int32_t smoothing;
     StereoFrame mixBuffer[MixBufferFrames];
+    // Indexed by level 0..64 and the raw sample byte.
+    int16_t volumeTables[65][256];
+    ChannelObserver channelObserver;
+    void* channelObserverContext;
 };
 
-extern MixChannel mixChannels[4];
 extern MixerState mixer;
-extern int16_t VolumeTables[65][256];
-
-// Channel operations; channel numbers outside 0..3 are ignored.
-void SetChannelPeriod(int channel, int period);
-void SetChannelRate(int channel, int rate);
-void SetChannelVolume(int channel, int volume);
-void SetChannelSample(int channel, const int8_t* data);
-void SetChannelLength(int channel, uint16_t words);
-void StartChannel(int channel);
-void StopChannel(int channel);
 
 void OpenMixer(int rate, TickCallback tickCallback, int tickRate, int framesPerBlock,
                int blockCount);
@@ -66,10 +69,4 @@ void SmoothChunk(StereoFrame* frames, int count);
 // Back to program-start state (all zero, smoothing off): for tests and tools.
 void ResetMixerState();
 
-// Optional observer of what the replayer tells the channels, for traces: called
-// at the top of each channel operation with its name and argument (for
-// SetChannelSample the argument is 0 and `data` holds the address). Null in the
-// intro, so the cost there is one pointer test per operation.
-using ChannelObserver = void (*)(void* context, int channel, const char* operation,
-                                 bool hasArgument, long argument, const int8_t* data);
 void SetChannelObserver(ChannelObserver observer, void* context);

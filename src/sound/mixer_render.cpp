@@ -8,8 +8,9 @@
 
 namespace {
 
-// 16-bit wrap-around addition, done in unsigned arithmetic so that it is
-// defined behaviour; the conversion back to int16_t is modular in C++20.
+// Compatibility: 16-bit wrap-around addition (no saturation), done in
+// unsigned arithmetic so that it is defined behaviour; the conversion back to
+// int16_t is modular in C++20.
 inline int16_t AddWrapped(int16_t a, int16_t b) {
     return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint16_t>(a) +
                                                       static_cast<uint16_t>(b)));
@@ -23,8 +24,8 @@ inline void AccumulateOne(const int8_t* data, StereoFrame& frame, uint32_t posit
 }
 
 int TableLevel(const MixChannel& c, uint8_t panLevel) {
-    // Fields written from outside the channel operations could exceed 64;
-    // the level indexes VolumeTables, so it is bounded here.
+    // Guard: fields written from outside the channel operations could exceed
+    // 64; the level indexes the volume tables, so it is bounded here.
     const int level = c.masterLevel * panLevel * c.volume / 4096;
     return level > 64 ? 64 : level;
 }
@@ -63,12 +64,13 @@ void RenderChannel(MixChannel* channel, StereoFrame* frames, int count) {
 
     while (count > 0) {
         if (c.position >= end) {
-            // The overshoot past the old end carries into the new segment.
+            // Compatibility: the overshoot past the old end carries into the new
+            // segment.
             c.position -= end;
             c.segmentData = c.nextData;
             c.segmentLength = c.nextLength;
             end = c.nextLength * 4096u;
-            // Checked before reducing the position, so that a latched length
+            // Guard: checked before reducing the position, so that a latched length
             // of 0 cannot make the reduction divide by zero.
             if (c.segmentLength < 3) {
                 c.active = 0;
@@ -82,8 +84,8 @@ void RenderChannel(MixChannel* channel, StereoFrame* frames, int count) {
             c.position += run * step;
         } else {
             c.position = AccumulateSamples(c.segmentData, frames, c.position, step,
-                                           static_cast<int>(run), VolumeTables[leftLevel],
-                                           VolumeTables[rightLevel]);
+                                           static_cast<int>(run), mixer.volumeTables[leftLevel],
+                                           mixer.volumeTables[rightLevel]);
         }
         frames += run;
         count -= static_cast<int>(run);
@@ -102,7 +104,8 @@ void SmoothChunk(StereoFrame* frames, int count) {
 }
 
 void MixFrames(StereoFrame* frames, int count) {
-    // An unconfigured mixer has no tick period; rendering would never advance.
+    // Guard: an unconfigured mixer has no tick period; rendering would never
+    // advance.
     if (!frames || count <= 0 || mixer.samplesPerTick < 1) return;
     std::memset(frames, 0, sizeof(StereoFrame) * static_cast<size_t>(count));
     while (count > 0) {
@@ -116,7 +119,7 @@ void MixFrames(StereoFrame* frames, int count) {
             if (mixer.tickCallback) mixer.tickCallback();
             mixer.tickCounter -= mixer.samplesPerTick;
         }
-        for (MixChannel& channel : mixChannels) RenderChannel(&channel, frames, chunk);
+        for (MixChannel& channel : mixer.channels) RenderChannel(&channel, frames, chunk);
         if (mixer.smoothing) SmoothChunk(frames, chunk);
         frames += chunk;
         count -= chunk;

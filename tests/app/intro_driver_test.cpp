@@ -44,12 +44,12 @@ protected:
                 fake->calls.push_back(dc == &fake->window ? "releaseDC" : "releaseDC(wrong dc)");
             },
             [] {
-                const bool ready = introDriver.typewriter && introDriver.cells && introDriver.font &&
+                const bool ready = introDriver.typewriter && introDriver.cellGrid && introDriver.font &&
                                    introDriver.screen && introDriver.canvas;
                 fake->calls.push_back(ready ? "musicStart" : "musicStart(no display)");
             },
             [] {
-                const bool alive = introDriver.typewriter && introDriver.cells && introDriver.font &&
+                const bool alive = introDriver.typewriter && introDriver.cellGrid && introDriver.font &&
                                    introDriver.screen && introDriver.canvas;
                 fake->calls.push_back(alive ? "musicStop" : "musicStop(too late)");
             },
@@ -64,7 +64,7 @@ protected:
     }
     void StartAndShow() {
         StartIntro();
-        ShowIntroFirst();
+        FinishFirstShow();
         platform.calls.clear();
     }
     // Steps at 21 ms intervals; returns the blits of the last step.
@@ -77,7 +77,7 @@ protected:
     int DirtyCells() {
         int count = 0;
         for (int y = 0; y < 24; ++y)
-            for (int x = 0; x < 33; ++x) count += introDriver.cells->Get(x, y) == CellDirty;
+            for (int x = 0; x < 33; ++x) count += introDriver.cellGrid->Get(x, y) == CellDirty;
         return count;
     }
 
@@ -94,15 +94,15 @@ TEST_F(IntroDriverTest, StartUpBuildsDisplayThenStartsMusicThenWaits) {
     EXPECT_EQ(introDriver.screen->height, 384);
     EXPECT_EQ(introDriver.font->width, 256);
     EXPECT_EQ(introDriver.font->height, 16);
-    EXPECT_EQ(introDriver.cells->width, 33);
-    EXPECT_EQ(introDriver.cells->height, 24);
+    EXPECT_EQ(introDriver.cellGrid->width, 33);
+    EXPECT_EQ(introDriver.cellGrid->height, 24);
     EXPECT_EQ(introDriver.typewriter->target, introDriver.canvas);
     EXPECT_EQ(introDriver.typewriter->font, introDriver.font);
-    EXPECT_EQ(introDriver.typewriter->grid, introDriver.cells);
+    EXPECT_EQ(introDriver.typewriter->grid, introDriver.cellGrid);
     EXPECT_EQ(platform.calls, (std::vector<std::string>{"musicStart", "sleep 600"}));
     EXPECT_EQ(DirtyCells(), 0);
 
-    ShowIntroFirst();
+    FinishFirstShow();
     EXPECT_EQ(DirtyCells(), 792);
     EXPECT_EQ(*introDriver.canvas->PixelAt(0, 0), Background);
     EXPECT_EQ(*introDriver.canvas->PixelAt(263, 191), Background);
@@ -187,14 +187,14 @@ TEST_F(IntroDriverTest, TeardownStopsMusicFirstThenReleasesScreenCanvasFont) {
     EXPECT_EQ(platform.calls, (std::vector<std::string>{"musicStop"}));
     EXPECT_EQ(platform.released, (std::vector<const uint32_t*>{screen, canvas, font}));
     EXPECT_EQ(introDriver.typewriter, nullptr);
-    EXPECT_EQ(introDriver.cells, nullptr);
+    EXPECT_EQ(introDriver.cellGrid, nullptr);
 }
 
 TEST_F(IntroDriverTest, WithoutFontTheIntroRunsWithoutDisplay) {
     static const NativeResource noResources[] = {{0, nullptr, 0}};
     introDriver.instance = const_cast<NativeResource*>(noResources);
     StartIntro();
-    ShowIntroFirst();
+    FinishFirstShow();
     EXPECT_EQ(introDriver.typewriter, nullptr);
     EXPECT_EQ(introDriver.canvas, nullptr);
     EXPECT_EQ(platform.calls, (std::vector<std::string>{"musicStart(no display)", "sleep 600"}));

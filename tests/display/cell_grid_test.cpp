@@ -4,14 +4,14 @@
 
 TEST(CellGrid, StartsCleanAndClampsCoordinates) {
     CellGrid grid(33, 24);
-    ASSERT_NE(grid.cells, nullptr);
-    for (int i = 0; i < 33 * 24; ++i) ASSERT_EQ(grid.cells[i], CellClean);
+    ASSERT_NE(grid.states, nullptr);
+    for (int i = 0; i < 33 * 24; ++i) ASSERT_EQ(grid.states[i], CellClean);
 
     grid.Set(-1, -1, CellDirty);
-    EXPECT_EQ(grid.cells[0], CellDirty);
+    EXPECT_EQ(grid.states[0], CellDirty);
     EXPECT_EQ(grid.Get(0, 0), CellDirty);
     grid.Set(33, 24, CellDirty);
-    EXPECT_EQ(grid.cells[32 + 33 * 23], CellDirty);
+    EXPECT_EQ(grid.states[32 + 33 * 23], CellDirty);
     EXPECT_EQ(grid.Get(1000, 1000), CellDirty);
     EXPECT_EQ(grid.IndexOf(-5, 30), 33 * 23);
     EXPECT_EQ(grid.IndexOf(40, -2), 32);
@@ -55,8 +55,8 @@ TEST(CellGrid, WithoutStorageReadsMinusOneAndIgnoresWrites) {
     EXPECT_EQ(grid.Get(3, 3), -1);
 
     CellGrid empty(0, 24);
-    EXPECT_EQ(empty.cells, nullptr);
+    EXPECT_EQ(empty.states, nullptr);
     EXPECT_EQ(empty.Get(0, 0), -1);
     CellGrid huge(1 << 20, 1 << 20);
-    EXPECT_EQ(huge.cells, nullptr);
+    EXPECT_EQ(huge.states, nullptr);
 }

@@ -35,40 +35,37 @@ TEST(Surface, NonPositiveSizeGivesUnusableSurfaceThatIgnoresOperations) {
     Surface empty(0, 10);
     Surface target(16, 16);
     EXPECT_FALSE(empty.IsUsable());
-    empty.FillRows(1, 2, 3, 0, 0);
+    empty.FillAll(1, 2, 3);
+    empty.FillFromRow(1, 2, 3, 0);
     empty.CopyRect(&target, 0, 0, 0, 0, 8, 8);
     target.CopyRect(&empty, 0, 0, 0, 0, 8, 8);
     empty.CopyCellDoubled(&target, 0, 0);
     EXPECT_TRUE(RowIs(target, 0, 0));
 }
 
-TEST(Surface, FillRowsRules) {
+TEST(Surface, FillAllAndFillFromRow) {
     Surface s(264, 192);
-    s.FillRows(19, 0, 71, 0, 0);
+    s.FillAll(19, 0, 71);
     for (int y = 0; y < 192; ++y) ASSERT_TRUE(RowIs(s, y, Background)) << y;
 
     Paint(s, 0);
-    s.FillRows(19, 0, 71, 16, 112);  // the page clear: rows 16 to the bottom
+    s.FillFromRow(19, 0, 71, 16);  // the page clear: rows 16 to the bottom
     for (int y = 0; y < 16; ++y) ASSERT_TRUE(RowIs(s, y, 0)) << y;
     for (int y = 16; y < 192; ++y) ASSERT_TRUE(RowIs(s, y, Background)) << y;
 
     Paint(s, 0);
-    s.FillRows(19, 0, 71, 192, 5);  // first row past the bottom: nothing
+    s.FillFromRow(19, 0, 71, 192);  // first row past the bottom: nothing
     for (int y = 0; y < 192; ++y) ASSERT_TRUE(RowIs(s, y, 0)) << y;
 
-    s.FillRows(19, 0, 71, 16, 0);  // count 0 chooses the whole surface
+    s.FillFromRow(19, 0, 71, -5);  // negative first row starts at 0
     for (int y = 0; y < 192; ++y) ASSERT_TRUE(RowIs(s, y, Background)) << y;
-
-    Paint(s, 0);
-    s.FillRows(19, 0, 71, -5, 3);  // negative first row starts at 0
-    EXPECT_TRUE(RowIs(s, 0, Background));
 }
 
-TEST(Surface, FillRowsKeepsLowEightBitsOfEachComponent) {
+TEST(Surface, FillKeepsLowEightBitsOfEachComponent) {
     Surface s(4, 4);
-    s.FillRows(256 + 19, 512, 71 + 1024, 0, 0);
+    s.FillAll(256 + 19, 512, 71 + 1024);
     EXPECT_EQ(Pixel(s, 3, 3), Background);
-    s.FillRows(-1, 0, 0, 0, 0);
+    s.FillAll(-1, 0, 0);
     EXPECT_EQ(Pixel(s, 0, 0), 0x00FF0000u);
 }
 
@@ -120,7 +117,7 @@ TEST(Surface, CopyRectIsOpaqueAndCopiesNothingWhenClippedAway) {
 TEST(Surface, CopyCellDoubledHalvesOddRows) {
     Surface canvas(264, 192);
     Surface screen(528, 384);
-    canvas.FillRows(19, 0, 71, 0, 0);
+    canvas.FillAll(19, 0, 71);
     *canvas.PixelAt(8 + 3, 8 + 5) = 0xFF7F7F7F;  // top byte is halved too
     canvas.CopyCellDoubled(&screen, 1, 1);
     for (int y = 16; y < 32; ++y) {
@@ -139,7 +136,7 @@ TEST(Surface, CopyCellDoubledHalvesOddRows) {
 TEST(Surface, CopyCellDoubledReachesLastCellAndIgnoresCellsOutside) {
     Surface canvas(264, 192);
     Surface screen(528, 384);
-    canvas.FillRows(247, 247, 247, 0, 0);
+    canvas.FillAll(247, 247, 247);
     canvas.CopyCellDoubled(&screen, 32, 23);
     EXPECT_EQ(Pixel(screen, 527, 382), 0x00F7F7F7u);
     EXPECT_EQ(Pixel(screen, 527, 383), 0x007B7B7Bu);

@@ -36,7 +36,7 @@ protected:
     }
     int DirtyCount() {
         int count = 0;
-        for (int i = 0; i < 33 * 24; ++i) count += grid.cells[i] == CellDirty;
+        for (int i = 0; i < 33 * 24; ++i) count += grid.states[i] == CellDirty;
         return count;
     }
     void Steps(Typewriter& t, int count) {
@@ -52,7 +52,7 @@ protected:
 TEST_F(TypewriterTest, FirstStepClearsAndMarksSecondTypesFirstCharacter) {
     const char* pages[] = {"AB|", nullptr};
     Typewriter t = Make(pages);
-    canvas.FillRows(1, 2, 3, 0, 0);
+    canvas.FillAll(1, 2, 3);
     t.Step();
     EXPECT_EQ(*canvas.PixelAt(0, 15), 0x00010203u);  // lines 0-1 are kept
     EXPECT_EQ(*canvas.PixelAt(0, 16), Background);   // column 0 is cleared, not marked
@@ -71,6 +71,21 @@ TEST_F(TypewriterTest, FirstStepClearsAndMarksSecondTypesFirstCharacter) {
     EXPECT_EQ(t.column, 2);
 }
 
+// A target at most ten glyph rows tall is cleared whole by a page start,
+// lines 0-1 included; a taller one keeps them.
+TEST_F(TypewriterTest, PageStartOnShortTargetClearsAllOfIt) {
+    const char* pages[] = {"A|", nullptr};
+    for (const int height : {80, 88}) {
+        Surface target(264, height);
+        target.FillAll(1, 2, 3);
+        Typewriter t(&font, &target, IntroCharset, pages, &grid, 8, 8);
+        t.Step();
+        EXPECT_EQ(*target.PixelAt(5, 15), height == 80 ? Background : 0x00010203u) << height;
+        EXPECT_EQ(*target.PixelAt(5, 16), Background) << height;
+        EXPECT_EQ(*target.PixelAt(263, height - 1), Background) << height;
+    }
+}
+
 TEST_F(TypewriterTest, LinesWrapAtColumn33AndBreakAfterFullLineLeavesEmptyLine) {
     const std::string full(32, 'X');
     const std::string page = full + "Y]Z|";  // 33rd character wraps, then a break
@@ -85,7 +100,7 @@ TEST_F(TypewriterTest, LinesWrapAtColumn33AndBreakAfterFullLineLeavesEmptyLine) 
     const std::string exact = full + "]Z|";
     const char* exactPages[] = {exact.c_str(), nullptr};
     Typewriter u = Make(exactPages);
-    canvas.FillRows(0, 0, 0, 0, 0);
+    canvas.FillAll(0, 0, 0);
     Steps(u, 1 + 32 + 2);
     EXPECT_EQ(GlyphAt(1, 3), std::make_pair(-1, -1));  // the line after the full one is empty
     EXPECT_EQ(GlyphAt(1, 4), GlyphOf('Z'));

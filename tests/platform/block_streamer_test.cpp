@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "fake_stream_platform.h"
-#include "sound/block_streamer_logic.h"
+#include "block_streamer_logic.h"
 #include "sound/stereo_frame.h"
 
 namespace {
@@ -288,6 +288,27 @@ TEST_F(BlockStreamerTest, PauseThenCloseResumesTheThreadWhichEndsAfterItsWait) {
                                                "DeleteCriticalSection", "ReleaseNotify",
                                                "ReleaseDevice"}));
     EXPECT_EQ(Fake().waitsTimedOut, 1);
+}
+
+// A thread suspended twice would be resumed only once by the close, which
+// would then wait for it forever; and a closed stream's device is gone.
+TEST_F(BlockStreamerTest, PausingASuspendedThreadOrClosingTwiceDoesNothing) {
+    ASSERT_EQ(Open(), 0);
+    streamer.PauseStream();  // never started: the thread is still suspended
+    ASSERT_EQ(streamer.StartStream(), 0);
+    ASSERT_TRUE(WaitForWaitsEntered(1));
+    streamer.PauseStream();
+    streamer.PauseStream();
+    const auto calls = CallsSnapshot();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "SuspendThread"), 1);
+    ASSERT_EQ(Fake().suspendCount, 1);
+    streamer.CloseStream();
+    EXPECT_TRUE(Fake().threadEnded);
+    Fake().calls.clear();
+    streamer.CloseStream();
+    streamer.PauseStream();
+    EXPECT_EQ(streamer.StartStream(), 1);
+    EXPECT_TRUE(CallsSnapshot().empty());
 }
 
 TEST_F(BlockStreamerTest, RestartAfterPauseDoesNotRefillOnAStaleSignal) {

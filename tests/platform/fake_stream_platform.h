@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "sound/block_streamer_logic.h"
+#include "block_streamer_logic.h"
 
 struct FakeStreamState {
     // Script: operation name -> result it returns (default StreamOk).

@@ -1,6 +1,6 @@
 #include "fake_channels.h"
 #include "replayer/replayer.h"
-#include "sound/mixer.h"
+#include "sound/channel_operations.h"
 
 std::vector<ChannelCall> channelCalls;
 
@@ -18,7 +18,7 @@ long LastOf(const char* operation, int channel) {
 void SetChannelPeriod(int channel, int period) { Record("Period", channel, period); }
 void SetChannelVolume(int channel, int volume) { Record("Volume", channel, volume); }
 void SetChannelSample(int channel, const int8_t* data) {
-    long offset = data - song.sampleMemory;
+    long offset = data - replayer.song.sampleMemory;
     Record("Sample", channel, offset >= 0 && offset <= SampleMemoryBytes ? offset : -1);
 }
 void SetChannelLength(int channel, uint16_t words) { Record("Length", channel, words); }

@@ -35,19 +35,19 @@ TEST_F(Loader, WorkedSampleExample) {
     auto image = module.Build();
     ASSERT_EQ(LoadModule(image.data()), 0);
     const uint32_t starts[] = {0, 202, 202, 202, 304, 304, 304, 304, 304, 304};
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(song.sampleTable[i].start, starts[i]) << i;
-    EXPECT_EQ(song.sampleTable[3].repeatStart, 4);
-    EXPECT_EQ(song.sampleTable[3].repeatLength, 10);
-    EXPECT_EQ(song.sampleTable[10].start, 304u);
-    EXPECT_EQ(song.sampleTable[11].start, 336u);
-    EXPECT_EQ(song.sampleTable[12].start, 336u);
-    EXPECT_EQ(song.sampleTable[13].start, 352u);
-    EXPECT_EQ(song.sampleTable[10].repeatLength, 16);
-    EXPECT_EQ(song.sampleTable[10].repeatStart, 0);
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(replayer.song.sampleTable[i].start, starts[i]) << i;
+    EXPECT_EQ(replayer.song.sampleTable[3].repeatStart, 4);
+    EXPECT_EQ(replayer.song.sampleTable[3].repeatLength, 10);
+    EXPECT_EQ(replayer.song.sampleTable[10].start, 304u);
+    EXPECT_EQ(replayer.song.sampleTable[11].start, 336u);
+    EXPECT_EQ(replayer.song.sampleTable[12].start, 336u);
+    EXPECT_EQ(replayer.song.sampleTable[13].start, 352u);
+    EXPECT_EQ(replayer.song.sampleTable[10].repeatLength, 16);
+    EXPECT_EQ(replayer.song.sampleTable[10].repeatStart, 0);
     // Samples and waveforms come over in one run.
     size_t dataOffset = ReadU32BE(image.data() + 32);
-    EXPECT_EQ(0, std::memcmp(song.sampleMemory, image.data() + dataOffset, 352));
-    EXPECT_EQ(song.sampleMemory[352], 0);
+    EXPECT_EQ(0, std::memcmp(replayer.song.sampleMemory, image.data() + dataOffset, 352));
+    EXPECT_EQ(replayer.song.sampleMemory[352], 0);
 }
 
 TEST_F(Loader, CountsAreCutTo8Bits) {
@@ -59,14 +59,14 @@ TEST_F(Loader, CountsAreCutTo8Bits) {
     PutU32(image, 20, 16384); // 256 macros: none
     PutU32(image, 28, 300 * 64);
     ASSERT_EQ(LoadModule(image.data()), 0);
-    EXPECT_EQ(song.sequenceCount, 2);
-    EXPECT_EQ(song.sequenceEnd, 32);
-    EXPECT_EQ(song.songPosition, 32);
-    EXPECT_EQ(song.patternCount, 1);
-    EXPECT_EQ(song.frequencyMacroCount, 0);
-    EXPECT_EQ(song.volumeMacroCount, 44);
-    EXPECT_EQ(song.frequencyMacros[255][0], 0xE1);
-    EXPECT_EQ(song.volumeMacros[255][0], 0xE1);
+    EXPECT_EQ(replayer.song.sequenceCount, 2);
+    EXPECT_EQ(replayer.song.sequenceEnd, 32);
+    EXPECT_EQ(replayer.song.songPosition, 32);
+    EXPECT_EQ(replayer.song.patternCount, 1);
+    EXPECT_EQ(replayer.song.frequencyMacroCount, 0);
+    EXPECT_EQ(replayer.song.volumeMacroCount, 44);
+    EXPECT_EQ(replayer.song.frequencyMacros[255][0], 0xE1);
+    EXPECT_EQ(replayer.song.volumeMacros[255][0], 0xE1);
 }
 
 TEST_F(Loader, SpeedAndVoiceStart) {
@@ -74,19 +74,19 @@ TEST_F(Loader, SpeedAndVoiceStart) {
     module.Entry({0}, 0);
     auto image = module.Build();
     ASSERT_EQ(LoadModule(image.data()), 0);
-    EXPECT_EQ(song.speed, 3);
-    EXPECT_EQ(song.speedCounter, 1);
+    EXPECT_EQ(replayer.song.speed, 3);
+    EXPECT_EQ(replayer.song.speedCounter, 1);
 
     ModuleBuilder fast;
     fast.Entry({0}, 6).Entry({0}, 2);
     image = fast.Build();
-    voices[2].volume = 55;
-    song.positionAdvanced = 1;
+    replayer.voices[2].volume = 55;
+    replayer.song.positionAdvanced = 1;
     ASSERT_EQ(LoadModule(image.data()), 0);
-    EXPECT_EQ(song.speed, 6);
-    EXPECT_EQ(song.speedCounter, 1);
-    EXPECT_EQ(song.positionAdvanced, 0);
-    for (const VoiceState& voice : voices) {
+    EXPECT_EQ(replayer.song.speed, 6);
+    EXPECT_EQ(replayer.song.speedCounter, 1);
+    EXPECT_EQ(replayer.song.positionAdvanced, 0);
+    for (const VoiceState& voice : replayer.voices) {
         EXPECT_EQ(voice.rowOffset, 64u);
         EXPECT_EQ(voice.volumeSpeed, 1);
         EXPECT_EQ(voice.volumeCounter, 1);
@@ -95,7 +95,7 @@ TEST_F(Loader, SpeedAndVoiceStart) {
         EXPECT_EQ(voice.volume, 0);
         EXPECT_EQ(voice.pattern, NoPattern);
     }
-    EXPECT_EQ(moduleLoaded, 1);
+    EXPECT_EQ(replayer.moduleLoaded, 1);
 }
 
 TEST_F(Loader, UnknownMagicChangesNothing) {
@@ -104,11 +104,11 @@ TEST_F(Loader, UnknownMagicChangesNothing) {
     module.patterns.push_back(Pattern({{10, 1}}));
     auto image = module.Build();
     ASSERT_EQ(LoadModule(image.data()), 0);
-    song.songPosition = 48;
-    voices[1].volume = 33;
-    SongState* before = new SongState(song);
+    replayer.song.songPosition = 48;
+    replayer.voices[1].volume = 33;
+    SongState* before = new SongState(replayer.song);
     VoiceState voicesBefore[4];
-    std::memcpy(voicesBefore, voices, sizeof voices);
+    std::memcpy(voicesBefore, replayer.voices, sizeof replayer.voices);
 
     std::vector<uint8_t> zeros(image.size(), 0);
     EXPECT_EQ(LoadModule(zeros.data()), 1);
@@ -117,28 +117,28 @@ TEST_F(Loader, UnknownMagicChangesNothing) {
     EXPECT_NE(std::string(reason).find("FC14"), std::string::npos) << reason;
     image[0] = 'X';
     EXPECT_EQ(LoadModule(image.data()), 1);
-    EXPECT_EQ(0, std::memcmp(&song, before, sizeof song));
-    EXPECT_EQ(0, std::memcmp(voices, voicesBefore, sizeof voices));
+    EXPECT_EQ(0, std::memcmp(&replayer.song, before, sizeof replayer.song));
+    EXPECT_EQ(0, std::memcmp(replayer.voices, voicesBefore, sizeof replayer.voices));
     delete before;
 }
 
 TEST_F(Loader, SmodUsesBuiltinWaveforms) {
     ModuleBuilder module;
-    module.magic = "SMOD";
+    module.format = module_format::Format::Smod;
     module.samples[0] = {2, 0, 2};
     module.Entry({0}, 4);
     auto image = module.Build();
     ASSERT_EQ(LoadModule(image.data()), 0);
-    EXPECT_EQ(song.speed, 4);
-    EXPECT_EQ(song.sequence[0][12], 4);
+    EXPECT_EQ(replayer.song.speed, 4);
+    EXPECT_EQ(replayer.song.sequence[0][12], 4);
     // A 2-word sample takes 6 bytes; the waveforms follow at once.
-    EXPECT_EQ(song.sampleTable[1].start, 6u);
-    EXPECT_EQ(song.sampleTable[10].start, 6u);
-    EXPECT_EQ(song.sampleTable[10].length, 16);
-    EXPECT_EQ(song.sampleTable[56].start, 6u + 1296u);
-    EXPECT_EQ(song.sampleTable[56].length, 24);
-    EXPECT_EQ(song.sampleTable[57].length, 0);
-    EXPECT_EQ(0, std::memcmp(song.sampleMemory + 6, BuiltinWaveforms, 1344));
+    EXPECT_EQ(replayer.song.sampleTable[1].start, 6u);
+    EXPECT_EQ(replayer.song.sampleTable[10].start, 6u);
+    EXPECT_EQ(replayer.song.sampleTable[10].length, 16);
+    EXPECT_EQ(replayer.song.sampleTable[56].start, 6u + 1296u);
+    EXPECT_EQ(replayer.song.sampleTable[56].length, 24);
+    EXPECT_EQ(replayer.song.sampleTable[57].length, 0);
+    EXPECT_EQ(0, std::memcmp(replayer.song.sampleMemory + 6, BuiltinWaveforms, 1344));
 }
 
 TEST_F(Loader, SampleMemoryCuts) {
@@ -148,23 +148,23 @@ TEST_F(Loader, SampleMemoryCuts) {
     module.waveformLengths[0] = 200;  // cut to 128 words
     auto image = module.Build();
     ASSERT_EQ(LoadModule(image.data()), 0);
-    EXPECT_EQ(song.sampleTable[1].start, 131072u);
-    EXPECT_EQ(song.sampleTable[10].length, 128);
-    EXPECT_EQ(song.sampleTable[10].repeatLength, 128);
-    EXPECT_EQ(song.sampleTable[11].start, song.sampleTable[10].start + 256);
+    EXPECT_EQ(replayer.song.sampleTable[1].start, 131072u);
+    EXPECT_EQ(replayer.song.sampleTable[10].length, 128);
+    EXPECT_EQ(replayer.song.sampleTable[10].repeatLength, 128);
+    EXPECT_EQ(replayer.song.sampleTable[11].start, replayer.song.sampleTable[10].start + 256);
     size_t dataOffset = ReadU32BE(image.data() + 32);
-    EXPECT_EQ(0, std::memcmp(song.sampleMemory, image.data() + dataOffset, SampleMemoryBytes));
+    EXPECT_EQ(0, std::memcmp(replayer.song.sampleMemory, image.data() + dataOffset, SampleMemoryBytes));
 
     // SMOD: samples past the end leave no room for the waveforms, nothing overflows.
     ResetReplayerState();
-    module.magic = "SMOD";
+    module.format = module_format::Format::Smod;
     module.samples[1].length = 0;
     for (int i = 2; i < 10; ++i) module.samples[i].length = 0;
     module.samples[0].length = 40500;  // 81002 bytes: 918 left for waveforms
     image = module.Build();
     ASSERT_EQ(LoadModuleChecked(image.data(), image.size(), nullptr, 0), 0);
-    EXPECT_EQ(song.sampleTable[10].start, 81002u);
-    EXPECT_EQ(0, std::memcmp(song.sampleMemory + 81002, BuiltinWaveforms, 918));
+    EXPECT_EQ(replayer.song.sampleTable[10].start, 81002u);
+    EXPECT_EQ(0, std::memcmp(replayer.song.sampleMemory + 81002, BuiltinWaveforms, 918));
 }
 
 TEST_F(Loader, CheckedLoadNamesTheField) {
@@ -182,8 +182,8 @@ TEST_F(Loader, CheckedLoadNamesTheField) {
                            ", past the end of the " + std::to_string(truncated.size()) +
                            "-byte file";
     EXPECT_EQ(std::string(reason), expected);
-    EXPECT_EQ(moduleLoaded, 0);
-    EXPECT_EQ(song.patternCount, 0);
+    EXPECT_EQ(replayer.moduleLoaded, 0);
+    EXPECT_EQ(replayer.song.patternCount, 0);
 
     auto shortHeader = image;
     shortHeader.resize(150);
@@ -206,9 +206,9 @@ TEST_F(Loader, CheckedLoadNamesTheField) {
 
     EXPECT_EQ(LoadModuleChecked(image.data(), 3, reason, sizeof reason), 1);
     EXPECT_NE(std::string(reason).find("3 bytes"), std::string::npos) << reason;
-    EXPECT_EQ(moduleLoaded, 0);
+    EXPECT_EQ(replayer.moduleLoaded, 0);
     EXPECT_EQ(LoadModuleChecked(image.data(), image.size(), reason, sizeof reason), 0);
-    EXPECT_EQ(song.patternCount, 10);
+    EXPECT_EQ(replayer.song.patternCount, 10);
 }
 
 }  // namespace

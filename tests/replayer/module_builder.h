@@ -1,36 +1,25 @@
 #pragma once
-// Lays out small "FC14" and "SMOD" modules for tests: header, sequence,
-// patterns, macros, samples and (FC14) waveforms, in that order.
+// Small "FC14" and "SMOD" modules for tests, laid out by the module writer:
+// header, sequence, patterns, macros, samples and (FC14) waveforms.
 #include <array>
 #include <cstdint>
 #include <initializer_list>
-#include <string>
 #include <vector>
 
 #include "replayer/module_writer.h"
 
-using Slot = std::array<uint8_t, 64>;
-
+using Slot = std::array<uint8_t, module_format::MacroBytes>;
 using SampleDescriptor = ModuleParts::Sample;
 
-struct ModuleBuilder {
-    std::string magic = "FC14";
-    std::vector<std::array<uint8_t, 13>> sequence;
-    std::vector<Slot> patterns;
-    std::vector<Slot> frequencyMacros;
-    std::vector<Slot> volumeMacros;
-    SampleDescriptor samples[10];
-    uint8_t waveformLengths[80] = {};
-    // Bytes of sample (and FC14 waveform) data; filled with a ramp up to the
-    // size the descriptors need when left empty.
-    std::vector<uint8_t> sampleData;
-
+// The parts of a module with helpers to fill them. When `sampleData` is left
+// empty, Build fills it with a ramp of the size the descriptors need.
+struct ModuleBuilder : ModuleParts {
     // One sequence entry: the same pattern for all voices unless given per voice.
     ModuleBuilder& Entry(std::initializer_list<uint8_t> patternPerVoice, uint8_t speed = 0,
                          int8_t noteTranspose = 0, int8_t soundTranspose = 0);
     std::vector<uint8_t> Build() const;
-    // Offsets of the parts in the last built image.
-    int FixedPartBytes() const { return magic == "FC14" ? 180 : 100; }
+    // Where the sequence starts in the built image.
+    int FixedPartBytes() const { return module_format::FixedPartBytes(format); }
 };
 
 // A pattern from (note, info) rows; the rest of its 32 rows are empty.

@@ -10,9 +10,9 @@ void LoadAndPlay(const std::vector<uint8_t>& image) {
         std::fprintf(stderr, "test module refused: %s\n", reason);
         std::abort();
     }
-    soundEnabled = 1;
-    replayerReady = 1;
-    playing = 1;
+    replayer.soundEnabled = 1;
+    replayer.replayerReady = 1;
+    replayer.playing = 1;
     channelCalls.clear();
 }
 

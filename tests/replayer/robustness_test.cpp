@@ -28,15 +28,15 @@ TEST_F(Robustness, NumbersThatNameNoSlotAreSilent) {
     module.sequence[0][5] = static_cast<uint8_t>(-3);  // voice 1: instruments -3, -2, -1
     LoadAndPlay(module.Build());
     Ticks(2);
-    EXPECT_EQ(voices[0].pattern, NoPattern);
-    EXPECT_EQ(voices[0].note, 0);
+    EXPECT_EQ(replayer.voices[0].pattern, NoPattern);
+    EXPECT_EQ(replayer.voices[0].note, 0);
     EXPECT_EQ(Describe(CallsOf(0)), "");
     EXPECT_EQ(Describe(CallsOf(1)), "Stop Stop");
-    EXPECT_EQ(voices[1].volumeMacro, SilentVolumeMacro);
-    EXPECT_EQ(voices[1].frequencyMacro, SilentMacroSlot);
+    EXPECT_EQ(replayer.voices[1].volumeMacro, SilentVolumeMacro);
+    EXPECT_EQ(replayer.voices[1].frequencyMacro, SilentMacroSlot);
     // Voice 2 row 1: instrument 1 names frequency macro 0x90: volume runs, no wave.
-    EXPECT_EQ(voices[2].frequencyMacro, SilentMacroSlot);
-    EXPECT_EQ(voices[2].volumeMacro, 64 + 5);
+    EXPECT_EQ(replayer.voices[2].frequencyMacro, SilentMacroSlot);
+    EXPECT_EQ(replayer.voices[2].volumeMacro, 64 + 5);
     EXPECT_EQ(LastVolume(2), 41);
     EXPECT_EQ(Describe(CallsOf(2)), "Stop Stop Sample:0 Length:16 Start Sample:0 Length:16 Stop");
     ReplayerTick();
@@ -49,7 +49,7 @@ TEST_F(Robustness, ModuleWithoutFrequencyMacros) {
     module.Entry({0}, 1);
     LoadAndPlay(module.Build());
     ReplayerTick();
-    EXPECT_EQ(voices[0].frequencyMacro, SilentMacroSlot);
+    EXPECT_EQ(replayer.voices[0].frequencyMacro, SilentMacroSlot);
     EXPECT_EQ(Describe(CallsOf(0)), "Stop");
     EXPECT_EQ(LastVolume(0), 40);
 }
@@ -67,12 +67,12 @@ TEST_F(Robustness, RunawayMacrosAreCutOffEachTick) {
     module.Entry({0, 1, 2, 2}, 50);
     LoadAndPlay(module.Build());
     for (int tick = 0; tick < 20; ++tick) {
-        uint32_t before = macroBytesExecuted;
+        uint32_t before = replayer.macroBytesExecuted;
         ASSERT_EQ(ReplayerTick(), 0);
-        EXPECT_LE(macroBytesExecuted - before, 8u * MacroStepByteLimit);
-        EXPECT_GE(macroBytesExecuted - before, 4u * MacroStepByteLimit) << "cycles not reached";
+        EXPECT_LE(replayer.macroBytesExecuted - before, 8u * MacroStepByteLimit);
+        EXPECT_GE(replayer.macroBytesExecuted - before, 4u * MacroStepByteLimit) << "cycles not reached";
     }
-    EXPECT_EQ(voices[2].frequencyMacro, SilentMacroSlot);
+    EXPECT_EQ(replayer.voices[2].frequencyMacro, SilentMacroSlot);
     EXPECT_EQ(LastVolume(2), 30);
     EXPECT_EQ(LastPeriod(0), PeriodTable[10]);
 }
@@ -87,9 +87,9 @@ TEST_F(Robustness, MacrosReadOnIntoTheNextSlotButNotPastTheStore) {
     module.Entry({0}, 255);
     LoadAndPlay(module.Build());
     Ticks(64);
-    EXPECT_EQ(voices[0].macroNote, 1);
+    EXPECT_EQ(replayer.voices[0].macroNote, 1);
     ReplayerTick();
-    EXPECT_EQ(voices[0].macroNote, 2);
+    EXPECT_EQ(replayer.voices[0].macroNote, 2);
 
     EXPECT_EQ(FrequencyMacroByte(SilentMacroSlot, 0), 0xE1);
     EXPECT_EQ(FrequencyMacroByte(SilentMacroSlot, 64), 0xE1);
@@ -99,12 +99,12 @@ TEST_F(Robustness, MacrosReadOnIntoTheNextSlotButNotPastTheStore) {
     EXPECT_EQ(PatternByte(NoPattern, 0), 0);
     EXPECT_EQ(PatternByte(255, 65), 0);
     // A macro running off the store's end stops there for good.
-    song.frequencyMacros[SilentMacroSlot][0] = 0x03;
-    voices[0].frequencyMacro = SilentMacroSlot;
-    voices[0].frequencyPosition = 62;
-    song.frequencyMacros[SilentMacroSlot][62] = 0xE2;  // operands past the store
+    replayer.song.frequencyMacros[SilentMacroSlot][0] = 0x03;
+    replayer.voices[0].frequencyMacro = SilentMacroSlot;
+    replayer.voices[0].frequencyPosition = 62;
+    replayer.song.frequencyMacros[SilentMacroSlot][62] = 0xE2;  // operands past the store
     Ticks(3);
-    EXPECT_EQ(voices[0].frequencyPosition, 65u);
+    EXPECT_EQ(replayer.voices[0].frequencyPosition, 65u);
 }
 
 TEST_F(Robustness, SampleSegmentsStayInsideSampleMemory) {
@@ -151,7 +151,7 @@ TEST_F(Robustness, EmptySampleAfterLongOneMovesTheAddress) {
 
 TEST_F(Robustness, FailedLoadDoesNotPlay) {
     std::vector<uint8_t> junk(400, 0x55);
-    replayerReady = playing = soundEnabled = 1;
+    replayer.replayerReady = replayer.playing = replayer.soundEnabled = 1;
     EXPECT_EQ(LoadModule(junk.data()), 1);
     EXPECT_EQ(LoadModuleChecked(junk.data(), junk.size(), nullptr, 0), 1);
     EXPECT_EQ(ReplayerTick(), 1);

@@ -29,11 +29,11 @@ TEST_F(Sequencer, FirstTickPlaysRow0OfEntry0) {
     module.Entry({0, 1, 0, 1}, 0, 2).Entry({1});
     LoadAndPlay(module.Build());
     EXPECT_EQ(ReplayerTick(), 0);
-    EXPECT_EQ(song.songPosition, 0);
+    EXPECT_EQ(replayer.song.songPosition, 0);
     for (int v = 0; v < 4; ++v) {
-        EXPECT_EQ(voices[v].note, v % 2 ? 20 : 10) << v;
-        EXPECT_EQ(voices[v].noteTranspose, 2);
-        EXPECT_EQ(voices[v].rowOffset, 2u);
+        EXPECT_EQ(replayer.voices[v].note, v % 2 ? 20 : 10) << v;
+        EXPECT_EQ(replayer.voices[v].noteTranspose, 2);
+        EXPECT_EQ(replayer.voices[v].rowOffset, 2u);
         EXPECT_EQ(StopsOn(v), 1) << v;
         EXPECT_EQ(LastVolume(v), 40);
     }
@@ -48,18 +48,18 @@ TEST_F(Sequencer, SpeedGovernsRowTicks) {
     std::vector<uint32_t> offsets;
     for (int tick = 1; tick <= 7; ++tick) {
         ReplayerTick();
-        offsets.push_back(voices[0].rowOffset);
+        offsets.push_back(replayer.voices[0].rowOffset);
     }
     EXPECT_EQ(offsets, (std::vector<uint32_t>{2, 2, 2, 4, 4, 4, 6}));
 
     // Entry 1's speed 2 takes effect in the row pass that makes it current.
-    while (song.songPosition != 16 || voices[0].rowOffset != 2) ReplayerTick();
-    EXPECT_EQ(song.speed, 2);
-    EXPECT_EQ(song.speedCounter, 2);
+    while (replayer.song.songPosition != 16 || replayer.voices[0].rowOffset != 2) ReplayerTick();
+    EXPECT_EQ(replayer.song.speed, 2);
+    EXPECT_EQ(replayer.song.speedCounter, 2);
     ReplayerTick();
-    EXPECT_EQ(voices[0].rowOffset, 2u);
+    EXPECT_EQ(replayer.voices[0].rowOffset, 2u);
     ReplayerTick();
-    EXPECT_EQ(voices[0].rowOffset, 4u);
+    EXPECT_EQ(replayer.voices[0].rowOffset, 4u);
 }
 
 TEST_F(Sequencer, EndMarkerAndPositionAdvance) {
@@ -72,35 +72,35 @@ TEST_F(Sequencer, EndMarkerAndPositionAdvance) {
     module.Entry({0, 1, 1, 1}, 1).Entry({2}).Entry({1});
     LoadAndPlay(module.Build());
     Ticks(16);
-    EXPECT_EQ(song.songPosition, 0);
+    EXPECT_EQ(replayer.song.songPosition, 0);
     ReplayerTick();  // row 16 of voice 0: next entry, its row 0
-    EXPECT_EQ(song.songPosition, 16);
-    EXPECT_EQ(voices[0].pattern, 2);
-    EXPECT_EQ(voices[0].note, 40);
-    EXPECT_EQ(voices[0].rowOffset, 2u);
-    EXPECT_EQ(voices[1].pattern, 1);  // still on entry 0's pattern, row 16
-    EXPECT_EQ(voices[1].rowOffset, 34u);
+    EXPECT_EQ(replayer.song.songPosition, 16);
+    EXPECT_EQ(replayer.voices[0].pattern, 2);
+    EXPECT_EQ(replayer.voices[0].note, 40);
+    EXPECT_EQ(replayer.voices[0].rowOffset, 2u);
+    EXPECT_EQ(replayer.voices[1].pattern, 1);  // still on entry 0's pattern, row 16
+    EXPECT_EQ(replayer.voices[1].rowOffset, 34u);
     Ticks(15);
     ReplayerTick();  // voices 1..3 end together in one pass: one advance
-    EXPECT_EQ(song.songPosition, 32);
-    for (int v = 1; v < 4; ++v) EXPECT_EQ(voices[v].pattern, 1) << v;
-    EXPECT_EQ(voices[0].pattern, 2);
+    EXPECT_EQ(replayer.song.songPosition, 32);
+    for (int v = 1; v < 4; ++v) EXPECT_EQ(replayer.voices[v].pattern, 1) << v;
+    EXPECT_EQ(replayer.voices[0].pattern, 2);
     Ticks(16);
     ReplayerTick();  // voice 0 ends the 32 rows of pattern 2: wraps to entry 0
-    EXPECT_EQ(song.songPosition, 0);
-    EXPECT_EQ(voices[0].pattern, 0);
+    EXPECT_EQ(replayer.song.songPosition, 0);
+    EXPECT_EQ(replayer.voices[0].pattern, 0);
 }
 
 TEST_F(Sequencer, EmptySequenceStaysOnEntry0) {
     module.patterns.push_back(Pattern({{12, 0}}));
     LoadAndPlay(module.Build());
-    EXPECT_EQ(song.sequenceEnd, 0);
-    EXPECT_EQ(song.songPosition, 0);
+    EXPECT_EQ(replayer.song.sequenceEnd, 0);
+    EXPECT_EQ(replayer.song.songPosition, 0);
     ReplayerTick();
-    EXPECT_EQ(song.songPosition, 0);
-    EXPECT_EQ(voices[3].pattern, 0);
-    EXPECT_EQ(voices[3].note, 12);
-    EXPECT_EQ(song.speed, 3);
+    EXPECT_EQ(replayer.song.songPosition, 0);
+    EXPECT_EQ(replayer.voices[3].pattern, 0);
+    EXPECT_EQ(replayer.voices[3].note, 12);
+    EXPECT_EQ(replayer.song.speed, 3);
 }
 
 TEST_F(Sequencer, PortamentoBitsAndNoteByte0x80) {
@@ -114,19 +114,19 @@ TEST_F(Sequencer, PortamentoBitsAndNoteByte0x80) {
     module.Entry({0}, 1);
     LoadAndPlay(module.Build());
     ReplayerTick();
-    EXPECT_EQ(voices[0].portamento, 0x05);
-    EXPECT_EQ(voices[0].pitchOffset, -5);  // phase 1 on the first tick
+    EXPECT_EQ(replayer.voices[0].portamento, 0x05);
+    EXPECT_EQ(replayer.voices[0].pitchOffset, -5);  // phase 1 on the first tick
     ReplayerTick();
-    EXPECT_EQ(voices[0].portamento, 0x05);
-    EXPECT_EQ(voices[0].pitchOffset, -5);
+    EXPECT_EQ(replayer.voices[0].portamento, 0x05);
+    EXPECT_EQ(replayer.voices[0].pitchOffset, -5);
     ReplayerTick();
-    EXPECT_EQ(voices[0].portamento, 0x25);
-    EXPECT_EQ(voices[0].pitchOffset, 5);  // cleared, then +5
-    EXPECT_EQ(voices[0].note, 10);
+    EXPECT_EQ(replayer.voices[0].portamento, 0x25);
+    EXPECT_EQ(replayer.voices[0].pitchOffset, 5);  // cleared, then +5
+    EXPECT_EQ(replayer.voices[0].note, 10);
     EXPECT_EQ(StopsOn(0), 1);  // 0x80 starts no note
     ReplayerTick();
     ReplayerTick();
-    EXPECT_EQ(voices[0].portamento, 0);
+    EXPECT_EQ(replayer.voices[0].portamento, 0);
 }
 
 TEST_F(Sequencer, Row31OperandFromNextSlot) {
@@ -138,8 +138,8 @@ TEST_F(Sequencer, Row31OperandFromNextSlot) {
     module.Entry({0}, 1);
     LoadAndPlay(module.Build());
     Ticks(32);
-    EXPECT_EQ(voices[0].note, 12);
-    EXPECT_EQ(voices[0].portamento, 0x2A);
+    EXPECT_EQ(replayer.voices[0].note, 12);
+    EXPECT_EQ(replayer.voices[0].portamento, 0x2A);
 }
 
 TEST_F(Sequencer, InstrumentsAndFrequencyMacroClamp) {
@@ -149,22 +149,22 @@ TEST_F(Sequencer, InstrumentsAndFrequencyMacroClamp) {
     module.Entry({0}, 1);
     LoadAndPlay(module.Build());
     ReplayerTick();
-    EXPECT_EQ(voices[0].frequencyMacro, 9);
-    EXPECT_EQ(voices[0].macroNote, 9);
-    EXPECT_EQ(voices[0].vibratoDepth, 3);
-    EXPECT_EQ(voices[0].vibratoValue, 3);
-    EXPECT_EQ(voices[0].vibratoFlags, 0x40);
-    EXPECT_EQ(voices[0].volumeMacro, 1 * 64 + 5);
+    EXPECT_EQ(replayer.voices[0].frequencyMacro, 9);
+    EXPECT_EQ(replayer.voices[0].macroNote, 9);
+    EXPECT_EQ(replayer.voices[0].vibratoDepth, 3);
+    EXPECT_EQ(replayer.voices[0].vibratoValue, 3);
+    EXPECT_EQ(replayer.voices[0].vibratoFlags, 0x40);
+    EXPECT_EQ(replayer.voices[0].volumeMacro, 1 * 64 + 5);
     channelCalls.clear();
     ReplayerTick();
     EXPECT_EQ(Describe(CallsOf(0)), "Stop");
-    EXPECT_EQ(voices[0].volumeMacro, SilentVolumeMacro);
-    EXPECT_EQ(voices[0].frequencyMacro, SilentMacroSlot);
-    EXPECT_EQ(voices[0].volumeSpeed, 0);
-    EXPECT_EQ(voices[0].vibratoFlags, 0);
+    EXPECT_EQ(replayer.voices[0].volumeMacro, SilentVolumeMacro);
+    EXPECT_EQ(replayer.voices[0].frequencyMacro, SilentMacroSlot);
+    EXPECT_EQ(replayer.voices[0].volumeSpeed, 0);
+    EXPECT_EQ(replayer.voices[0].vibratoFlags, 0);
     EXPECT_EQ(LastVolume(0), 50);  // volume is kept, the channel is stopped
     ReplayerTick();
-    EXPECT_EQ(voices[0].frequencyMacro, 0);
+    EXPECT_EQ(replayer.voices[0].frequencyMacro, 0);
 }
 
 TEST_F(Sequencer, SoundTransposeAndSilentWithoutSound) {
@@ -172,10 +172,10 @@ TEST_F(Sequencer, SoundTransposeAndSilentWithoutSound) {
     module.patterns.push_back(Pattern({{10, 0}}));
     module.Entry({0}, 1, 0, 1);  // sound transpose 1: instrument 0 becomes 1
     LoadAndPlay(module.Build());
-    soundEnabled = 0;
+    replayer.soundEnabled = 0;
     ReplayerTick();
     EXPECT_TRUE(channelCalls.empty());
-    EXPECT_EQ(voices[0].volume, 20);
+    EXPECT_EQ(replayer.voices[0].volume, 20);
 }
 
 TEST_F(Sequencer, TickNeedsFlagsAndALoadedModule) {
@@ -183,19 +183,19 @@ TEST_F(Sequencer, TickNeedsFlagsAndALoadedModule) {
     module.Entry({0});
     std::vector<uint8_t> image = module.Build();
     // Nothing loaded yet: the tick refuses even with both flags set.
-    replayerReady = playing = soundEnabled = 1;
+    replayer.replayerReady = replayer.playing = replayer.soundEnabled = 1;
     EXPECT_EQ(ReplayerTick(), 1);
     EXPECT_TRUE(channelCalls.empty());
     LoadAndPlay(image);
-    playing = 0;
+    replayer.playing = 0;
     EXPECT_EQ(ReplayerTick(), 1);
-    EXPECT_EQ(song.speedCounter, 1);
-    playing = 1;
-    replayerReady = 0;
+    EXPECT_EQ(replayer.song.speedCounter, 1);
+    replayer.playing = 1;
+    replayer.replayerReady = 0;
     EXPECT_EQ(ReplayerTick(), 1);
-    replayerReady = 1;
+    replayer.replayerReady = 1;
     EXPECT_EQ(ReplayerTick(), 0);
-    EXPECT_EQ(voices[0].note, 10);
+    EXPECT_EQ(replayer.voices[0].note, 10);
     ClearReplayerStores();
     EXPECT_EQ(ReplayerTick(), 1);
 }

@@ -44,7 +44,7 @@ protected:
         std::vector<int> notes;
         for (int i = 0; i < count; ++i) {
             ReplayerTick();
-            notes.push_back(voices[0].macroNote);
+            notes.push_back(replayer.voices[0].macroNote);
         }
         return notes;
     }
@@ -60,7 +60,7 @@ TEST_F(VoiceMacros, ArpeggioLoopExecutesTargetAtOnce) {
     Play(Bytes({0xE2, 10, 0x00, 0x03, 0x07, 0x0C, 0xE0, 0x03}), plainVolume, 24);
     ReplayerTick();
     EXPECT_EQ(Describe(CallsOf(0)), "Stop Stop Sample:0 Length:16 Start Sample:0 Length:16");
-    EXPECT_EQ(voices[0].macroNote, 0);
+    EXPECT_EQ(replayer.voices[0].macroNote, 0);
     EXPECT_EQ(MacroNotes(7), (std::vector<int>{3, 7, 12, 3, 7, 12, 3}));
     EXPECT_EQ(LastPeriod(0), PeriodTable[27]);
 }
@@ -85,7 +85,7 @@ TEST_F(VoiceMacros, HoldTimings) {
     std::vector<long> volumes;
     for (int tick = 1; tick <= 7; ++tick) {
         ReplayerTick();
-        notes.push_back(voices[0].macroNote);
+        notes.push_back(replayer.voices[0].macroNote);
         volumes.push_back(LastVolume(0));
     }
     // Hold 0 executes the following byte in the same tick.
@@ -144,8 +144,8 @@ TEST_F(VoiceMacros, VibratoCommandKeepsValueAndDelay) {
     Play(Bytes({0x00, 0xE3, 0x02, 0x04, 0x00, 0xE1}), VolumeMacro(1, 0, {64}, 0, 0, 1), 40);
     ReplayerTick();  // the delay of 1 runs out
     ReplayerTick();  // E3: speed 2, depth 4; value stays 0 (header depth 0)
-    EXPECT_EQ(voices[0].vibratoSpeed, 2);
-    EXPECT_EQ(voices[0].vibratoDepth, 4);
+    EXPECT_EQ(replayer.voices[0].vibratoSpeed, 2);
+    EXPECT_EQ(replayer.voices[0].vibratoDepth, 4);
     // Value 0 falling: jumps to 0 and turns; then rises 2, 4, 6, 8 and falls.
     EXPECT_EQ(LastPeriod(0) - PeriodTable[40], -8);
     EXPECT_EQ(Offsets(Periods(5), PeriodTable[40]), (std::vector<long>{-4, 0, 4, 8, 4}));
@@ -175,16 +175,16 @@ TEST_F(VoiceMacros, PeriodClamp) {
     Play(Bytes({0x00, 0xE1}), plainVolume, 72);  // 6848 before the clamp
     ReplayerTick();
     EXPECT_EQ(LastPeriod(0), 3424);
-    voices[0].pitchOffset = 100 - 6848;
+    replayer.voices[0].pitchOffset = 100 - 6848;
     ReplayerTick();
     EXPECT_EQ(LastPeriod(0), 113);
-    voices[0].pitchOffset = 4000 - 6848;
+    replayer.voices[0].pitchOffset = 4000 - 6848;
     ReplayerTick();
     EXPECT_EQ(LastPeriod(0), 3424);
-    voices[0].pitchOffset = 30000;  // 36848 reads negative in 16 bits
+    replayer.voices[0].pitchOffset = 30000;  // 36848 reads negative in 16 bits
     ReplayerTick();
     EXPECT_EQ(LastPeriod(0), 113);
-    voices[0].pitchOffset = 113 - 6848;
+    replayer.voices[0].pitchOffset = 113 - 6848;
     ReplayerTick();
     EXPECT_EQ(LastPeriod(0), 113);
 }
@@ -192,7 +192,7 @@ TEST_F(VoiceMacros, PeriodClamp) {
 TEST_F(VoiceMacros, VolumeSlides) {
     Play(Bytes({0x00, 0xE1}), VolumeMacro(1, 0, {40, 0xEA, 0xFC, 0x05, 50}), 24);
     EXPECT_EQ(Volumes(3), (std::vector<long>{40, 0, 50}));
-    EXPECT_EQ(voices[0].volumeSlideTime, 0);
+    EXPECT_EQ(replayer.voices[0].volumeSlideTime, 0);
 
     ResetReplayerState();
     module = ModuleBuilder{};
@@ -204,7 +204,7 @@ TEST_F(VoiceMacros, VolumeSlides) {
     module = ModuleBuilder{};
     Play(Bytes({0x00, 0xE1}), VolumeMacro(1, 0, {0xEA, 0x01, 0x00, 50}), 24);
     EXPECT_EQ(Volumes(3), (std::vector<long>{1, 1, 2}));
-    EXPECT_EQ(voices[0].volumeSlideTime, 254);
+    EXPECT_EQ(replayer.voices[0].volumeSlideTime, 254);
 }
 
 TEST_F(VoiceMacros, VolumeValuesPassUnchanged) {
@@ -227,7 +227,7 @@ TEST_F(VoiceMacros, VolumeLoopTargets) {
     module = ModuleBuilder{};
     Play(Bytes({0x00, 0xE1}), VolumeMacro(1, 0, {10, 0xE0, 0x00}), 24);
     EXPECT_EQ(Volumes(3), (std::vector<long>{10, 1, 0}));
-    EXPECT_EQ(voices[0].volumePosition, -3);
+    EXPECT_EQ(replayer.voices[0].volumePosition, -3);
 }
 
 TEST_F(VoiceMacros, NoteStartWithVolumeSpeed2) {
@@ -243,8 +243,8 @@ TEST_F(VoiceMacros, NoteStartWithVolumeSpeed2) {
     ResetReplayerState();
     module = ModuleBuilder{};
     Play(Bytes({0xE2, 10, 0x00, 0xE1}), VolumeMacro(2, 0, {33, 0xE1}), 24);
-    voices[0].volumeSlideTime = 2;
-    voices[0].volumeSlideSpeed = 1;
+    replayer.voices[0].volumeSlideTime = 2;
+    replayer.voices[0].volumeSlideSpeed = 1;
     EXPECT_EQ(Volumes(1), (std::vector<long>{1}));
 }
 
@@ -252,7 +252,7 @@ TEST_F(VoiceMacros, StopVoiceThenSetWave) {
     Play(Bytes({0xE9, 0x00, 0x00, 0x05, 0xE8, 0x02, 0xE2, 11, 0x06, 0xE1}), plainVolume, 24);
     ReplayerTick();
     EXPECT_EQ(Describe(CallsOf(0)), "Stop Stop");
-    EXPECT_EQ(voices[0].macroNote, 5);
+    EXPECT_EQ(replayer.voices[0].macroNote, 5);
     channelCalls.clear();
     ReplayerTick();
     ReplayerTick();
@@ -260,14 +260,14 @@ TEST_F(VoiceMacros, StopVoiceThenSetWave) {
     EXPECT_EQ(Describe(CallsOf(0, true)), "Period:320 Volume:64 Period:320 Volume:64");
     ReplayerTick();
     EXPECT_EQ(Describe(CallsOf(0)), "Stop Sample:32 Length:8 Start Sample:32 Length:8");
-    EXPECT_EQ(voices[0].macroNote, 6);
+    EXPECT_EQ(replayer.voices[0].macroNote, 6);
 }
 
 TEST_F(VoiceMacros, ChangeWaveLatchesWithoutRestart) {
     Play(Bytes({0xE4, 11, 0x03, 0xE1}), plainVolume, 24);
     ReplayerTick();
     EXPECT_EQ(Describe(CallsOf(0)), "Stop Sample:32 Length:8");
-    EXPECT_EQ(voices[0].macroNote, 3);
+    EXPECT_EQ(replayer.voices[0].macroNote, 3);
 }
 
 TEST_F(VoiceMacros, SampleWithLoop) {
@@ -283,7 +283,7 @@ TEST_F(VoiceMacros, JumpMacroAndLoopTargets) {
     module.frequencyMacros.push_back(Bytes({0xE0, 0x02, 0xE0, 0x05, 0xE0, 0x06, 0xE1}));
     Play(Bytes({0xE7, 0x01}), plainVolume, 24);
     std::vector<int> notes = MacroNotes(4);
-    EXPECT_EQ(voices[0].frequencyMacro, 1);
+    EXPECT_EQ(replayer.voices[0].frequencyMacro, 1);
     EXPECT_EQ(notes, (std::vector<int>{-32, 5, -31, 0}));
 }
 

@@ -6,29 +6,12 @@
 
 std::vector<uint8_t> BuildModule(const ModuleSpec& spec) {
     ModuleBuilder builder;
-    builder.magic = spec.fc14 ? "FC14" : "SMOD";
+    builder.format = spec.fc14 ? module_format::Format::Fc14 : module_format::Format::Smod;
     builder.sequence = spec.sequence;
     builder.patterns = spec.patterns;
     builder.frequencyMacros = spec.frequencyMacros;
     builder.volumeMacros = spec.volumeMacros;
-    // Sample data as the format lays it out: each non-empty sample with its
-    // 2 trailing bytes, then the waveforms.
-    std::vector<uint8_t>& data = builder.sampleData;
-    for (size_t i = 0; i < spec.samples.size() && i < 10; ++i) {
-        const ModuleSample& s = spec.samples[i];
-        const uint16_t words = static_cast<uint16_t>(s.data.size() / 2);
-        builder.samples[i] = {words, s.repeatStart, s.repeatLength};
-        if (words > 1) {
-            data.insert(data.end(), s.data.begin(), s.data.begin() + words * 2);
-            data.insert(data.end(), {0, 0});
-        }
-    }
-    for (size_t w = 0; spec.fc14 && w < spec.waveforms.size() && w < 80; ++w) {
-        const size_t words = spec.waveforms[w].size() / 2;
-        builder.waveformLengths[w] = static_cast<uint8_t>(words);
-        if (words > 1)
-            data.insert(data.end(), spec.waveforms[w].begin(), spec.waveforms[w].begin() + words * 2);
-    }
+    PackSounds(spec.samples, spec.waveforms, builder);
     return builder.Build();
 }
 

@@ -6,18 +6,14 @@
 #include <string>
 #include <vector>
 
-struct ModuleSample {
-    std::vector<int8_t> data;  // even size; the length in words is size / 2
-    uint16_t repeatStart = 0;  // bytes
-    uint16_t repeatLength = 1; // words; 1 = play once
-};
+#include "replayer/module_writer.h"
 
 struct ModuleSpec {
     bool fc14 = true;
-    std::vector<std::array<uint8_t, 13>> sequence;
-    std::vector<std::array<uint8_t, 64>> patterns;
-    std::vector<std::array<uint8_t, 64>> frequencyMacros;
-    std::vector<std::array<uint8_t, 64>> volumeMacros;
+    std::vector<std::array<uint8_t, module_format::SequenceEntryBytes>> sequence;
+    std::vector<std::array<uint8_t, module_format::PatternBytes>> patterns;
+    std::vector<std::array<uint8_t, module_format::MacroBytes>> frequencyMacros;
+    std::vector<std::array<uint8_t, module_format::MacroBytes>> volumeMacros;
     std::vector<ModuleSample> samples;                // at most 10
     std::vector<std::vector<int8_t>> waveforms;       // "FC14" only, at most 80
 };

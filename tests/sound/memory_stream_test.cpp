@@ -25,7 +25,7 @@ void Sink(void*, int slot, const StereoFrame* frames, int count) {
 class MemoryStream : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetMemoryStream();
+        ResetStream();
         fills = 0;
         sinkBlocks.clear();
     }
@@ -48,7 +48,7 @@ TEST_F(MemoryStream, ClampsBlockCountAndSize) {
     OpenStream(FillNumbered, 44100, 100000, 8, nullptr);
     EXPECT_EQ(memoryStream.framesPerBlock, MemoryStreamMaxFrames);
     OpenStream(FillNumbered, 44100, -4, 8, nullptr);
-    EXPECT_EQ(memoryStream.framesPerBlock, 0);
+    EXPECT_EQ(memoryStream.framesPerBlock, 1);
 }
 
 TEST_F(MemoryStream, PrefillsEveryBlockThenServesRequestsInRingOrder) {
@@ -78,6 +78,9 @@ TEST_F(MemoryStream, PauseStopsRequestsAndRestartPrefillsAnew) {
     CloseStream();
     EXPECT_EQ(MemoryStreamRequestBlock(), 1);
     EXPECT_EQ(StartStream(), 1) << "not to be used after close";
+    EXPECT_EQ(memoryStream.closeCount, 1);
+    CloseStream();
+    EXPECT_EQ(memoryStream.closeCount, 2) << "a second close is counted";
 }
 
 TEST_F(MemoryStream, FailedOpenLeavesItClosed) {

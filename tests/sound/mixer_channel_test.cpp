@@ -17,7 +17,7 @@ class MixerChannels : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetMixerState();
-        ResetMemoryStream();
+        ResetStream();
         ticks = 0;
         OpenMixer(44100, CountTick, 50, 4000, 8);
     }
@@ -29,31 +29,32 @@ TEST_F(MixerChannels, PeriodsBecomeRates) {
         {65, 3546895 / 65}, {27392, 129}, {30000, 129}};
     for (const auto& c : cases) {
         SetChannelPeriod(2, c.period);
-        EXPECT_EQ(mixChannels[2].rate, c.rate) << "period " << c.period;
+        EXPECT_EQ(mixer.channels[2].rate, c.rate) << "period " << c.period;
     }
-    mixChannels[2].active = 1;
+    mixer.channels[2].active = 1;
     SetChannelPeriod(2, 0);
-    EXPECT_EQ(mixChannels[2].active, 0);
-    EXPECT_EQ(mixChannels[2].rate, 129) << "period 0 changes nothing but active";
+    EXPECT_EQ(mixer.channels[2].active, 0);
+    EXPECT_EQ(mixer.channels[2].rate, 129) << "period 0 changes nothing but active";
 }
 
-TEST_F(MixerChannels, RateUsesLow16BitsAndStopsBelowTwo) {
-    mixChannels[1].active = 1;
-    SetChannelRate(1, 0x12345);
-    EXPECT_EQ(mixChannels[1].rate, 0x2345);
-    EXPECT_EQ(mixChannels[1].active, 1);
-    SetChannelRate(1, 0x10001);  // low bits 1
-    EXPECT_EQ(mixChannels[1].rate, 0);
-    EXPECT_EQ(mixChannels[1].active, 0);
+TEST_F(MixerChannels, NoPeriodGivesARateThatStopsTheChannel) {
+    mixer.channels[1].active = 1;
+    for (int period = -70000; period <= 70000; period += 7) {
+        if (period == 0) continue;
+        SetChannelPeriod(1, period);
+        ASSERT_GE(mixer.channels[1].rate, 129) << "period " << period;
+        ASSERT_LE(mixer.channels[1].rate, 55420) << "period " << period;
+    }
+    EXPECT_EQ(mixer.channels[1].active, 1);
 }
 
 TEST_F(MixerChannels, VolumeIsClamped) {
     SetChannelVolume(0, -5);
-    EXPECT_EQ(mixChannels[0].volume, 0);
+    EXPECT_EQ(mixer.channels[0].volume, 0);
     SetChannelVolume(0, 200);
-    EXPECT_EQ(mixChannels[0].volume, 64);
+    EXPECT_EQ(mixer.channels[0].volume, 64);
     SetChannelVolume(0, 37);
-    EXPECT_EQ(mixChannels[0].volume, 37);
+    EXPECT_EQ(mixer.channels[0].volume, 37);
 }
 
 TEST_F(MixerChannels, LengthZeroStopsAndKeepsLatchedLength) {
@@ -61,24 +62,24 @@ TEST_F(MixerChannels, LengthZeroStopsAndKeepsLatchedLength) {
     SetChannelSample(3, data);
     SetChannelLength(3, 10);
     StartChannel(3);
-    ASSERT_EQ(mixChannels[3].active, 1);
-    EXPECT_EQ(mixChannels[3].segmentLength, 20u);
-    mixChannels[3].position = 4096 * 7;
+    ASSERT_EQ(mixer.channels[3].active, 1);
+    EXPECT_EQ(mixer.channels[3].segmentLength, 20u);
+    mixer.channels[3].position = 4096 * 7;
     SetChannelLength(3, 0);
-    EXPECT_EQ(mixChannels[3].active, 0);
-    EXPECT_EQ(mixChannels[3].nextLength, 20u);
+    EXPECT_EQ(mixer.channels[3].active, 0);
+    EXPECT_EQ(mixer.channels[3].nextLength, 20u);
     StartChannel(3);
-    EXPECT_EQ(mixChannels[3].active, 1);
-    EXPECT_EQ(mixChannels[3].segmentLength, 20u);
-    EXPECT_EQ(mixChannels[3].position, 0u);
+    EXPECT_EQ(mixer.channels[3].active, 1);
+    EXPECT_EQ(mixer.channels[3].segmentLength, 20u);
+    EXPECT_EQ(mixer.channels[3].position, 0u);
 }
 
 TEST_F(MixerChannels, NullSampleAndBadChannelsAreIgnored) {
     static const int8_t data[4] = {};
     SetChannelSample(0, data);
     SetChannelSample(0, nullptr);
-    EXPECT_EQ(mixChannels[0].nextData, data);
-    const MixChannel before[4] = {mixChannels[0], mixChannels[1], mixChannels[2], mixChannels[3]};
+    EXPECT_EQ(mixer.channels[0].nextData, data);
+    const MixChannel before[4] = {mixer.channels[0], mixer.channels[1], mixer.channels[2], mixer.channels[3]};
     for (int channel : {-1, 4, 1000}) {
         SetChannelPeriod(channel, 200);
         SetChannelVolume(channel, 30);
@@ -88,13 +89,13 @@ TEST_F(MixerChannels, NullSampleAndBadChannelsAreIgnored) {
         StopChannel(channel);
     }
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(std::memcmp(&before[i], &mixChannels[i], sizeof(MixChannel)), 0) << i;
+        EXPECT_EQ(std::memcmp(&before[i], &mixer.channels[i], sizeof(MixChannel)), 0) << i;
     }
 }
 
 TEST_F(MixerChannels, StartWithoutLengthStaysInactive) {
     StartChannel(0);
-    EXPECT_EQ(mixChannels[0].active, 0);
+    EXPECT_EQ(mixer.channels[0].active, 0);
 }
 
 // A length latched without a sample after a reset starts the channel on the
@@ -105,9 +106,9 @@ TEST_F(MixerChannels, StartOnThePlaceholderPlaysSilenceWithoutOverread) {
     SetChannelPeriod(0, 113);
     SetChannelVolume(0, 64);
     StartChannel(0);
-    ASSERT_EQ(mixChannels[0].active, 1);
+    ASSERT_EQ(mixer.channels[0].active, 1);
     std::vector<StereoFrame> frames(20000);
-    for (int block = 0; block < 12; ++block) RenderChannel(&mixChannels[0], frames.data(), 20000);
+    for (int block = 0; block < 12; ++block) RenderChannel(&mixer.channels[0], frames.data(), 20000);
     for (const StereoFrame& frame : frames) {
         ASSERT_EQ(frame.left, 0);
         ASSERT_EQ(frame.right, 0);
@@ -115,7 +116,7 @@ TEST_F(MixerChannels, StartOnThePlaceholderPlaysSilenceWithoutOverread) {
 }
 
 TEST_F(MixerChannels, VolumeTablesHoldTheTellingValues) {
-    auto entry = [](int level, int s) { return VolumeTables[level][static_cast<uint8_t>(s)]; };
+    auto entry = [](int level, int s) { return mixer.volumeTables[level][static_cast<uint8_t>(s)]; };
     EXPECT_EQ(entry(64, -128), -13107);
     EXPECT_EQ(entry(64, 127), 13004);
     EXPECT_EQ(entry(64, 1), 102);
@@ -125,17 +126,16 @@ TEST_F(MixerChannels, VolumeTablesHoldTheTellingValues) {
     EXPECT_EQ(entry(1, -128), -204);
     EXPECT_EQ(entry(1, 1), 1);
     EXPECT_EQ(entry(1, 3), 4);
-    for (int b = 0; b < 256; ++b) EXPECT_EQ(VolumeTables[0][b], 0);
+    for (int b = 0; b < 256; ++b) EXPECT_EQ(mixer.volumeTables[0][b], 0);
 }
 
 TEST_F(MixerChannels, OpenSetsPanTickPeriodAndSmoothing) {
     const uint8_t left[4] = {64, 16, 16, 64}, right[4] = {16, 64, 64, 16};
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(mixChannels[i].number, i);
-        EXPECT_EQ(mixChannels[i].masterLevel, 64);
-        EXPECT_EQ(mixChannels[i].leftLevel, left[i]);
-        EXPECT_EQ(mixChannels[i].rightLevel, right[i]);
-        EXPECT_EQ(mixChannels[i].active, 0);
+        EXPECT_EQ(mixer.channels[i].masterLevel, 64);
+        EXPECT_EQ(mixer.channels[i].leftLevel, left[i]);
+        EXPECT_EQ(mixer.channels[i].rightLevel, right[i]);
+        EXPECT_EQ(mixer.channels[i].active, 0);
     }
     EXPECT_EQ(mixer.samplesPerTick, 882);
     EXPECT_EQ(mixer.smoothing, 1);
@@ -145,7 +145,7 @@ TEST_F(MixerChannels, OpenSetsPanTickPeriodAndSmoothing) {
 
 TEST(MixerOpen, ClampsRateAndBlockAndSurvivesBadTickRates) {
     ResetMixerState();
-    ResetMemoryStream();
+    ResetStream();
     OpenMixer(1000, nullptr, 50, 99999, 1);
     EXPECT_EQ(mixer.outputRate, 8000);
     EXPECT_EQ(mixer.framesPerBlock, MixBufferFrames);
@@ -158,9 +158,26 @@ TEST(MixerOpen, ClampsRateAndBlockAndSurvivesBadTickRates) {
     EXPECT_EQ(mixer.samplesPerTick, 1);
 }
 
+// A block size of 0 or less is one frame for the mixer and the stream alike,
+// so each block written holds exactly the frame just rendered.
+TEST(MixerOpen, NonPositiveBlockIsOneFrameForMixerAndStream) {
+    ResetMixerState();
+    ResetStream();
+    OpenMixer(44100, nullptr, 50, 0, 8);
+    EXPECT_EQ(mixer.framesPerBlock, 1);
+    EXPECT_EQ(memoryStream.framesPerBlock, 1);
+    ASSERT_EQ(StartStream(), 0);
+    EXPECT_EQ(mixer.tickCounter, 8) << "one frame rendered per pre-filled block";
+    mixer.mixBuffer[0] = {7, -7};
+    mixer.mixBuffer[1] = {9, -9};
+    WriteBlock(mixer.mixBuffer);
+    EXPECT_EQ(memoryStream.ring[0][0].left, 7);
+    EXPECT_EQ(memoryStream.ring[0][1].left, 0) << "no frame beyond the block is copied";
+}
+
 TEST(MixerOpen, FailedOutputLeavesSmoothingOff) {
     ResetMixerState();
-    ResetMemoryStream();
+    ResetStream();
     SetMemoryStreamOpenResult(104);
     OpenMixer(44100, nullptr, 50, 4000, 8);
     EXPECT_EQ(mixer.smoothing, 0);

@@ -15,7 +15,7 @@ int CountTick() { return ++ticks, 0; }
 
 void OpenAt(int rate, bool smoothing) {
     ResetMixerState();
-    ResetMemoryStream();
+    ResetStream();
     ticks = 0;
     OpenMixer(rate, CountTick, 50, 4000, 8);
     mixer.smoothing = smoothing ? 1 : 0;
@@ -25,7 +25,7 @@ void Play(int channel, const int8_t* data, uint16_t words, int rate, int volume)
     SetChannelSample(channel, data);
     SetChannelLength(channel, words);
     StartChannel(channel);
-    mixChannels[channel].rate = rate;
+    mixer.channels[channel].rate = rate;
     SetChannelVolume(channel, volume);
 }
 
@@ -35,10 +35,10 @@ TEST(RenderChannel, OneWordLoopPlaysTheSampleOnceThenStops) {
     Play(0, sample.data(), 100, 44100, 64);
     SetChannelLength(0, 1);
     std::vector<StereoFrame> frames(300, StereoFrame{0, 0});
-    RenderChannel(&mixChannels[0], frames.data(), 300);
-    for (int i = 0; i < 200; ++i) ASSERT_EQ(frames[i].left, VolumeTables[64][50]) << i;
+    RenderChannel(&mixer.channels[0], frames.data(), 300);
+    for (int i = 0; i < 200; ++i) ASSERT_EQ(frames[i].left, mixer.volumeTables[64][50]) << i;
     for (int i = 200; i < 300; ++i) ASSERT_EQ(frames[i].left, 0) << i;
-    EXPECT_EQ(mixChannels[0].active, 0);
+    EXPECT_EQ(mixer.channels[0].active, 0);
 }
 
 TEST(RenderChannel, OvershootCarriesAcrossEveryWrap) {
@@ -49,12 +49,12 @@ TEST(RenderChannel, OvershootCarriesAcrossEveryWrap) {
     Play(0, first, 4, 24000, 64);
     SetChannelSample(0, loop);
     SetChannelLength(0, 5);
-    ASSERT_EQ(mixChannels[0].rate * 4096 / mixer.outputRate, 3 * 4096);
+    ASSERT_EQ(mixer.channels[0].rate * 4096 / mixer.outputRate, 3 * 4096);
     StereoFrame frames[13] = {};
-    RenderChannel(&mixChannels[0], frames, 13);
+    RenderChannel(&mixer.channels[0], frames, 13);
     const int8_t expected[13] = {1, 4, 7, 21, 24, 27, 20, 23, 26, 29, 22, 25, 28};
-    for (int i = 0; i < 13; ++i) EXPECT_EQ(frames[i].left, VolumeTables[64][uint8_t(expected[i])]) << i;
-    EXPECT_EQ(mixChannels[0].active, 1);
+    for (int i = 0; i < 13; ++i) EXPECT_EQ(frames[i].left, mixer.volumeTables[64][uint8_t(expected[i])]) << i;
+    EXPECT_EQ(mixer.channels[0].active, 1);
 }
 
 TEST(RenderChannel, SplitCallsRenderLikeOneCall) {
@@ -65,11 +65,11 @@ TEST(RenderChannel, SplitCallsRenderLikeOneCall) {
     Play(1, first, 4, 13000, 40);
     SetChannelSample(1, loop);
     SetChannelLength(1, 5);
-    const MixChannel start = mixChannels[1];
+    const MixChannel start = mixer.channels[1];
     StereoFrame whole[97] = {}, parts[97] = {};
-    RenderChannel(&mixChannels[1], whole, 97);
-    mixChannels[1] = start;
-    for (int at = 0; at < 97; at += 10) RenderChannel(&mixChannels[1], parts + at, at + 10 > 97 ? 97 - at : 10);
+    RenderChannel(&mixer.channels[1], whole, 97);
+    mixer.channels[1] = start;
+    for (int at = 0; at < 97; at += 10) RenderChannel(&mixer.channels[1], parts + at, at + 10 > 97 ? 97 - at : 10);
     EXPECT_EQ(std::memcmp(whole, parts, sizeof whole), 0);
 }
 
@@ -79,7 +79,7 @@ TEST(RenderChannel, LevelsFollowPanAndVolume) {
     for (int channel = 0; channel < 4; ++channel) {
         Play(channel, sample.data(), 32, 44100, 64);
         StereoFrame frames[16] = {};
-        RenderChannel(&mixChannels[channel], frames, 16);
+        RenderChannel(&mixer.channels[channel], frames, 16);
         const bool leftSide = channel == 0 || channel == 3;
         EXPECT_EQ(frames[5].left, leftSide ? 10240 : 2560) << channel;
         EXPECT_EQ(frames[5].right, leftSide ? 2560 : 10240) << channel;
@@ -93,14 +93,14 @@ TEST(RenderChannel, VolumeOneSilencesTheQuarterSideAndZeroOnlyAdvances) {
     std::vector<int8_t> sample(64, 100);
     Play(0, sample.data(), 32, 44100, 1);
     StereoFrame frames[8] = {};
-    RenderChannel(&mixChannels[0], frames, 8);
-    EXPECT_EQ(frames[3].left, VolumeTables[1][100]);
+    RenderChannel(&mixer.channels[0], frames, 8);
+    EXPECT_EQ(frames[3].left, mixer.volumeTables[1][100]);
     EXPECT_NE(frames[3].left, 0);
     EXPECT_EQ(frames[3].right, 0);
     SetChannelVolume(0, 0);
     StereoFrame silent[8] = {};
-    RenderChannel(&mixChannels[0], silent, 8);
-    EXPECT_EQ(mixChannels[0].position, 16u * 4096);
+    RenderChannel(&mixer.channels[0], silent, 8);
+    EXPECT_EQ(mixer.channels[0].position, 16u * 4096);
     for (const StereoFrame& f : silent) EXPECT_EQ(f.left | f.right, 0);
 }
 
@@ -109,21 +109,21 @@ TEST(RenderChannel, SkipsShortSegmentsSlowRatesAndStaysInsideTheSample) {
     int8_t tiny[2] = {90, 90};
     Play(2, tiny, 1, 48000, 64);
     StereoFrame frames[8] = {};
-    RenderChannel(&mixChannels[2], frames, 8);
-    EXPECT_EQ(mixChannels[2].active, 1) << "a 2-byte start segment is skipped, not stopped";
-    EXPECT_EQ(mixChannels[2].position, 0u);
+    RenderChannel(&mixer.channels[2], frames, 8);
+    EXPECT_EQ(mixer.channels[2].active, 1) << "a 2-byte start segment is skipped, not stopped";
+    EXPECT_EQ(mixer.channels[2].position, 0u);
     std::vector<int8_t> sample(8, 90);
     Play(2, sample.data(), 4, 15, 64);
-    RenderChannel(&mixChannels[2], frames, 8);
-    EXPECT_EQ(mixChannels[2].position, 0u) << "rate below 16 is not rendered";
+    RenderChannel(&mixer.channels[2], frames, 8);
+    EXPECT_EQ(mixer.channels[2].position, 0u) << "rate below 16 is not rendered";
     // The fastest rate at the slowest output steps ~7 bytes; with a latched
     // length of 0 (never stored by the operations, forced here) the wrap must
     // stop the channel rather than divide by zero or read on.
     OpenAt(8000, false);
     Play(2, sample.data(), 4, 65535, 64);
-    mixChannels[2].nextLength = 0;
-    RenderChannel(&mixChannels[2], frames, 8);
-    EXPECT_EQ(mixChannels[2].active, 0);
+    mixer.channels[2].nextLength = 0;
+    RenderChannel(&mixer.channels[2], frames, 8);
+    EXPECT_EQ(mixer.channels[2].active, 0);
 }
 
 TEST(AccumulateSamples, FourAtATimeEqualsThePlainLoop) {
@@ -136,8 +136,8 @@ TEST(AccumulateSamples, FourAtATimeEqualsThePlainLoop) {
         const uint32_t step = 1 + random() % (40 * 4096);
         const uint32_t position = random() % 4096;
         if (position + step * static_cast<uint32_t>(count) >= data.size() * 4096u) continue;
-        const int16_t* left = VolumeTables[random() % 65];
-        const int16_t* right = VolumeTables[random() % 65];
+        const int16_t* left = mixer.volumeTables[random() % 65];
+        const int16_t* right = mixer.volumeTables[random() % 65];
         std::vector<StereoFrame> got(count + 1), want(count + 1);
         for (int i = 0; i <= count; ++i) got[i] = want[i] = {int16_t(random()), int16_t(random())};
         const uint32_t end = AccumulateSamples(data.data(), got.data(), position, step, count, left, right);
@@ -152,7 +152,7 @@ TEST(AccumulateSamples, FourAtATimeEqualsThePlainLoop) {
             << "count " << count << " step " << step;
     }
     StereoFrame f{1, 1};
-    EXPECT_EQ(AccumulateSamples(nullptr, &f, 77, 5, 1, VolumeTables[1], VolumeTables[1]), 77u);
+    EXPECT_EQ(AccumulateSamples(nullptr, &f, 77, 5, 1, mixer.volumeTables[1], mixer.volumeTables[1]), 77u);
 }
 
 TEST(SmoothChunk, ShortChunksAndTruncation) {
@@ -217,7 +217,7 @@ int StartChannelZero() {
     SetChannelLength(0, 32);
     StartChannel(0);
     SetChannelLength(0, 1);  // play the 64 bytes once
-    mixChannels[0].rate = 44100;
+    mixer.channels[0].rate = 44100;
     SetChannelVolume(0, 64);
     return 0;
 }
@@ -232,11 +232,11 @@ TEST(MixFrames, TickComesBeforeTheChunkThatCompletesThePeriod) {
     // channel it started sounds from frame 0; the next tick precedes the
     // following full chunk at frame 82.
     EXPECT_EQ(ticks, 2);
-    EXPECT_EQ(frames[0].left, VolumeTables[64][60]);
-    EXPECT_EQ(frames[63].left, VolumeTables[64][60]);
+    EXPECT_EQ(frames[0].left, mixer.volumeTables[64][60]);
+    EXPECT_EQ(frames[63].left, mixer.volumeTables[64][60]);
     EXPECT_EQ(frames[64].left, 0);
     EXPECT_EQ(frames[81].left, 0);
-    EXPECT_EQ(frames[82].left, VolumeTables[64][60]);
+    EXPECT_EQ(frames[82].left, mixer.volumeTables[64][60]);
     EXPECT_EQ(frames[82 + 64].left, 0);
     EXPECT_EQ(frames[999].left, 0) << "no tick before the 36-frame tail";
     EXPECT_EQ(mixer.tickCounter, 1000 - 82 - 882);

@@ -16,7 +16,8 @@
 #include "modasm_test_support.h"
 #include "render_session.h"
 #include "replayer/replayer.h"
-#include "sound/audio_control.h"
+#include "audio/audio_control.h"
+#include "audio/sound_path.h"
 #include "sound/mixer.h"
 
 namespace {
@@ -48,9 +49,7 @@ void CountStarts(void* context, int channel, const char* operation, bool, long, 
 // watches which channels are heard (active with a volume above 0).
 VoiceActivity PlayAndWatch(const std::vector<uint8_t>& image, int ticks) {
     VoiceActivity activity;
-    ResetMixerState();
-    ResetMemoryStream();
-    ResetReplayerState();
+    ResetSoundPath();
     InitAudio(44100, 4000, 8);
     char reason[256];
     EXPECT_EQ(LoadModuleChecked(image.data(), image.size(), reason, sizeof reason), 0) << reason;
@@ -61,7 +60,7 @@ VoiceActivity PlayAndWatch(const std::vector<uint8_t>& image, int ticks) {
     for (int tick = 0; tick < ticks; ++tick) {
         MixFrames(frames, FramesPerTick);
         for (int v = 0; v < 4; ++v) {
-            const bool heard = mixChannels[v].active && mixChannels[v].volume > 0;
+            const bool heard = mixer.channels[v].active && mixer.channels[v].volume > 0;
             if (heard && activity.firstSound[v] < 0) activity.firstSound[v] = tick;
             silence[v] = heard ? 0 : silence[v] + 1;
             if (activity.firstSound[v] >= 0 && silence[v] > activity.longestSilence[v])
@@ -70,9 +69,7 @@ VoiceActivity PlayAndWatch(const std::vector<uint8_t>& image, int ticks) {
     }
     SetChannelObserver(nullptr, nullptr);
     ShutdownAudio();
-    ResetMixerState();
-    ResetMemoryStream();
-    ResetReplayerState();
+    ResetSoundPath();
     return activity;
 }
 
@@ -90,23 +87,23 @@ TEST(IntroSong, LoadsThroughTheCheckedLoaderWithTheAssembledLayout) {
     ResetReplayerState();
     char reason[256];
     ASSERT_EQ(LoadModuleChecked(ModuleImage, ModuleImageSize, reason, sizeof reason), 0) << reason;
-    EXPECT_EQ(song.sequenceCount, static_cast<int>(m.sequence.size()));
-    EXPECT_EQ(song.patternCount, static_cast<int>(m.patterns.size()));
-    EXPECT_EQ(song.frequencyMacroCount, static_cast<int>(m.freqMacros.size()));
-    EXPECT_EQ(song.volumeMacroCount, static_cast<int>(m.volMacros.size()));
+    EXPECT_EQ(replayer.song.sequenceCount, static_cast<int>(m.sequence.size()));
+    EXPECT_EQ(replayer.song.patternCount, static_cast<int>(m.patterns.size()));
+    EXPECT_EQ(replayer.song.frequencyMacroCount, static_cast<int>(m.freqMacros.size()));
+    EXPECT_EQ(replayer.song.volumeMacroCount, static_cast<int>(m.volMacros.size()));
     // The loader's running offset (+2 per sample) must find every sample and
     // waveform where modasm put it.
     for (size_t s = 0; s < m.samples.size(); ++s) {
-        const SampleEntry& entry = song.sampleTable[s];
+        const SampleEntry& entry = replayer.song.sampleTable[s];
         ASSERT_EQ(entry.length * 2u, m.samples[s].bytes.size());
-        EXPECT_EQ(0, std::memcmp(song.sampleMemory + entry.start, m.samples[s].bytes.data(),
+        EXPECT_EQ(0, std::memcmp(replayer.song.sampleMemory + entry.start, m.samples[s].bytes.data(),
                                  m.samples[s].bytes.size()))
             << "sample " << s;
     }
     for (size_t w = 0; w < m.waves.size(); ++w) {
-        const SampleEntry& entry = song.sampleTable[10 + w];
+        const SampleEntry& entry = replayer.song.sampleTable[10 + w];
         ASSERT_EQ(entry.repeatLength * 2u, m.waves[w].bytes.size());
-        EXPECT_EQ(0, std::memcmp(song.sampleMemory + entry.start, m.waves[w].bytes.data(),
+        EXPECT_EQ(0, std::memcmp(replayer.song.sampleMemory + entry.start, m.waves[w].bytes.data(),
                                  m.waves[w].bytes.size()))
             << "wave " << w;
     }
@@ -144,10 +141,10 @@ TEST(SmodTestSong, LoadsOnTheBuiltinWaveformsAndPlays) {
     char reason[256];
     ASSERT_EQ(LoadModuleChecked(image.data(), image.size(), reason, sizeof reason), 0) << reason;
     // One 256-word sample and its 2 spare bytes, then the built-in waveforms.
-    EXPECT_EQ(song.sampleTable[0].length, 256);
-    EXPECT_EQ(song.sampleTable[10].start, 514u);
-    EXPECT_EQ(0, std::memcmp(song.sampleMemory + 514, BuiltinWaveforms, sizeof BuiltinWaveforms));
-    EXPECT_EQ(song.sequenceCount, 4);
+    EXPECT_EQ(replayer.song.sampleTable[0].length, 256);
+    EXPECT_EQ(replayer.song.sampleTable[10].start, 514u);
+    EXPECT_EQ(0, std::memcmp(replayer.song.sampleMemory + 514, BuiltinWaveforms, sizeof BuiltinWaveforms));
+    EXPECT_EQ(replayer.song.sequenceCount, 4);
     ResetReplayerState();
 
     const VoiceActivity activity = PlayAndWatch(image, 300);

@@ -22,7 +22,7 @@ if(TARGET modasm AND TARGET intro_replayer AND TARGET modrender_core AND intro_s
     ${CMAKE_CURRENT_LIST_DIR}/intro_song_test.cpp)
   target_include_directories(song_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})
   target_link_libraries(song_tests PRIVATE
-    intro_data intro_replayer intro_sound intro_platform_native modrender_core modasm_core
+    intro_data intro_audio intro_platform_native modrender_core modasm_core
     GTest::gtest_main)
   target_compile_definitions(song_tests PRIVATE
     INTRO_SONG_SOURCE="${intro_song_source}"

@@ -11,29 +11,14 @@
 #include <string>
 
 #include "modasm_test_support.h"
+#include "temp_folder_test.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-class ModasmCli : public ::testing::Test {
+class ModasmCli : public TempFolderTest {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/modasm_testXXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    std::string Path(const std::string& name) const { return (dir / name).string(); }
-
     void Write(const std::string& name, const std::string& text) const {
         std::ofstream(Path(name), std::ios::binary) << text;
     }
@@ -49,13 +34,6 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    int FileCount() const {
-        int count = 0;
-        for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir)) ++count;
-        return count;
-    }
-
-    fs::path dir;
     std::string out, err;
 };
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "demo_song.h"
+#include "temp_folder_test.h"
 
 namespace fs = std::filesystem;
 
@@ -22,25 +23,13 @@ struct Result {
     std::string err;
 };
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-class Modrender : public ::testing::Test {
+class Modrender : public TempFolderTest {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/modrender_testXXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        TempFolderTest::SetUp();
         ASSERT_TRUE(WriteFileBytes(Path("demo.fc14"), BuildModule(DemoSong(true, 4))));
         ASSERT_TRUE(WriteFileBytes(Path("demo.smod"), BuildModule(DemoSong(false, 4))));
     }
-    void TearDown() override { fs::remove_all(dir); }
-
-    std::string Path(const std::string& name) const { return (dir / name).string(); }
 
     Result Run(const std::string& arguments) const {
         const std::string command = std::string(MODRENDER_PATH) + " " + arguments + " >" +
@@ -62,8 +51,6 @@ protected:
         }
         return names;
     }
-
-    fs::path dir;
 };
 
 uint32_t U32At(const std::string& bytes, size_t at) {

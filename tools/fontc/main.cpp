@@ -8,25 +8,14 @@
 
 #include "data/intro_data.h"
 #include "font_art.h"
+#include "safe_output.h"
 
 namespace {
-// Writes through a temporary file and renames it, so a failure never leaves
-// a partial output behind.
-bool WriteWhole(const std::string& path, const void* data, size_t size) {
-    const std::string temporary = path + ".tmp";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) {
-        std::fprintf(stderr, "fontc: cannot create %s\n", temporary.c_str());
-        return false;
-    }
-    const bool written = std::fwrite(data, 1, size, file) == size;
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        std::fprintf(stderr, "fontc: cannot write %s\n", path.c_str());
-        return false;
-    }
-    return true;
+bool WriteOutput(const std::string& path, const void* data, size_t size) {
+    std::string error;
+    if (WriteFileSafely(path, data, size, error)) return true;
+    std::fprintf(stderr, "fontc: %s\n", error.c_str());
+    return false;
 }
 }  // namespace
 
@@ -49,10 +38,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::vector<uint8_t> bmp = BuildFontBmp(image);
-    if (!WriteWhole(argv[2], bmp.data(), bmp.size())) return 1;
+    if (!WriteOutput(argv[2], bmp.data(), bmp.size())) return 1;
     if (argc == 4) {
         const std::string source = EmitFontSource(bmp);
-        if (!WriteWhole(argv[3], source.data(), source.size())) {
+        if (!WriteOutput(argv[3], source.data(), source.size())) {
             std::remove(argv[2]);
             return 1;
         }

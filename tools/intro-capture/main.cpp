@@ -15,8 +15,8 @@
 #include "data/intro_data.h"
 #include "ffmpeg_arguments.h"
 #include "ffmpeg_process.h"
-#include "output_file.h"
 #include "render_session.h"
+#include "safe_output.h"
 #include "simulated_intro.h"
 
 static_assert(std::endian::native == std::endian::little,
@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
                         std::to_string(passFrames / FramesPerSecond) + " s); give --seconds too");
     }
 
-    OutputFile out;
+    SafeOutput out;
     if (!out.Open(options.outputPath, error)) return Fail(error);
     EndFfmpegOnSignals();
     const Surface& screen = *introDriver.screen;

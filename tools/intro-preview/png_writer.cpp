@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "safe_output.h"
+
 namespace {
 // libpng reports errors by longjmp; this frame holds nothing that needs a
 // destructor, so the jump cannot skip a clean-up.
@@ -39,18 +41,11 @@ bool WritePng(const std::string& path, const uint32_t* pixels, int width, int he
     std::vector<png_bytep> rows(height);
     for (int y = 0; y < height; ++y) rows[y] = &bytes[static_cast<size_t>(y) * width * 3];
 
-    const std::string temporary = path + ".tmp";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) {
-        *error = "cannot create " + temporary + " (does the folder exist and is it writable?)";
+    SafeOutput out;
+    if (!out.Open(path, *error)) return false;
+    if (!WriteRows(out.Stream(), rows, width, height)) {
+        *error = "cannot write '" + path + "': the PNG encoder failed";
         return false;
     }
-    const bool written = WriteRows(file, rows, width, height);
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        *error = "cannot write " + path;
-        return false;
-    }
-    return true;
+    return out.Commit(*error);
 }

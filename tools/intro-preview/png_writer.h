@@ -1,6 +1,6 @@
 #pragma once
-// Writes a 0x00RRGGBB image as an 8-bit RGB PNG, through a temporary file that
-// is renamed into place only when complete.
+// Writes a 0x00RRGGBB image as an 8-bit RGB PNG; the file appears only when
+// complete (SafeOutput).
 #include <cstdint>
 #include <string>
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "replayer/replayer.h"
 #include "source_values.h"
 
 namespace {
@@ -57,7 +58,7 @@ bool AssembleSource(const std::string& text, Diagnostics& diagnostics, Assembled
     SymbolTables symbols;
     symbols.format = module.format;
     if (module.format == ModuleFormat::Smod) {
-        for (int w = 0; w < BuiltinWaveCount; ++w)
+        for (int w = 0; w < BuiltinWaveformCount; ++w)
             symbols.soundEntries["builtin" + std::to_string(w)] = FirstWaveEntry + w;
     }
     // Names first, so that blocks may refer to blocks further down.
@@ -65,14 +66,17 @@ bool AssembleSource(const std::string& text, Diagnostics& diagnostics, Assembled
     for (const SourceBlock& block : blocks) {
         switch (block.kind) {
         case BlockKind::Sample:
-            if (DeclareName(block, symbols.soundEntries, samples, MaxSamples, "sample", diagnostics)) ++samples;
+            if (DeclareName(block, symbols.soundEntries, samples, module_format::SampleCount, "sample",
+                            diagnostics))
+                ++samples;
             break;
         case BlockKind::Wave:
             if (module.format == ModuleFormat::Smod) {
                 diagnostics.Error(block.header.number, "SMOD modules carry no waves; use the "
                                                        "built-in waveforms builtin0 .. builtin46");
             } else if (DeclareName(block, symbols.soundEntries, FirstWaveEntry + waves,
-                                   FirstWaveEntry + MaxFc14Waves, "wave", diagnostics)) {
+                                   FirstWaveEntry + module_format::Fc14WaveformCount, "wave",
+                                   diagnostics)) {
                 ++waves;
             }
             break;
@@ -121,17 +125,17 @@ bool AssembleSource(const std::string& text, Diagnostics& diagnostics, Assembled
     for (const Macro& macro : module.volMacros) CheckVolumeFlow(macro, diagnostics);
     CheckSequence(module.sequence, module.patterns, module.freqMacros, module.volMacros, diagnostics);
     long memory = SampleMemoryUsed(module);
-    if (memory > SampleMemoryLimit)
+    if (memory > SampleMemoryBytes)
         diagnostics.Error(0, "samples and waves take " + std::to_string(memory) + " bytes; the replayer holds " +
-                                 std::to_string(SampleMemoryLimit));
+                                 std::to_string(SampleMemoryBytes));
     return !diagnostics.HasErrors();
 }
 
 long SampleMemoryUsed(const AssembledModule& module) {
     long bytes = 0;
-    for (const SoundData& sample : module.samples) bytes += static_cast<long>(sample.bytes.size()) + 2;
-    if (module.format == ModuleFormat::Smod) return bytes + BuiltinWaveBytes;
-    for (const SoundData& wave : module.waves) bytes += static_cast<long>(wave.bytes.size());
+    for (const SoundData& sample : module.samples) bytes += module_format::SampleRoomBytes(sample.Words());
+    if (module.format == ModuleFormat::Smod) return bytes + BuiltinWaveformBytes;
+    for (const SoundData& wave : module.waves) bytes += module_format::WaveformRoomBytes(wave.Words());
     return bytes;
 }
 

@@ -11,9 +11,6 @@
 #include "sound_data.h"
 #include "symbols.h"
 
-constexpr int SampleMemoryLimit = 81920;
-constexpr int BuiltinWaveBytes = 1344;
-
 struct AssembledModule {
     ModuleFormat format = ModuleFormat::Fc14;
     std::vector<SequenceEntry> sequence;

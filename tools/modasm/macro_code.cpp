@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 
+#include "replayer/replayer.h"
 #include "source_values.h"
 
 namespace {
@@ -243,12 +244,12 @@ void MacroReader::ReadBody(const std::vector<SourceLine>& body) {
     if (!pendingLabels_.empty())
         diagnostics_.Error(pendingLine_, "label '" + pendingLabels_[0] + "' marks no command");
     ResolveLoops();
-    const int header = macro_.isVolume ? VolumeHeaderBytes : 0;
+    const int header = macro_.isVolume ? VolumeMacroHeaderBytes : 0;
     if (macro_.code.empty()) {
         diagnostics_.Error(macro_.line, "macro '" + macro_.name + "' is empty; end it with End");
         return;
     }
-    if (header + static_cast<int>(body_.size()) > MacroBytes) {
+    if (header + static_cast<int>(body_.size()) > module_format::MacroBytes) {
         diagnostics_.Error(macro_.line, "macro '" + macro_.name + "' takes " +
                                             std::to_string(header + body_.size()) +
                                             " bytes; a macro holds at most 64 (volume: 5 header + 59)");
@@ -280,7 +281,7 @@ void MacroReader::ResolveLoops() {
             continue;
         }
         loop.operand = static_cast<int>(found->second);
-        int byte = target.position + (macro_.isVolume ? VolumeHeaderBytes : 0);
+        int byte = target.position + (macro_.isVolume ? VolumeMacroHeaderBytes : 0);
         body_[static_cast<size_t>(loop.position + 1)] = static_cast<uint8_t>(byte);
     }
 }

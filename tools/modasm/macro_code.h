@@ -8,12 +8,9 @@
 #include <vector>
 
 #include "diagnostics.h"
-#include "replayer/macro_codes.h"
+#include "replayer/module_format.h"
 #include "source_blocks.h"
 #include "symbols.h"
-
-constexpr int MacroBytes = 64;
-constexpr int VolumeHeaderBytes = 5;
 
 struct MacroInstruction {
     int line = 0;
@@ -28,7 +25,7 @@ struct Macro {
     std::string name;
     int line = 0;
     bool isVolume = false;
-    std::array<uint8_t, MacroBytes> bytes{};  // volume macros: header then body
+    std::array<uint8_t, module_format::MacroBytes> bytes{};  // volume macros: header then body
     std::vector<MacroInstruction> code;
     int frequencyMacro = 0;     // volume macros: slot named in the header
     int highestRelativeNote = 0;  // frequency macros: largest relative note value

@@ -7,6 +7,7 @@
 
 #include "assembler.h"
 #include "output_files.h"
+#include "safe_output.h"
 
 namespace {
 
@@ -77,12 +78,12 @@ int main(int argc, char** argv) {
     }
     std::vector<uint8_t> image = BuildModuleImage(module);
     std::string error;
-    if (!WriteFileAtomically(output, std::string(image.begin(), image.end()), error)) {
+    if (!WriteFileSafely(output, image.data(), image.size(), error)) {
         std::fprintf(stderr, "modasm: %s\n", error.c_str());
         return 2;
     }
     if (!cppOutput.empty() &&
-        !WriteFileAtomically(cppOutput, ModuleAsCpp(image, symbol, BaseName(source)), error)) {
+        !WriteFileSafely(cppOutput, ModuleAsCpp(image, symbol, BaseName(source)), error)) {
         std::remove(output.c_str());
         std::fprintf(stderr, "modasm: %s\n", error.c_str());
         return 2;

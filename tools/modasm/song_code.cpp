@@ -76,7 +76,7 @@ bool ParseRow(const SourceLine& line, RowText& row, int& repeat, const SymbolTab
     }
     if (i < t.size() && t[i][0] == '*') {
         auto count = ParseInteger(t[i].substr(1));
-        if (!count || *count < 1 || *count > PatternRows) {
+        if (!count || *count < 1 || *count > module_format::PatternRows) {
             diagnostics.Error(line.number, "repeat '" + t[i] + "' must be *1 to *32");
             return false;
         }
@@ -138,7 +138,7 @@ Pattern ReadPattern(const SourceBlock& block, const SymbolTables& symbols, Diagn
             break;
         }
         for (int r = 0; r < repeat; ++r) rows.push_back(row);
-        if (rows.size() > PatternRows) {
+        if (rows.size() > module_format::PatternRows) {
             diagnostics.Error(line.number, "pattern '" + pattern.name + "' has more than 32 rows");
             return pattern;
         }

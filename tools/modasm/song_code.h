@@ -11,7 +11,6 @@
 #include "source_blocks.h"
 #include "symbols.h"
 
-constexpr int PatternRows = 32;
 
 struct NoteUse {
     int note = 0;        // period index 1..47
@@ -22,14 +21,14 @@ struct NoteUse {
 struct Pattern {
     std::string name;
     int line = 0;
-    std::array<uint8_t, 2 * PatternRows> bytes{};
-    int rows = PatternRows;  // rows played before the end marker
+    std::array<uint8_t, module_format::PatternBytes> bytes{};
+    int rows = module_format::PatternRows;  // rows played before the end marker
     std::vector<NoteUse> notes;
 };
 
 struct SequenceEntry {
     int line = 0;
-    std::array<uint8_t, 13> bytes{};
+    std::array<uint8_t, module_format::SequenceEntryBytes> bytes{};
 };
 
 Pattern ReadPattern(const SourceBlock& block, const SymbolTables& symbols, Diagnostics& diagnostics);

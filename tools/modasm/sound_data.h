@@ -28,6 +28,8 @@ struct SoundData {
     std::vector<int8_t> bytes;  // length in words = bytes.size() / 2
     uint16_t repeatStart = 0;   // bytes from the first byte
     uint16_t repeatWords = 1;   // 1 = play once and stop
+
+    uint16_t Words() const { return static_cast<uint16_t>(bytes.size() / 2); }
 };
 
 // Reads a `wave` (isSample false: 2..128 words, whole waveform repeats) or a

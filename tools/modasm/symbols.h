@@ -4,7 +4,9 @@
 #include <map>
 #include <string>
 
-enum class ModuleFormat { Fc14, Smod };
+#include "replayer/module_format.h"
+
+using ModuleFormat = module_format::Format;
 
 struct SymbolTables {
     ModuleFormat format = ModuleFormat::Fc14;
@@ -16,7 +18,4 @@ struct SymbolTables {
 
 // Sample table entries that the byte codes can select (6-bit operand).
 constexpr int SelectableEntries = 64;
-constexpr int FirstWaveEntry = 10;
-constexpr int MaxSamples = 10;
-constexpr int MaxFc14Waves = 80;
-constexpr int BuiltinWaveCount = 47;
+constexpr int FirstWaveEntry = module_format::SampleCount;  // waves follow the samples

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "options.h"
-#include "output_file.h"
 #include "render_session.h"
 
 #ifdef MODRENDER_HAVE_BUILTIN
@@ -76,7 +75,7 @@ int main(int argc, char** argv) {
         songTicks = length.ticks;
     }
 
-    OutputFile out;
+    SafeOutput out;
     if (!out.Open(options.outputPath, error)) return Fail(error);
 
     if (options.mode == RenderMode::Trace) {

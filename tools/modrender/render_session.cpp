@@ -1,25 +1,20 @@
 #include "render_session.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <algorithm>
 #include <cinttypes>
 #include <cstring>
 
 #include "memory_stream.h"
 #include "replayer/replayer.h"
-#include "sound/audio_control.h"
+#include "audio/audio_control.h"
+#include "audio/sound_path.h"
 #include "sound/mixer.h"
 
 namespace {
 
 constexpr int64_t MaxModuleBytes = 16 * 1024 * 1024;
-
-void ResetSoundPath() {
-    ResetMixerState();
-    ResetMemoryStream();
-    ResetReplayerState();
-}
 
 bool Load(const std::vector<uint8_t>& image, std::string& error) {
     char reason[256] = "";
@@ -41,8 +36,9 @@ bool StartLikeTheIntro(const std::vector<uint8_t>& image, std::string& error) {
 // voice that changed pattern in that pass has just read row 0 (offset 2 now),
 // and a pattern change always comes with the one advance of the pass.
 bool EnteredFirstEntry() {
+    const SongState& song = replayer.song;
     if (song.speedCounter != song.speed || song.songPosition != 0) return false;
-    for (const VoiceState& voice : voices) {
+    for (const VoiceState& voice : replayer.voices) {
         if (voice.rowOffset == 2) return true;
     }
     return false;
@@ -64,8 +60,31 @@ int CountedTick() {
     return result;
 }
 
+// The 44-byte header of a 16-bit stereo PCM WAV file with dataBytes of frames.
+void WavHeader(uint8_t header[44], uint32_t rate, uint32_t dataBytes) {
+    auto u32 = [&](int at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) header[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    };
+    auto u16 = [&](int at, uint16_t v) {
+        header[at] = static_cast<uint8_t>(v);
+        header[at + 1] = static_cast<uint8_t>(v >> 8);
+    };
+    std::memcpy(header, "RIFF", 4);
+    u32(4, 36 + dataBytes);
+    std::memcpy(header + 8, "WAVEfmt ", 8);
+    u32(16, 16);
+    u16(20, 1);  // PCM
+    u16(22, 2);
+    u32(24, rate);
+    u32(28, rate * 4);
+    u16(32, 4);
+    u16(34, 16);
+    std::memcpy(header + 36, "data", 4);
+    u32(40, dataBytes);
+}
+
 struct AudioSink {
-    OutputFile* out = nullptr;
+    SafeOutput* out = nullptr;
     bool collectingPrefill = true;
     std::vector<StereoFrame> prefill;
     int64_t remaining = 0;
@@ -73,7 +92,7 @@ struct AudioSink {
     bool failed = false;
 };
 
-bool WriteFrames(OutputFile& out, const StereoFrame* frames, int64_t count) {
+bool WriteFrames(SafeOutput& out, const StereoFrame* frames, int64_t count) {
     uint8_t bytes[4 * 1024];
     while (count > 0) {
         const int64_t n = count < 1024 ? count : 1024;
@@ -109,7 +128,7 @@ void TraceOperation(void* context, int channel, const char* operation, bool hasA
     FILE* out = static_cast<FILE*>(context);
     std::fprintf(out, "%" PRId64 " %d %s", ticks.current, channel, operation);
     if (data) {
-        const std::ptrdiff_t offset = data - song.sampleMemory;
+        const std::ptrdiff_t offset = data - replayer.song.sampleMemory;
         if (offset >= 0 && offset <= SampleMemoryBytes) {
             std::fprintf(out, " %td", offset);
         } else {
@@ -150,12 +169,12 @@ bool CheckModule(const std::vector<uint8_t>& image, std::string& error) {
 }
 
 SongLength MeasureSong(const std::vector<uint8_t>& image, int64_t loops, int64_t capTicks) {
-    std::string error;
-    ResetSoundPath();
     SongLength length{0, true};
-    if (!Load(image, error)) return length;
-    replayerReady = 1;
-    playing = 1;  // soundEnabled stays 0: no channel is touched
+    // Without sound: the tick runs and touches no channel.
+    if (ArmReplayer(image.data(), image.size(), 0, nullptr, 0) != 0) {
+        ResetSoundPath();
+        return length;
+    }
     int64_t entries = 0;
     for (int64_t tick = 1; tick <= capTicks + 1; ++tick) {
         ReplayerTick();
@@ -178,7 +197,7 @@ int64_t SongFrames(int64_t songTicks) {
     return songTicks <= 0 ? 0 : firstPeriod + (songTicks - 1) * perTick;
 }
 
-bool RenderAudio(const std::vector<uint8_t>& image, const AudioRequest& request, OutputFile& out,
+bool RenderAudio(const std::vector<uint8_t>& image, const AudioRequest& request, SafeOutput& out,
                  std::string& error) {
     if (!StartLikeTheIntro(image, error)) return false;
     AudioSink sink;
@@ -220,7 +239,7 @@ bool RenderAudio(const std::vector<uint8_t>& image, const AudioRequest& request,
     return true;
 }
 
-bool RenderTrace(const std::vector<uint8_t>& image, int64_t tickCount, OutputFile& out,
+bool RenderTrace(const std::vector<uint8_t>& image, int64_t tickCount, SafeOutput& out,
                  std::string& error) {
     if (!StartLikeTheIntro(image, error)) return false;
     ticks = TickCounter{};
@@ -240,14 +259,14 @@ bool PrintInfo(const std::vector<uint8_t>& image, FILE* out, std::string& error)
     ResetSoundPath();
     if (!Load(image, error)) return false;
     int samples = 0, waveforms = 0;
-    for (int i = 0; i < 10; ++i) samples += song.sampleTable[i].length > 1;
-    for (int i = 10; i < 128; ++i) waveforms += song.sampleTable[i].length > 1;
-    const int firstSpeed = song.speed;
+    for (int i = 0; i < 10; ++i) samples += replayer.song.sampleTable[i].length > 1;
+    for (int i = 10; i < 128; ++i) waveforms += replayer.song.sampleTable[i].length > 1;
+    const int firstSpeed = replayer.song.speed;
     std::fprintf(out, "format %.4s\n", reinterpret_cast<const char*>(image.data()));
-    std::fprintf(out, "sequence entries %d\n", song.sequenceCount);
-    std::fprintf(out, "patterns %d\n", song.patternCount);
-    std::fprintf(out, "frequency macros %d\n", song.frequencyMacroCount);
-    std::fprintf(out, "volume macros %d\n", song.volumeMacroCount);
+    std::fprintf(out, "sequence entries %d\n", replayer.song.sequenceCount);
+    std::fprintf(out, "patterns %d\n", replayer.song.patternCount);
+    std::fprintf(out, "frequency macros %d\n", replayer.song.frequencyMacroCount);
+    std::fprintf(out, "volume macros %d\n", replayer.song.volumeMacroCount);
     std::fprintf(out, "samples %d\n", samples);
     std::fprintf(out, "waveforms %d\n", waveforms);
     std::fprintf(out, "first speed %d\n", firstSpeed);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "output_file.h"
+#include "safe_output.h"
 #include "sound/stereo_frame.h"
 
 constexpr int RenderRate = 44100;
@@ -39,11 +39,11 @@ struct AudioRequest {
 // valid after StartAudio, while the session runs.
 int64_t SongFrames(int64_t songTicks);
 
-bool RenderAudio(const std::vector<uint8_t>& image, const AudioRequest& request, OutputFile& out,
+bool RenderAudio(const std::vector<uint8_t>& image, const AudioRequest& request, SafeOutput& out,
                  std::string& error);
 
 // One line per channel operation of the first `ticks` song ticks.
-bool RenderTrace(const std::vector<uint8_t>& image, int64_t ticks, OutputFile& out,
+bool RenderTrace(const std::vector<uint8_t>& image, int64_t ticks, SafeOutput& out,
                  std::string& error);
 
 bool PrintInfo(const std::vector<uint8_t>& image, FILE* out, std::string& error);

@@ -1,14 +1,9 @@
-# The intro's song: assembled from intro-song.fcs by modasm at build time into
-# a module file and a C++ file defining ModuleImage, which joins intro_data.
+# The intro's song: modasm assembles its source (INTRO_SONG_SOURCE, by default
+# intro-song.fcs here) at build time into a module file and a C++ file defining
+# ModuleImage, which joins intro_data.
 # The SMOD test song is assembled in native builds only, for the tests.
 intro_host_tool(INTRO_MODASM modasm)
-if(CMAKE_CROSSCOMPILING)
-  set(INTRO_MODASM_DEPENDS ${INTRO_MODASM})
-else()
-  set(INTRO_MODASM_DEPENDS modasm)
-endif()
 
-set(INTRO_SONG_SOURCE ${CMAKE_CURRENT_LIST_DIR}/intro-song.fcs)
 set(INTRO_SONG_DIR ${CMAKE_CURRENT_BINARY_DIR}/song)
 set(INTRO_SONG_MODULE ${INTRO_SONG_DIR}/intro-song.mod)
 set(INTRO_SONG_CPP ${INTRO_SONG_DIR}/module_image.cpp)

@@ -4,10 +4,13 @@
 #include <cstring>
 #include <vector>
 
-#include "memory_stream.h"
+#include "app/intro_driver.h"
+#include "app/intro_music.h"
+#include "audio/audio_control.h"
+#include "audio/sound_path.h"
 #include "demo_song.h"
+#include "memory_stream.h"
 #include "replayer/replayer.h"
-#include "sound/audio_control.h"
 #include "sound/mixer.h"
 
 namespace {
@@ -38,9 +41,7 @@ void Capture(void*, int, const StereoFrame* frames, int count) {
 class AudioControl : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetMixerState();
-        ResetMemoryStream();
-        ResetReplayerState();
+        ResetSoundPath();
         tickLog = TickLog{};
         heard.clear();
         SetMemoryStreamSink(Capture, nullptr);
@@ -53,19 +54,19 @@ protected:
 
 TEST_F(AudioControl, StartAndPauseBeforeInitChangeNothing) {
     StartAudio();
-    EXPECT_EQ(playing, 0);
+    EXPECT_EQ(replayer.playing, 0);
     PauseAudio();
-    EXPECT_EQ(playing, 0);
+    EXPECT_EQ(replayer.playing, 0);
     EXPECT_EQ(memoryStream.isOpen, 0);
     EXPECT_TRUE(heard.empty());
 }
 
 TEST_F(AudioControl, RateZeroPlaysSilentlyWithoutOutput) {
     InitAudio(0, 4000, 8);
-    EXPECT_EQ(soundEnabled, 0);
-    EXPECT_EQ(replayerReady, 1);
+    EXPECT_EQ(replayer.soundEnabled, 0);
+    EXPECT_EQ(replayer.replayerReady, 1);
     StartAudio();
-    EXPECT_EQ(playing, 1);
+    EXPECT_EQ(replayer.playing, 1);
     EXPECT_EQ(memoryStream.isOpen, 0);
     EXPECT_EQ(MemoryStreamRequestBlock(), 1);
     EXPECT_TRUE(heard.empty());
@@ -75,16 +76,16 @@ TEST_F(AudioControl, RateZeroPlaysSilentlyWithoutOutput) {
 TEST_F(AudioControl, MissingDeviceStillRunsThroughTheSteps) {
     SetMemoryStreamOpenResult(105);
     InitAudio(44100, 4000, 8);
-    EXPECT_EQ(soundEnabled, 1);
-    EXPECT_EQ(replayerReady, 1);
+    EXPECT_EQ(replayer.soundEnabled, 1);
+    EXPECT_EQ(replayer.replayerReady, 1);
     LoadDemo();
     StartAudio();
-    EXPECT_EQ(playing, 1);
+    EXPECT_EQ(replayer.playing, 1);
     EXPECT_EQ(mixer.smoothing, 0);
     EXPECT_TRUE(heard.empty());
     PauseAudio();
     ShutdownAudio();
-    EXPECT_EQ(replayerReady, 0);
+    EXPECT_EQ(replayer.replayerReady, 0);
 }
 
 TEST_F(AudioControl, PrefillIsSilentAndTheSongStartsWithTheFirstRefill) {
@@ -92,7 +93,7 @@ TEST_F(AudioControl, PrefillIsSilentAndTheSongStartsWithTheFirstRefill) {
     mixer.tickCallback = LoggedTick;
     LoadDemo();
     StartAudio();
-    EXPECT_EQ(playing, 1);
+    EXPECT_EQ(replayer.playing, 1);
     ASSERT_EQ(heard.size(), 32000u);
     for (const StereoFrame& f : heard) ASSERT_EQ(f.left | f.right, 0);
     EXPECT_EQ(tickLog.idle, 36);
@@ -116,40 +117,65 @@ TEST_F(AudioControl, PauseStopsPlaybackAndShutdownEndsIt) {
     LoadDemo();
     StartAudio();
     PauseAudio();
-    EXPECT_EQ(playing, 0);
-    EXPECT_EQ(replayerReady, 1);
+    EXPECT_EQ(replayer.playing, 0);
+    EXPECT_EQ(replayer.replayerReady, 1);
     EXPECT_EQ(MemoryStreamRequestBlock(), 1);
     ShutdownAudio();
-    EXPECT_EQ(replayerReady, 0);
-    EXPECT_EQ(memoryStream.closed, 1);
+    EXPECT_EQ(replayer.replayerReady, 0);
+    EXPECT_EQ(memoryStream.isOpen, 0);
+    EXPECT_EQ(memoryStream.closeCount, 1);
     const size_t before = heard.size();
     StartAudio();
-    EXPECT_EQ(playing, 0);
+    EXPECT_EQ(replayer.playing, 0);
     EXPECT_EQ(heard.size(), before);
 }
 
 TEST_F(AudioControl, InitClearsTheTablesButNotTheSampleMemory) {
-    std::memset(song.sequence, 0xAA, sizeof song.sequence);
-    std::memset(song.patterns, 0xAA, sizeof song.patterns);
-    std::memset(song.volumeMacros, 0xAA, sizeof song.volumeMacros);
-    std::memset(song.frequencyMacros, 0xAA, sizeof song.frequencyMacros);
-    std::memset(song.sampleTable, 0xAA, sizeof song.sampleTable);
-    std::memset(song.sampleMemory, 0x55, sizeof song.sampleMemory);
-    song.speed = 9;
+    std::memset(replayer.song.sequence, 0xAA, sizeof replayer.song.sequence);
+    std::memset(replayer.song.patterns, 0xAA, sizeof replayer.song.patterns);
+    std::memset(replayer.song.volumeMacros, 0xAA, sizeof replayer.song.volumeMacros);
+    std::memset(replayer.song.frequencyMacros, 0xAA, sizeof replayer.song.frequencyMacros);
+    std::memset(replayer.song.sampleTable, 0xAA, sizeof replayer.song.sampleTable);
+    std::memset(replayer.song.sampleMemory, 0x55, sizeof replayer.song.sampleMemory);
+    replayer.song.speed = 9;
     InitAudio(44100, 4000, 8);
     auto allZero = [](const void* p, size_t n) {
         const auto* b = static_cast<const uint8_t*>(p);
         for (size_t i = 0; i < n; ++i) if (b[i]) return false;
         return true;
     };
-    EXPECT_TRUE(allZero(song.sequence, sizeof song.sequence));
-    EXPECT_TRUE(allZero(song.patterns, sizeof song.patterns));
-    EXPECT_TRUE(allZero(song.volumeMacros, sizeof song.volumeMacros));
-    EXPECT_TRUE(allZero(song.frequencyMacros, sizeof song.frequencyMacros));
-    EXPECT_TRUE(allZero(song.sampleTable, sizeof song.sampleTable));
-    EXPECT_EQ(song.sampleMemory[0], 0x55);
-    EXPECT_EQ(song.sampleMemory[SampleMemoryBytes - 1], 0x55);
-    EXPECT_EQ(song.speed, 9);
+    EXPECT_TRUE(allZero(replayer.song.sequence, sizeof replayer.song.sequence));
+    EXPECT_TRUE(allZero(replayer.song.patterns, sizeof replayer.song.patterns));
+    EXPECT_TRUE(allZero(replayer.song.volumeMacros, sizeof replayer.song.volumeMacros));
+    EXPECT_TRUE(allZero(replayer.song.frequencyMacros, sizeof replayer.song.frequencyMacros));
+    EXPECT_TRUE(allZero(replayer.song.sampleTable, sizeof replayer.song.sampleTable));
+    EXPECT_EQ(replayer.song.sampleMemory[0], 0x55);
+    EXPECT_EQ(replayer.song.sampleMemory[SampleMemoryBytes - 1], 0x55);
+    EXPECT_EQ(replayer.song.speed, 9);
+}
+
+// Teardown may run more than once: the music stops once, and its stream is
+// closed exactly once.
+TEST_F(AudioControl, IntroTeardownClosesTheStreamOnceHoweverOftenItRuns) {
+    ResetIntroDriver();
+    introDriver.platform.musicStop = IntroMusicStop;
+    IntroMusicStart();
+    EXPECT_EQ(replayer.playing, 1);
+    ShutdownIntro();
+    ShutdownIntro();
+    EXPECT_EQ(memoryStream.closeCount, 1);
+    EXPECT_EQ(replayer.replayerReady, 0);
+    ResetIntroDriver();
+}
+
+TEST_F(AudioControl, PauseAndShutdownBeforeAnyStartCloseOnce) {
+    InitAudio(44100, 4000, 8);
+    PauseAudio();
+    PauseAudio();
+    ShutdownAudio();
+    ShutdownAudio();
+    EXPECT_EQ(memoryStream.closeCount, 1);
+    EXPECT_TRUE(heard.empty());
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "sound/block_streamer_logic.h"
+#include "block_streamer_logic.h"
 
 #include <cstring>
 
@@ -30,7 +30,7 @@ int BlockStreamer::FailOpen(int code) {
     return code;
 }
 
-int BlockStreamer::OpenStream(const StreamerPlatform* ops, StreamFill fill, int rate,
+int BlockStreamer::OpenStream(const StreamerPlatform* ops, FillCallback fill, int rate,
                               int frames, int count, void* window) {
     isOpen = 0;
     notifyInterface = nullptr;
@@ -49,9 +49,9 @@ int BlockStreamer::OpenStream(const StreamerPlatform* ops, StreamFill fill, int 
 
     fillCallback = fill;
     blockCount = ClampBlockCount(count);
-    // The mixer already caps its blocks; the bounds here only keep the ring
-    // arithmetic (division by the block size, the buffer size) defined.
-    framesPerBlock = frames < 1 ? 1 : (frames > MaxFramesPerBlock ? MaxFramesPerBlock : frames);
+    // The mixer's clamp, so that each block copies exactly the frames the
+    // mixer rendered; it also keeps the ring arithmetic defined.
+    framesPerBlock = ClampFramesPerBlock(frames);
 
     const StreamBufferDesc primaryDesc{PrimaryBufferFlags, 0, nullptr};
     if (platform->createBuffer(device, &primaryDesc, &primaryBuffer) < 0) return FailOpen(110);
@@ -141,7 +141,9 @@ int BlockStreamer::StartStream() {
 }
 
 void BlockStreamer::PauseStream() {
-    if (!isOpen) return;
+    // Guard: a thread that is suspended already (never started, or paused)
+    // would be suspended twice, and the close resumes it only once.
+    if (!isOpen || suspended) return;
     suspended = 1;
     platform->stop(streamBuffer);
     // Suspend only while holding the fill lock: the thread is then never held
@@ -162,6 +164,22 @@ void BlockStreamer::CloseStream() {
     blockEvent = nullptr;
     platform->deleteLock(fillLock);
     ReleaseDevice();
+    // Guard: the device objects are gone, so any later call must do nothing.
+    isOpen = 0;
+}
+
+void BlockStreamer::Reset() {
+    if (isOpen) return;
+    platform = nullptr;
+    device = primaryBuffer = streamBuffer = notifyInterface = blockEvent = nullptr;
+    for (NotifyPosition& position : notifyPositions) position = {};
+    thread = fillLock = nullptr;
+    fillCallback = nullptr;
+    framesPerBlock = blockCount = 0;
+    nextBlock = 0;
+    suspended = 0;
+    quit = 0;
+    lastError = 0;
 }
 
 void BlockStreamer::ReleaseDevice() {

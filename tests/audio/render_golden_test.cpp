@@ -14,7 +14,8 @@
 #include "memory_stream.h"
 #include "demo_song.h"
 #include "replayer/replayer.h"
-#include "sound/audio_control.h"
+#include "audio/audio_control.h"
+#include "audio/sound_path.h"
 #include "sound/mixer.h"
 
 namespace {
@@ -36,9 +37,7 @@ void Hash(void* context, int, const StereoFrame* frames, int count) {
 
 // Six seconds after the pre-fill, as the streaming thread would ask for them.
 Fingerprint Render(bool fc14) {
-    ResetMixerState();
-    ResetMemoryStream();
-    ResetReplayerState();
+    ResetSoundPath();
     InitAudio(44100, 4000, 8);
     const std::vector<uint8_t> image = BuildModule(DemoSong(fc14, 4));
     char reason[200] = "";

@@ -17,7 +17,7 @@ bool StartSimulatedIntro(void (*musicStart)(), void (*musicStop)()) {
     ResetIntroDriver();
     introDriver.platform = {Tick, Sleep, ClientDC, ReleaseClientDC, musicStart, musicStop};
     StartIntro();
-    ShowIntroFirst();
+    FinishFirstShow();
     return introDriver.screen != nullptr;
 }
 

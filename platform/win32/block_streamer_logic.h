@@ -7,6 +7,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "sound/block_stream.h"
+
 // DirectSound results as the streamer sees them: negative means failure.
 constexpr int32_t StreamOk = 0;
 constexpr int32_t StreamBufferLost = static_cast<int32_t>(0x88780096);  // DSERR_BUFFERLOST
@@ -17,7 +19,6 @@ constexpr uint32_t StreamWaitMilliseconds = 500;  // the event wait; only serves
 constexpr int MinBlockCount = 2;
 constexpr int MaxBlockCount = 16;
 constexpr int BytesPerFrame = 4;
-constexpr int MaxFramesPerBlock = 16384;
 
 // Mirrors WAVEFORMATEX field for field (packed, 18 bytes on Win32).
 struct StreamFormat {
@@ -43,7 +44,6 @@ struct NotifyPosition {
 };
 
 class BlockStreamer;
-using StreamFill = void (*)();
 
 // Handles are opaque here. Every DirectSound operation returns its HRESULT.
 struct StreamerPlatform {
@@ -81,7 +81,7 @@ struct StreamerPlatform {
 
 class BlockStreamer {
 public:
-    int OpenStream(const StreamerPlatform* platform, StreamFill fillCallback, int rate,
+    int OpenStream(const StreamerPlatform* platform, FillCallback fillCallback, int rate,
                    int framesPerBlock, int blockCount, void* window);
     int StartStream();
     void PauseStream();
@@ -90,6 +90,8 @@ public:
     int FinishedBlock();
     uint32_t StreamThread();
     void ReleaseDevice();
+    // Back to the state before any open; only while not open.
+    void Reset();
 
     int BlockBytes() const { return framesPerBlock * BytesPerFrame; }
 
@@ -102,13 +104,13 @@ public:
     NotifyPosition notifyPositions[MaxBlockCount] = {};
     void* thread = nullptr;
     void* fillLock = nullptr;
-    StreamFill fillCallback = nullptr;
+    FillCallback fillCallback = nullptr;
     int32_t framesPerBlock = 0;
     int32_t blockCount = 0;
     // Read across the two threads, hence atomic; the thread that changes each is
     // the one the streaming rules name (the refill for nextBlock, the caller for the flags).
     std::atomic<int32_t> nextBlock = 0;
-    int32_t isOpen = 0;
+    int32_t isOpen = 0;  // from a successful open until the close
     std::atomic<int32_t> suspended = 0;
     std::atomic<int32_t> quit = 0;
     int32_t lastError = 0;

@@ -1,0 +1,46 @@
+// pagec: checks the intro's text pages and writes them as the C++ source of
+// IntroPages.
+//   pagec <pages.txt> <pages.cpp>
+// A page that would not show whole fails with "file:line: reason", exit 1,
+// and no output is written.
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "data/intro_data.h"
+#include "page_text.h"
+#include "safe_output.h"
+
+namespace {
+std::string BaseName(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: pagec <pages.txt> <pages.cpp>\n");
+        return 2;
+    }
+    std::ifstream input(argv[1], std::ios::binary);
+    if (!input) {
+        std::fprintf(stderr, "pagec: cannot read %s\n", argv[1]);
+        return 2;
+    }
+    std::ostringstream text;
+    text << input.rdbuf();
+    std::vector<std::string> pages;
+    std::string error;
+    if (!ParsePages(text.str(), argv[1], IntroCharset, &pages, &error)) {
+        std::fprintf(stderr, "%s\npagec: %s not written\n", error.c_str(), argv[2]);
+        return 1;
+    }
+    if (!WriteFileSafely(argv[2], EmitPagesSource(pages, BaseName(argv[1])), error)) {
+        std::fprintf(stderr, "pagec: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}

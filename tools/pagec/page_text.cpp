@@ -1,0 +1,147 @@
+#include "page_text.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <sstream>
+
+namespace {
+constexpr char LineBreak = ']';
+constexpr char PageEnd = '|';
+
+std::string DescribeByte(unsigned char c) {
+    if (c >= 0x20 && c < 0x7F) return std::string("'") + static_cast<char>(c) + "'";
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "byte 0x%02X", c);
+    return hex;
+}
+
+std::string Hint(char c, const char* charset) {
+    if (c >= 'a' && c <= 'z') return " (the font has upper-case letters only)";
+    if (c == LineBreak || c == PageEnd) return " (each line of the file is a line of the page)";
+    if (c == '\t') return " (use spaces)";
+    std::string symbols;
+    for (const char* s = charset; *s != '\0'; ++s)
+        if (!std::isalnum(static_cast<unsigned char>(*s)) && *s != ' ') symbols += *s;
+    return " (use letters, digits, space and " + symbols + ")";
+}
+
+std::string TrimEnd(std::string line) {
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.pop_back();
+    return line;
+}
+
+// Where the typewriter's cursor is while a page is typed.
+struct Cursor {
+    int column = 1;
+    int line = FirstTextLine;
+};
+
+// Moves `cursor` over `line` and its line break as the typewriter does;
+// returns why the line cannot be shown, or "" when it fits.
+std::string TypeLine(const std::string& line, const char* charset, Cursor* cursor) {
+    for (size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '\0' || std::strchr(charset, c) == nullptr)
+            return "character " + std::to_string(i + 1) + ", " +
+                   DescribeByte(static_cast<unsigned char>(c)) +
+                   ", is not in the font's character set" + Hint(c, charset);
+        if (cursor->line > LastShownLine)
+            return "the page runs past its " + std::to_string(LastShownLine - FirstTextLine + 1) +
+                   " lines (a line over " + std::to_string(PageColumns) +
+                   " characters takes more than one): shorten it or go on in a new page";
+        if (++cursor->column > PageColumns) {
+            cursor->column = 1;
+            ++cursor->line;
+        }
+    }
+    cursor->column = 1;
+    ++cursor->line;
+    return "";
+}
+
+// The typewriter's string: lines joined by line breaks, then the page end.
+std::string JoinPage(const std::vector<std::string>& lines) {
+    std::string page;
+    for (const std::string& line : lines) page += line + LineBreak;
+    if (!page.empty()) page.pop_back();
+    return page + PageEnd;
+}
+}  // namespace
+
+bool ParsePages(const std::string& text, const std::string& fileName, const char* charset,
+                std::vector<std::string>* pages, std::string* error) {
+    pages->clear();
+    // Editors may start a UTF-8 file with a byte order mark; it is not text.
+    const bool byteOrderMark = text.rfind("\xEF\xBB\xBF", 0) == 0;
+    std::istringstream lines(byteOrderMark ? text.substr(3) : text);
+    std::string line;
+    int lineNumber = 0;
+    int pageStart = 0;  // line of the open page's "page", 0 outside a page
+    std::vector<std::string> pageLines;
+    Cursor cursor;
+    auto fail = [&](int at, const std::string& reason) {
+        *error = fileName + ":" + std::to_string(at) + ": " + reason;
+        return false;
+    };
+    while (std::getline(lines, line)) {
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line[0] == ';') continue;
+        const std::string marker = TrimEnd(line);
+        if (marker == "page") {
+            if (pageStart != 0)
+                return fail(lineNumber, "a new page begins, but the page begun at line " +
+                                            std::to_string(pageStart) + " has no \"end\" line");
+            pageStart = lineNumber;
+            pageLines.clear();
+            cursor = Cursor();
+            continue;
+        }
+        if (marker == "end") {
+            if (pageStart == 0) return fail(lineNumber, "\"end\" without a \"page\" line before it");
+            pages->push_back(JoinPage(pageLines));
+            pageStart = 0;
+            continue;
+        }
+        if (pageStart == 0) {
+            if (marker.empty()) continue;
+            return fail(lineNumber, "text outside a page: begin a page with a \"page\" line");
+        }
+        const std::string problem = TypeLine(line, charset, &cursor);
+        if (!problem.empty()) return fail(lineNumber, problem);
+        pageLines.push_back(line);
+    }
+    const int lastLine = lineNumber > 0 ? lineNumber : 1;
+    if (pageStart != 0)
+        return fail(lastLine, "the page begun at line " + std::to_string(pageStart) +
+                                  " has no \"end\" line");
+    if (pages->empty())
+        return fail(lastLine, "no pages: write at least one between a \"page\" and an \"end\" line");
+    return true;
+}
+
+std::string EmitPagesSource(const std::vector<std::string>& pages, const std::string& sourceName) {
+    std::ostringstream out;
+    out << "// Generated by pagec from " << sourceName << "; do not edit.\n"
+        << "#include \"data/intro_data.h\"\n\nnamespace {\n";
+    for (size_t p = 0; p < pages.size(); ++p) {
+        out << "const char Page" << p + 1 << "[] =";
+        // One string literal per typed line, each ending in its "]" or "|".
+        std::string piece;
+        for (const char c : pages[p]) {
+            if (c == '\\' || c == '"') piece += '\\';
+            piece += c;
+            if (c == LineBreak || c == PageEnd) {
+                out << "\n    \"" << piece << "\"";
+                piece.clear();
+            }
+        }
+        if (!piece.empty()) out << "\n    \"" << piece << "\"";
+        out << ";\n";
+    }
+    out << "}  // namespace\n\nconst char* const IntroPages[] = {";
+    for (size_t p = 0; p < pages.size(); ++p) out << "Page" << p + 1 << ", ";
+    out << "nullptr};\n";
+    return out.str();
+}
