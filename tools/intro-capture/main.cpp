@@ -150,8 +150,8 @@ int main(int argc, char** argv) {
         if (!playback.Read(sound.data(), SoundFramesPerFrame))
             return Fail("the sound path stopped unexpectedly");
         if (!ffmpeg.Write(screen.pixels, pictureBytes, sound.data(), soundBytes)) {
-            ffmpeg.Finish(error);
-            return Fail("ffmpeg stopped taking frames (" + error + ")");
+            if (ffmpeg.Finish(error)) error = "it ended before the last frame";
+            return Fail("ffmpeg stopped taking frames: " + error);
         }
         progress.Report(frame + 1);
     }
