@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -45,11 +46,12 @@ constexpr int InterruptSignals[] = {SIGINT, SIGTERM, SIGHUP};
 // interrupt handlers are not the child's business, so they go back to the
 // defaults before the signals that the parent held back are let through.
 [[noreturn]] void RunChild(const char* program, char* const* argv, int videoRead, int audioRead,
-                           const sigset_t* parentMask) {
-    prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlive the tool
+                           const sigset_t* parentMask, pid_t parent) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);    // never outlive the tool...
+    if (getppid() != parent) _exit(127);  // ...even when it ended before that was set
     for (int signal : InterruptSignals) ::signal(signal, SIG_DFL);
     sigprocmask(SIG_SETMASK, parentMask, nullptr);
-    const int devNull = open("/dev/null", O_RDONLY);
+    const int devNull = open("/dev/null", O_RDONLY | O_CLOEXEC);
     if (devNull >= 0) dup2(devNull, STDIN_FILENO);
     if (dup2(videoRead, VideoFd) < 0) _exit(127);
     if (audioRead >= 0 && dup2(audioRead, AudioFd) < 0) _exit(127);
@@ -101,8 +103,10 @@ bool FfmpegProcess::Start(const std::string& program, const std::vector<std::str
     sigemptyset(&interrupts);
     for (int signal : InterruptSignals) sigaddset(&interrupts, signal);
     sigprocmask(SIG_BLOCK, &interrupts, &previousMask);
+    const pid_t parent = getpid();
     pid_ = fork();
-    if (pid_ == 0) RunChild(program.c_str(), argv.data(), videoRead, audioRead, &previousMask);
+    if (pid_ == 0)
+        RunChild(program.c_str(), argv.data(), videoRead, audioRead, &previousMask, parent);
     const int forkErrno = errno;
     if (pid_ > 0) runningChild = pid_;
     sigprocmask(SIG_SETMASK, &previousMask, nullptr);
