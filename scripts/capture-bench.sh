@@ -34,3 +34,14 @@ run() {
 }
 run "--lossless (FFV1 + FLAC)" --lossless -o "$work/intro.mkv"
 run "default MP4 (H.264 + AAC)" -o "$work/intro.mp4"
+
+# The tool's own share: the same capture with an "ffmpeg" that only drains
+# the two pipes and leaves an empty file.
+mkdir "$work/drain"
+cat >"$work/drain/ffmpeg" <<'DRAIN'
+#!/bin/sh
+cat <&3 >/dev/null & cat <&4 >/dev/null; wait
+for last; do :; done; : >"$last"
+DRAIN
+chmod +x "$work/drain/ffmpeg"
+PATH="$work/drain:$PATH" run "picture and sound alone" --lossless -o "$work/drained.mkv"
