@@ -1,8 +1,7 @@
 #pragma once
 // The intro driver as the tools run it: on a simulated millisecond clock that
 // starts at 0, with the start-up's wait passing at once, and with the frame
-// step's blits landing in a pixel sink the size of the window's client area.
-#include <cstddef>  // before native_draw_target.h, which uses size_t
+// step's blits landing in a draw target the size of the window's client area.
 #include <cstdint>
 
 #include "app/intro_driver.h"
