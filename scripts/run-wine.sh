@@ -31,6 +31,7 @@ start_xvfb && start_pulse && make_prefix || exit 1
 start_recording "$WORK/intro.wav"
 start_intro run
 WINDOW=$(find_window) || { echo "run: the intro window did not appear" >&2; exit 1; }
+raise_sound_priority
 xdotool windowfocus "$WINDOW" 2>/dev/null
 sleep "$SHOT_SECONDS"
 # The window with its frame and caption, as it sits centred on the screen.

@@ -70,13 +70,57 @@ make_prefix() {
   wineserver -w
 }
 
+# The sound path under Wine on a busy machine. winepulse asks PulseAudio for
+# about 25 ms of buffer, and Wine 8 runs every thread at the default Unix
+# priority: the intro's TIME_CRITICAL streaming thread, DirectSound's mixer
+# and winepulse's timer compete with compilers like any other thread. A stall
+# longer than the buffer underruns the null sink, which plays silence and
+# then drops what arrives late: slips in the recording. So the intro's stream
+# gets PULSE_LATENCY_MSEC of buffer (libpulse honours it for every stream),
+# and once the intro's sound threads run they and the wineserver get the
+# priority Windows gives TIME_CRITICAL threads (SOUND_NICE, as PulseAudio
+# gives itself -11). The intro's own blocks and their timing are unchanged.
+E2E_PULSE_LATENCY_MSEC=${E2E_PULSE_LATENCY_MSEC:-100}
+SOUND_NICE=${SOUND_NICE:--10}
+
 # Starts intro.exe; its exit code lands in $WORK/exit.<tag> when it ends.
 start_intro() {
   local tag=$1
   rm -f "$WORK/exit.$tag"
-  (wine "$INTRO_EXE" >"$WORK/intro.$tag.log" 2>&1; echo $? >"$WORK/exit.$tag") &
+  (PULSE_LATENCY_MSEC=$E2E_PULSE_LATENCY_MSEC wine "$INTRO_EXE" >"$WORK/intro.$tag.log" 2>&1
+    echo $? >"$WORK/exit.$tag") &
   INTRO_PID=$!
   remember "$INTRO_PID"
+}
+
+# PIDs of the processes named $1 that run in this test's Wine prefix.
+prefix_pids() {
+  local pid
+  for pid in $(pgrep -f "$1"); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+  done
+}
+
+# Waits (up to 10 s) for the intro's sound threads, then renices every thread
+# of the intro but its message loop, and the wineserver, to SOUND_NICE.
+raise_sound_priority() {
+  local pid="" task tasks=() names=()
+  for _ in $(seq 100); do
+    pid=$(prefix_pids "$(basename "$INTRO_EXE")" | head -1)
+    [ -n "$pid" ] && grep -qx winepulse_timer "/proc/$pid"/task/*/comm 2>/dev/null && break
+    pid=""
+    sleep 0.1
+  done
+  [ -n "$pid" ] || { log "no sound threads seen in the intro"; return 1; }
+  for task in /proc/"$pid"/task/*; do
+    [ "${task##*/}" = "$pid" ] && continue
+    tasks+=("${task##*/}")
+    names+=("$(cat "$task/comm" 2>/dev/null)")
+  done
+  tasks+=($(prefix_pids wineserver))
+  names+=(wineserver)
+  renice -n "$SOUND_NICE" -p "${tasks[@]}" >/dev/null || { log "renice failed"; return 1; }
+  log "nice $SOUND_NICE for ${names[*]}; PulseAudio buffer ${E2E_PULSE_LATENCY_MSEC} ms"
 }
 
 # Prints the intro window's X id once it is mapped (false after 20 s).

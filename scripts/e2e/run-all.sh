@@ -193,6 +193,7 @@ echo "e2e: run 1: picture, focus, sound and Escape"
 start_recording "$WORK/recording.wav"
 start_intro main
 if WINDOW=$(find_window); then
+  raise_sound_priority
   check "window placed at (245,189), 534x390" window_at_centre
   sleep 1
   check "focusing another window freezes the typing" focus_elsewhere_freezes_typing
