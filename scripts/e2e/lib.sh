@@ -117,8 +117,9 @@ raise_sound_priority() {
     tasks+=("${task##*/}")
     names+=("$(cat "$task/comm" 2>/dev/null)")
   done
-  tasks+=($(prefix_pids wineserver))
-  names+=(wineserver)
+  local server
+  server=$(prefix_pids wineserver)
+  [ -n "$server" ] && tasks+=($server) && names+=(wineserver)
   renice -n "$SOUND_NICE" -p "${tasks[@]}" >/dev/null || { log "renice failed"; return 1; }
   log "nice $SOUND_NICE for ${names[*]}; PulseAudio buffer ${E2E_PULSE_LATENCY_MSEC} ms"
 }
