@@ -73,15 +73,19 @@ make_prefix() {
 # The sound path under Wine on a busy machine. winepulse asks PulseAudio for
 # about 25 ms of buffer, and Wine 8 runs every thread at the default Unix
 # priority: the intro's TIME_CRITICAL streaming thread, DirectSound's mixer
-# and winepulse's timer compete with compilers like any other thread. A stall
-# longer than the buffer underruns the null sink, which plays silence and
-# then drops what arrives late: slips in the recording. So the intro's stream
-# gets PULSE_LATENCY_MSEC of buffer (libpulse honours it for every stream),
-# and once the intro's sound threads run they and the wineserver get the
-# priority Windows gives TIME_CRITICAL threads (SOUND_NICE, as PulseAudio
-# gives itself -11). The intro's own blocks and their timing are unchanged.
+# and winepulse's timer compete with compilers like any other thread, and so
+# does the wineserver they wait on every 10 ms. A stall longer than the buffer
+# underruns the null sink (silence, then late frames dropped), and a stall of
+# DirectSound's mixer makes winepulse fill in silence itself: slips in the
+# recording. So the intro's stream gets PULSE_LATENCY_MSEC of buffer (libpulse
+# honours it for every stream), and once the intro's sound threads run, they
+# and the wineserver get a round-robin real-time priority, as Windows runs
+# TIME_CRITICAL threads above every normal one (and Wine-staging does with
+# its RT option). It stays below PulseAudio's own (5) and the recorder's, so
+# the server and parec always come first. The intro's blocks are unchanged.
 E2E_PULSE_LATENCY_MSEC=${E2E_PULSE_LATENCY_MSEC:-100}
-SOUND_NICE=${SOUND_NICE:--10}
+SOUND_RT_PRIORITY=${SOUND_RT_PRIORITY:-3}
+RECORDER_RT_PRIORITY=4
 
 # Starts intro.exe; its exit code lands in $WORK/exit.<tag> when it ends.
 start_intro() {
@@ -101,10 +105,10 @@ prefix_pids() {
   done
 }
 
-# Waits (up to 10 s) for the intro's sound threads, then renices every thread
-# of the intro but its message loop, and the wineserver, to SOUND_NICE.
+# Waits (up to 10 s) for the intro's sound threads, then gives every thread
+# of the intro but its message loop, and the wineserver, SOUND_RT_PRIORITY.
 raise_sound_priority() {
-  local pid="" task tasks=() names=()
+  local pid="" task tasks=() names=() server
   for _ in $(seq 100); do
     pid=$(prefix_pids "$(basename "$INTRO_EXE")" | head -1)
     [ -n "$pid" ] && grep -qx winepulse_timer "/proc/$pid"/task/*/comm 2>/dev/null && break
@@ -117,11 +121,13 @@ raise_sound_priority() {
     tasks+=("${task##*/}")
     names+=("$(cat "$task/comm" 2>/dev/null)")
   done
-  local server
   server=$(prefix_pids wineserver)
   [ -n "$server" ] && tasks+=($server) && names+=(wineserver)
-  renice -n "$SOUND_NICE" -p "${tasks[@]}" >/dev/null || { log "renice failed"; return 1; }
-  log "nice $SOUND_NICE for ${names[*]}; PulseAudio buffer ${E2E_PULSE_LATENCY_MSEC} ms"
+  for task in "${tasks[@]}"; do
+    chrt -r -p "$SOUND_RT_PRIORITY" "$task" >/dev/null || { log "chrt failed for $task"; return 1; }
+  done
+  log "round-robin priority $SOUND_RT_PRIORITY for ${names[*]};" \
+    "PulseAudio buffer ${E2E_PULSE_LATENCY_MSEC} ms"
 }
 
 # Prints the intro window's X id once it is mapped (false after 20 s).
@@ -158,7 +164,7 @@ same_image() {
 
 start_recording() {
   local out=$1
-  parec -d "$SINK.monitor" --latency-msec=200 --rate=44100 --format=s16le --channels=2 \
+  chrt -r "$RECORDER_RT_PRIORITY" parec -d "$SINK.monitor" --latency-msec=200 --rate=44100 --format=s16le --channels=2 \
     --file-format=wav "$out" &
   RECORDER_PID=$!
   remember "$RECORDER_PID"
