@@ -77,17 +77,15 @@ make_prefix() {
 
 # The sound path under Wine on a busy machine. winepulse asks PulseAudio for
 # about 25 ms of buffer, and Wine 8 runs every thread at the default Unix
-# priority: the intro's TIME_CRITICAL streaming thread, DirectSound's mixer
-# and winepulse's timer compete with compilers like any other thread, and so
-# does the wineserver they wait on every 10 ms. A stall longer than the buffer
-# underruns the null sink (silence, then late frames dropped), and a stall of
-# DirectSound's mixer makes winepulse fill in silence itself: slips in the
+# priority: the intro's TIME_CRITICAL streaming thread, DirectSound's mixer,
+# winepulse's threads and the wineserver they wait on compete with compilers
+# like any other thread. A stall longer than the buffer underruns the null
+# sink, which plays silence and drops what comes late: slips in the
 # recording. So the intro's stream gets PULSE_LATENCY_MSEC of buffer (libpulse
 # honours it for every stream), and once the intro's sound threads run, they
 # and the wineserver get a round-robin real-time priority, as Windows runs
-# TIME_CRITICAL threads above every normal one (and Wine-staging does with
-# its RT option). It stays below PulseAudio's own (5) and the recorder's, so
-# the server and parec always come first. The intro's blocks are unchanged.
+# TIME_CRITICAL threads above every normal one. PulseAudio (5) and the
+# recorder (4) stay above them. The intro's blocks and their timing are unchanged.
 E2E_PULSE_LATENCY_MSEC=${E2E_PULSE_LATENCY_MSEC:-100}
 SOUND_RT_PRIORITY=${SOUND_RT_PRIORITY:-3}
 RECORDER_RT_PRIORITY=4
