@@ -14,6 +14,7 @@ PACKAGES=(
   wine wine64                          # runs intro.exe
   xvfb xdotool x11-apps imagemagick    # headless display, keys, screenshots
   pulseaudio pulseaudio-utils sox      # null sink, recording, spectrogram
+  ffmpeg                               # intro-capture encodes through it
 )
 
 missing=()
