@@ -3,9 +3,37 @@
 #   1. native build + unit tests (CTest)
 #   2. the same unit tests under AddressSanitizer and UndefinedBehaviorSanitizer
 #   3. the module fuzzer for a bounded time
-#   4. the win32 cross build and the end-to-end tests of intro.exe under Wine
+#   4. the end-to-end tests of the native intro (SDL2) under Xvfb
+#   5. the win32 cross build and the end-to-end tests of intro.exe under Wine
+# Every stage is required: a missing script or folder stops the run with an
+# error before anything is built, so "all tests passed" means all of them ran.
 set -euo pipefail
 cd "$(dirname "$0")"
+
+missing=0
+require() {
+  local path=$1 stage=$2
+  if [ ! -e "$path" ]; then
+    echo "test.sh: $path is missing, so the $stage stage cannot run" >&2
+    missing=1
+  elif [ "${path%.sh}" != "$path" ] && [ ! -x "$path" ]; then
+    echo "test.sh: $path is not executable (chmod +x $path); the $stage stage needs it" >&2
+    missing=1
+  fi
+}
+require scripts/install-deps.sh "dependency"
+require scripts/build-native.sh "native build"
+require scripts/fuzz.sh "fuzzing"
+require fuzz/CMakeLists.txt "fuzzing"
+require scripts/e2e/native.sh "native end-to-end"
+require platform/win32 "win32 build"
+require scripts/build-win32.sh "win32 build"
+require scripts/e2e/run-all.sh "end-to-end"
+if [ "$missing" != 0 ]; then
+  echo "test.sh: stopped before running anything; restore the files above" >&2
+  exit 1
+fi
+
 ./scripts/install-deps.sh
 
 echo "== native build and unit tests"
@@ -17,18 +45,15 @@ cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DINTRO_SANITIZE=ON >/dev/null
 cmake --build build/asan -j"$(nproc)"
 ctest --test-dir build/asan --output-on-failure -j"$(nproc)"
 
-if [ -x scripts/fuzz.sh ]; then
-  echo "== fuzzing the module loader and replayer"
-  ./scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
-fi
+echo "== fuzzing the module loader and replayer"
+./scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
 
-if [ -d platform/win32 ] && [ -x scripts/build-win32.sh ]; then
-  echo "== win32 build"
-  ./scripts/build-win32.sh
-fi
+echo "== end-to-end tests of the native intro under Xvfb"
+./scripts/e2e/native.sh
 
-if [ -x scripts/e2e/run-all.sh ]; then
-  echo "== end-to-end tests under Wine"
-  ./scripts/e2e/run-all.sh
-fi
+echo "== win32 build"
+./scripts/build-win32.sh
+
+echo "== end-to-end tests under Wine"
+./scripts/e2e/run-all.sh
 echo "== all tests passed"

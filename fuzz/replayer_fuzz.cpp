@@ -1,30 +1,37 @@
 // libFuzzer target: any byte string as a module file, through the checked
-// loader, then a few thousand ticks of replay driving the real mixer. Aborts
-// when a tick does more macro work than the per-step limit allows or when a
-// channel holds a segment that reaches past the sample memory.
+// loader, then TickCount ticks of replay. Every tick is checked: it may do no
+// more macro work than the per-step limit allows, and no channel may hold a
+// segment that reaches past the sample memory. Rendering is what costs, so
+// only a window of the ticks (MixedTicksPerWindow out of every TicksPerWindow)
+// goes through the whole sound path: the native memory stream asks the mixer
+// for a block of one tick's frames, the mixer clocks the replayer and renders
+// the channels, and the block lands in the stream's ring.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include "audio/sound_path.h"
-#include "replayer/replayer.h"
-#include "sound/block_stream.h"
-#include "sound/mixer.h"
 
-// The output side is not under test: the mixer renders into our buffer.
-int OpenStream(FillCallback, int, int, int, void*) { return 0; }
-int StartStream() { return 0; }
-void PauseStream() {}
-void CloseStream() {}
-int WriteBlock(const StereoFrame*) { return 0; }
-void* ForegroundWindow() { return nullptr; }
-void ResetStream() {}
+#include "audio/audio_control.h"
+#include "audio/sound_path.h"
+#include "memory_stream.h"
+#include "replayer/replayer.h"
+#include "sound/mixer.h"
 
 namespace {
 
+constexpr int OutputRate = 44100;
+constexpr int FramesPerTick = OutputRate / 50;  // a block is one tick's frames
+constexpr int StreamBlocks = 2;
 constexpr int TickCount = 3000;
-constexpr int RenderEvery = 8;  // render one tick's frames out of every 8 ticks
-constexpr int FramesPerTick = 882;
+constexpr int TicksPerWindow = 256;
+constexpr int MixedTicksPerWindow = 2;
 constexpr uint32_t TickWorkLimit = 4u * 2u * MacroStepByteLimit;
+
+// Back to program-start state, then armed as the intro arms it: the mixer
+// open on the memory stream, the replayer's stores clear and ready to load.
+void ResetAndArmSoundPath() {
+    ResetSoundPath();
+    InitAudio(OutputRate, FramesPerTick, StreamBlocks);
+}
 
 void Fail(const char* what) {
     std::fprintf(stderr, "replayer_fuzz: %s\n", what);
@@ -51,9 +58,11 @@ void CheckChannels() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    ResetAndArmSoundPath();
+
     char reason[256];
     std::memset(reason, 'x', sizeof reason);
-    if (ArmReplayer(data, size, 44100, reason, sizeof reason) != 0) {
+    if (LoadModuleChecked(data, size, reason, sizeof reason) != 0) {
         if (std::memchr(reason, '\0', sizeof reason) == nullptr || reason[0] == '\0')
             Fail("a refusal without a reason");
         if (replayer.moduleLoaded) Fail("a refused module counts as loaded");
@@ -64,15 +73,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         return 0;
     }
-    static StereoFrame frames[FramesPerTick];
+    StartAudio();  // pre-fills the ring, then starts the song
+    if (!memoryStream.playing || memoryStream.blocksWritten != StreamBlocks)
+        Fail("the memory stream did not start with its ring pre-filled");
+    int64_t blocksMixed = 0;
     for (int tick = 0; tick < TickCount; ++tick) {
-        uint32_t before = replayer.macroBytesExecuted;
-        if (tick % RenderEvery == 0)
-            MixFrames(frames, FramesPerTick);  // renders and ticks once
-        else if (ReplayerTick() != 0)
+        const uint32_t before = replayer.macroBytesExecuted;
+        if (tick % TicksPerWindow < MixedTicksPerWindow) {
+            if (MemoryStreamRequestBlock() != 0) Fail("the playing stream refused a block");
+            ++blocksMixed;
+        } else if (ReplayerTick() != 0) {
             Fail("a loaded module refused to tick");
-        if (replayer.macroBytesExecuted - before > TickWorkLimit) Fail("one tick did unbounded macro work");
+        }
+        if (replayer.macroBytesExecuted - before > TickWorkLimit)
+            Fail("one tick did unbounded macro work");
         CheckChannels();
     }
+    if (memoryStream.blocksWritten != StreamBlocks + blocksMixed)
+        Fail("a mixed block did not reach the stream");
     return 0;
 }

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Configures and builds the native tree (core, tools, tests) into build/native.
+# Configures and builds the native tree (core, tools, tests).
+#   scripts/build-native.sh [build dir]     default build/native; a relative
+#                                           folder is taken from the repository root
 #   INTRO_CONTENT_DIR=<folder>   build the intro from that folder's pages.txt,
 #                                font.txt and song.fcs (empty: the intro's own)
 set -euo pipefail
@@ -10,5 +12,6 @@ if [ -n "${INTRO_CONTENT_DIR+set}" ]; then
   content=(-DINTRO_CONTENT_DIR="$dir")
 fi
 cd "$(dirname "$0")/.."
-cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo "${content[@]}" >/dev/null
-cmake --build build/native -j"$(nproc)"
+BUILD=${1:-build/native}
+cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${content[@]}" >/dev/null
+cmake --build "$BUILD" -j"$(nproc)"

@@ -15,6 +15,8 @@ fi
 cd "$(dirname "$0")/.."
 WIN32_BUILD=${1:-build/win32}
 HOST_BUILD=${INTRO_HOST_BUILD:-build/native}
+# Relative folders are taken from the repository root, absolute ones as they are.
+case $HOST_BUILD in /*) ;; *) HOST_BUILD=$PWD/$HOST_BUILD ;; esac
 JOBS=${INTRO_JOBS:-2}
 
 host_tools=()
@@ -30,6 +32,6 @@ fi
 
 cmake -S . -B "$WIN32_BUILD" -DCMAKE_BUILD_TYPE=MinSizeRel \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DINTRO_HOST_TOOLS="$PWD/$HOST_BUILD/bin" "${content[@]}" >/dev/null
+  -DINTRO_HOST_TOOLS="$HOST_BUILD/bin" "${content[@]}" >/dev/null
 cmake --build "$WIN32_BUILD" -j"$JOBS" --target intro introctl
 echo "build-win32: $WIN32_BUILD/platform/win32/intro.exe"

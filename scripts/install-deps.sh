@@ -15,6 +15,7 @@ PACKAGES=(
   xvfb xdotool x11-apps imagemagick    # headless display, keys, screenshots
   pulseaudio pulseaudio-utils sox      # null sink, recording, spectrogram
   libncurses-dev tmux                  # modplay's terminal view and its test
+  ffmpeg                               # intro-capture encodes through it
 )
 
 missing=()

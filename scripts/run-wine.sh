@@ -8,7 +8,9 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
-INTRO_EXE=$ROOT/${INTRO_WIN32_BUILD:-build/win32}/platform/win32/intro.exe
+WIN32_BUILD=${INTRO_WIN32_BUILD:-build/win32}
+case $WIN32_BUILD in /*) ;; *) WIN32_BUILD=$ROOT/$WIN32_BUILD ;; esac
+INTRO_EXE=$WIN32_BUILD/platform/win32/intro.exe
 RUN_SECONDS=${RUN_SECONDS:-20}
 SHOT_SECONDS=${SHOT_SECONDS:-8}  # page 0 is typed and holding by then
 [ -f "$INTRO_EXE" ] || { echo "run: $INTRO_EXE is missing; run scripts/build-win32.sh" >&2; exit 2; }
@@ -31,6 +33,7 @@ start_xvfb && start_pulse && make_prefix || exit 1
 start_recording "$WORK/intro.wav"
 start_intro run
 WINDOW=$(find_window) || { echo "run: the intro window did not appear" >&2; exit 1; }
+raise_sound_priority
 xdotool windowfocus "$WINDOW" 2>/dev/null
 sleep "$SHOT_SECONDS"
 # The window with its frame and caption, as it sits centred on the screen.

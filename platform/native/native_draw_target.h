@@ -2,6 +2,7 @@
 // Natively a draw target is an image of 0x00RRGGBB pixels standing for a
 // window's client area, plus a record of every blit it took, so tests can
 // check what was presented, in which order and how often.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

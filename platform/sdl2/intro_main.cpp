@@ -12,11 +12,8 @@
 #include "intro_options.h"
 #include "intro_window.h"
 #include "native_draw_target.h"
+#include "program_info.h"
 #include "sdl_stream.h"
-
-#ifndef INTRO_VERSION
-#define INTRO_VERSION "unknown"
-#endif
 
 namespace {
 
@@ -122,11 +119,10 @@ void RunLoop(Uint64 endTick) {
 int main(int argc, char** argv) {
     IntroOptions options;
     std::string error;
-    switch (ParseIntroOptions(argc, argv, options, error)) {
-    case OptionsResult::Help: std::fputs(IntroUsage, stdout); return 0;
-    case OptionsResult::Version: std::printf("intro %s\n", INTRO_VERSION); return 0;
-    case OptionsResult::Error: std::fprintf(stderr, "intro: %s\n%s", error.c_str(), IntroUsageLine); return 2;
-    case OptionsResult::Run: break;
+    if (AnswerHelpOrVersion(argc, argv, "intro", IntroUsage)) return 0;
+    if (!ParseIntroOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "intro: %s\n%s", error.c_str(), IntroUsageLine);
+        return 2;
     }
     const Uint64 startTick = SDL_GetTicks64();
     if (SDL_Init(SDL_INIT_VIDEO) != 0)

@@ -42,34 +42,32 @@ bool ParseSeconds(const char* text, double& seconds) {
 
 }  // namespace
 
-OptionsResult ParseIntroOptions(int argc, const char* const* argv, IntroOptions& options,
+bool ParseIntroOptions(int argc, const char* const* argv, IntroOptions& options,
                                 std::string& error) {
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (argument == "-h" || argument == "--help") return OptionsResult::Help;
-        if (argument == "--version") return OptionsResult::Version;
         if (argument == "--fullscreen") {
             options.fullscreen = true;
         } else if (argument == "--scale" || argument == "--seconds") {
             if (value == nullptr) {
                 error = argument + " needs a value";
-                return OptionsResult::Error;
+                return false;
             }
             ++i;
             if (argument == "--scale" && !ParseScale(value, options.scale)) {
                 error = "--scale needs a whole number from 1 to 16, not '" + std::string(value) + "'";
-                return OptionsResult::Error;
+                return false;
             }
             if (argument == "--seconds" && !ParseSeconds(value, options.seconds)) {
                 error = "--seconds needs a number above 0 and at most 1000000, not '" +
                         std::string(value) + "'";
-                return OptionsResult::Error;
+                return false;
             }
         } else {
             error = "unknown argument '" + argument + "'";
-            return OptionsResult::Error;
+            return false;
         }
     }
-    return OptionsResult::Run;
+    return true;
 }

@@ -8,14 +8,13 @@ struct IntroOptions {
     double seconds = 0;     // end by itself after this long; 0: run until closed
 };
 
-enum class OptionsResult { Run, Help, Version, Error };
-
 constexpr int MaxScale = 16;
 constexpr double MaxRunSeconds = 1e6;
 
 extern const char* const IntroUsage;      // --help
 extern const char* const IntroUsageLine;  // after an error
 
-// Error leaves the reason in `error`.
-OptionsResult ParseIntroOptions(int argc, const char* const* argv, IntroOptions& options,
+// --help and --version are answered before (tools/common/program_info.h).
+// False with the reason in `error` for anything it does not know.
+bool ParseIntroOptions(int argc, const char* const* argv, IntroOptions& options,
                                 std::string& error);

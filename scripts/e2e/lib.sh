@@ -56,7 +56,12 @@ start_pulse() {
   PULSE_PID=$!
   remember "$PULSE_PID"
   export PULSE_SERVER=unix:$dir/pulse.sock
-  for _ in $(seq 100); do pactl info >/dev/null 2>&1 && return 0; sleep 0.1; done
+  for _ in $(seq 100); do
+    # PulseAudio raises only its sink thread to real time; its main thread,
+    # which moves the clients' data, gets the same so it is never behind Wine.
+    pactl info >/dev/null 2>&1 && { chrt -r -a -p "$PULSE_RT_PRIORITY" "$PULSE_PID" >/dev/null; return 0; }
+    sleep 0.1
+  done
   echo "e2e: PulseAudio did not start (see $WORK/pulse.log)" >&2
   return 1
 }
@@ -70,13 +75,63 @@ make_prefix() {
   wineserver -w
 }
 
+# The sound path under Wine on a busy machine. winepulse asks PulseAudio for
+# about 25 ms of buffer, and Wine 8 runs every thread at the default Unix
+# priority: the intro's TIME_CRITICAL streaming thread, DirectSound's mixer,
+# winepulse's threads and the wineserver they wait on compete with compilers
+# like any other thread. A stall longer than the buffer underruns the null
+# sink, which plays silence and drops what comes late: slips in the
+# recording. So the intro's stream gets PULSE_LATENCY_MSEC of buffer (libpulse
+# honours it for every stream), and once the intro's sound threads run, they
+# and the wineserver get a round-robin real-time priority, as Windows runs
+# TIME_CRITICAL threads above every normal one. PulseAudio (5) and the
+# recorder (4) stay above them. The intro's blocks and their timing are unchanged.
+E2E_PULSE_LATENCY_MSEC=${E2E_PULSE_LATENCY_MSEC:-100}
+SOUND_RT_PRIORITY=${SOUND_RT_PRIORITY:-3}
+RECORDER_RT_PRIORITY=4
+PULSE_RT_PRIORITY=5
+
 # Starts intro.exe; its exit code lands in $WORK/exit.<tag> when it ends.
 start_intro() {
   local tag=$1
   rm -f "$WORK/exit.$tag"
-  (wine "$INTRO_EXE" >"$WORK/intro.$tag.log" 2>&1; echo $? >"$WORK/exit.$tag") &
+  (PULSE_LATENCY_MSEC=$E2E_PULSE_LATENCY_MSEC wine "$INTRO_EXE" >"$WORK/intro.$tag.log" 2>&1
+    echo $? >"$WORK/exit.$tag") &
   INTRO_PID=$!
   remember "$INTRO_PID"
+}
+
+# PIDs of the processes named $1 that run in this test's Wine prefix.
+prefix_pids() {
+  local pid
+  for pid in $(pgrep -f "$1"); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+  done
+}
+
+# Waits (up to 10 s) for the intro's sound threads, then gives every thread
+# of the intro but its message loop, and the wineserver, SOUND_RT_PRIORITY.
+raise_sound_priority() {
+  local pid="" task tasks=() names=() server
+  for _ in $(seq 100); do
+    pid=$(prefix_pids "$(basename "$INTRO_EXE")" | head -1)
+    [ -n "$pid" ] && grep -qx winepulse_timer "/proc/$pid"/task/*/comm 2>/dev/null && break
+    pid=""
+    sleep 0.1
+  done
+  [ -n "$pid" ] || { log "no sound threads seen in the intro"; return 1; }
+  for task in /proc/"$pid"/task/*; do
+    [ "${task##*/}" = "$pid" ] && continue
+    tasks+=("${task##*/}")
+    names+=("$(cat "$task/comm" 2>/dev/null)")
+  done
+  server=$(prefix_pids wineserver)
+  [ -n "$server" ] && tasks+=($server) && names+=(wineserver)
+  for task in "${tasks[@]}"; do
+    chrt -r -p "$SOUND_RT_PRIORITY" "$task" >/dev/null || { log "chrt failed for $task"; return 1; }
+  done
+  log "round-robin priority $SOUND_RT_PRIORITY for ${names[*]};" \
+    "PulseAudio buffer ${E2E_PULSE_LATENCY_MSEC} ms"
 }
 
 # Prints the intro window's X id once it is mapped (false after 20 s).
@@ -113,7 +168,7 @@ same_image() {
 
 start_recording() {
   local out=$1
-  parec -d "$SINK.monitor" --latency-msec=200 --rate=44100 --format=s16le --channels=2 \
+  chrt -r "$RECORDER_RT_PRIORITY" parec -d "$SINK.monitor" --latency-msec=200 --rate=44100 --format=s16le --channels=2 \
     --file-format=wav "$out" &
   RECORDER_PID=$!
   remember "$RECORDER_PID"

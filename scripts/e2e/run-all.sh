@@ -10,9 +10,12 @@ cd "$(dirname "$0")/../.."
 ROOT=$PWD
 WIN32_BUILD=${INTRO_WIN32_BUILD:-build/win32}
 HOST_BUILD=${INTRO_HOST_BUILD:-build/native}
-INTRO_EXE=$ROOT/$WIN32_BUILD/platform/win32/intro.exe
-INTROCTL_EXE=$ROOT/$WIN32_BUILD/platform/win32/introctl.exe
-BIN=$ROOT/$HOST_BUILD/bin
+# Relative folders are taken from the repository root, absolute ones as they are.
+case $WIN32_BUILD in /*) ;; *) WIN32_BUILD=$ROOT/$WIN32_BUILD ;; esac
+case $HOST_BUILD in /*) ;; *) HOST_BUILD=$ROOT/$HOST_BUILD ;; esac
+INTRO_EXE=$WIN32_BUILD/platform/win32/intro.exe
+INTROCTL_EXE=$WIN32_BUILD/platform/win32/introctl.exe
+BIN=$HOST_BUILD/bin
 SOUND_SECONDS=8  # of the song compared sample by sample
 
 for exe in "$INTRO_EXE" "$INTROCTL_EXE"; do
@@ -193,6 +196,7 @@ echo "e2e: run 1: picture, focus, sound and Escape"
 start_recording "$WORK/recording.wav"
 start_intro main
 if WINDOW=$(find_window); then
+  raise_sound_priority
   check "window placed at (245,189), 534x390" window_at_centre
   sleep 1
   check "focusing another window freezes the typing" focus_elsewhere_freezes_typing

@@ -130,6 +130,10 @@ TEST(WavAudio, SlipsOfTheRecordingAreSkippedAndCountedButWrongSoundIsNot) {
     EXPECT_EQ(r.insertedFrames, 42);
     EXPECT_EQ(r.lostFrames, 15);
     EXPECT_EQ(r.largestSlip, 37);
+    EXPECT_EQ(r.slipAt[0], 400);
+    EXPECT_EQ(r.slipFrames[0], 37);
+    EXPECT_EQ(r.slipAt[2], 700);
+    EXPECT_EQ(r.slipFrames[2], -15);
     EXPECT_EQ(r.framesCompared, 990);
 
     // Sound replaced without a silent run before it (a stale block) is a difference.

@@ -24,6 +24,9 @@ public:
     void Discard();
     // For writers that need a stream (libpng, fprintf); its errors are seen by Commit.
     std::FILE* Stream() { return stream_; }
+    // Where the file is written until Commit, for a writer that opens it by
+    // name (a child process); "" for standard output.
+    const std::string& TemporaryPath() const { return temporaryPath_; }
 
 private:
     std::string path_;

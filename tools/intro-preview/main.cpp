@@ -10,23 +10,15 @@
 #include <vector>
 
 #include "app/intro_driver.h"
-#include "native_draw_target.h"
 #include "png_writer.h"
+#include "program_info.h"
+#include "simulated_intro.h"
 
 namespace {
-constexpr int ClientWidth = 528, ClientHeight = 365;  // 534x390 less frame and title bar
 constexpr long MaxSteps = 1000000;
 constexpr int SheetGap = 8;
 constexpr uint32_t SheetGapColour = 0x00C0C0C0;  // the class background's light grey
 constexpr uint32_t StepMs = FrameInterval + 1;
-
-uint32_t simulatedTick = 0;
-DrawTarget* clientArea = nullptr;
-
-uint32_t SimulatedTick() { return simulatedTick; }
-void SimulatedSleep(uint32_t milliseconds) { simulatedTick += milliseconds; }
-DrawTarget* ClientDC(void*) { return clientArea; }
-void ReleaseClientDC(void*, DrawTarget*) {}
 
 struct Options {
     std::vector<long> moments;  // step counts to capture, ascending
@@ -34,12 +26,14 @@ struct Options {
     bool client = false;
 };
 
-void Usage() {
-    std::fprintf(stderr,
-                 "usage: intro-preview (--steps N | --sheet N1,N2,...) -o out.png [--client]\n"
-                 "  N: acting frame steps after start-up, 0 to %ld\n",
-                 MaxSteps);
-}
+constexpr char UsageText[] =
+    "usage: intro-preview (--steps N | --sheet N1,N2,...) -o out.png [--client]\n"
+    "Runs the intro's start-up and N acting frame steps on a simulated clock and\n"
+    "writes the 528x384 screen as PNG.\n"
+    "  --steps N        acting frame steps after start-up, 0 to 1000000\n"
+    "  --sheet N1,N2..  several moments (at most 16), stacked\n"
+    "  --client         the 528x365 client area the window shows instead\n"
+    "  --help, --version\n";
 
 bool ParseCount(const std::string& text, long* value) {
     if (text.empty() || text.size() > 7 || text.find_first_not_of("0123456789") != std::string::npos)
@@ -98,19 +92,12 @@ bool ParseArguments(int argc, char** argv, Options* options) {
 
 int main(int argc, char** argv) {
     Options options;
+    if (AnswerHelpOrVersion(argc, argv, "intro-preview", UsageText)) return 0;
     if (!ParseArguments(argc, argv, &options)) {
-        Usage();
+        std::fputs(UsageText, stderr);
         return 2;
     }
-    DrawTarget client(ClientWidth, ClientHeight);
-    client.recordBlits = false;
-    clientArea = &client;
-    ResetIntroDriver();
-    introDriver.platform = {SimulatedTick, SimulatedSleep, ClientDC, ReleaseClientDC, nullptr,
-                            nullptr};
-    StartIntro();
-    FinishFirstShow();
-    if (introDriver.screen == nullptr) {
+    if (!StartSimulatedIntro(nullptr, nullptr)) {
         std::fprintf(stderr, "intro-preview: the display could not be set up (font resource?)\n");
         return 1;
     }
@@ -123,14 +110,15 @@ int main(int argc, char** argv) {
     long stepsDone = 0;
     for (int moment = 0; moment < count; ++moment) {
         for (; stepsDone < options.moments[moment]; ++stepsDone) {
-            simulatedTick += StepMs;
+            AdvanceSimulatedClock(StepMs);
             StepIntro();
         }
-        const uint32_t* source = options.client ? client.pixels.data() : introDriver.screen->pixels;
+        const uint32_t* source =
+            options.client ? SimulatedClientArea().pixels.data() : introDriver.screen->pixels;
         std::copy_n(source, static_cast<size_t>(width) * height,
                     &sheet[static_cast<size_t>(width) * moment * (height + SheetGap)]);
     }
-    ShutdownIntro();
+    StopSimulatedIntro();
 
     std::string error;
     if (!WritePng(options.output, sheet.data(), width, static_cast<int>(sheet.size() / width),

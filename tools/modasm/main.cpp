@@ -7,22 +7,24 @@
 
 #include "assembler.h"
 #include "output_files.h"
+#include "program_info.h"
 #include "safe_output.h"
 
 namespace {
 
 constexpr int MaxMessagesShown = 20;
 
+constexpr char UsageText[] =
+    "usage: modasm SOURCE -o MODULE [--cpp FILE [--symbol NAME]] [--summary]\n"
+    "Assembles a module source (docs/module-source.md) into an \"FC14\" or \"SMOD\" module.\n"
+    "  -o MODULE      the module file to write\n"
+    "  --cpp FILE     also write the bytes as C++ (const uint8_t NAME[], NAMESize)\n"
+    "  --symbol NAME  the array's name (default ModuleImage)\n"
+    "  --summary      print counts, size and song length\n"
+    "  --help, --version\n";
+
 int Usage(const char* problem) {
-    std::fprintf(stderr,
-                 "modasm: %s\n"
-                 "usage: modasm SOURCE -o MODULE [--cpp FILE [--symbol NAME]] [--summary]\n"
-                 "  -o MODULE      the module file to write\n"
-                 "  --cpp FILE     also write the bytes as C++ (const uint8_t NAME[], NAME"
-                 "Size)\n"
-                 "  --symbol NAME  the array's name (default ModuleImage)\n"
-                 "  --summary      print counts, size and song length\n",
-                 problem);
+    std::fprintf(stderr, "modasm: %s\n%s", problem, UsageText);
     return 2;
 }
 
@@ -36,6 +38,7 @@ std::string BaseName(const std::string& path) {
 int main(int argc, char** argv) {
     std::string source, output, cppOutput, symbol = "ModuleImage";
     bool summary = false;
+    if (AnswerHelpOrVersion(argc, argv, "modasm", UsageText)) return 0;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         bool hasValue = i + 1 < argc;

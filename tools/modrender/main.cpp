@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "options.h"
+#include "program_info.h"
 #include "render_session.h"
 
 #ifdef MODRENDER_HAVE_BUILTIN
@@ -39,6 +40,7 @@ bool GetModule(const RenderOptions& options, std::vector<uint8_t>& image, std::s
 int main(int argc, char** argv) {
     RenderOptions options;
     std::string error;
+    if (AnswerHelpOrVersion(argc, argv, "modrender", RenderUsage)) return 0;
     const int parsed = ParseRenderOptions(argc, argv, options, error);
     if (parsed == 2) {
         std::fputs(RenderUsage, stdout);

@@ -22,7 +22,8 @@ const char* const RenderUsage =
     "  --trace            print the channel operations instead of audio:\n"
     "                     '<tick> <voice> <Operation> [<argument>]'\n"
     "  --ticks N          trace N ticks (default: the song once)\n"
-    "  --info             print the module's counts and song length\n";
+    "  --info             print the module's counts and song length\n"
+    "  --help, --version\n";
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include "render_session.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cinttypes>
@@ -187,6 +188,15 @@ SongLength MeasureSong(const std::vector<uint8_t>& image, int64_t loops, int64_t
     return length;
 }
 
+// Tick 1 comes before the first frame after the pre-fill, tick 2 at the end of
+// the chunk that completes the pre-fill's last tick period, and one period
+// apart from then on: the song ends where tick T + 1 falls.
+int64_t SongFrames(int64_t songTicks) {
+    const int64_t perTick = mixer.samplesPerTick;
+    const int64_t firstPeriod = mixer.tickCounter == 0 ? perTick : perTick - mixer.tickCounter;
+    return songTicks <= 0 ? 0 : firstPeriod + (songTicks - 1) * perTick;
+}
+
 bool RenderAudio(const std::vector<uint8_t>& image, const AudioRequest& request, SafeOutput& out,
                  std::string& error) {
     if (!StartLikeTheIntro(image, error)) return false;
@@ -196,15 +206,7 @@ bool RenderAudio(const std::vector<uint8_t>& image, const AudioRequest& request,
     StartAudio();
     sink.collectingPrefill = false;
 
-    int64_t frames = request.frames;
-    if (request.songTicks >= 0) {
-        // Tick 1 comes before the first frame after the pre-fill, tick 2 at the
-        // end of the chunk that completes the pre-fill's last tick period, and
-        // one period apart from then on: the song ends where tick T + 1 falls.
-        const int64_t perTick = mixer.samplesPerTick;
-        const int64_t firstPeriod = mixer.tickCounter == 0 ? perTick : perTick - mixer.tickCounter;
-        frames = request.songTicks == 0 ? 0 : firstPeriod + (request.songTicks - 1) * perTick;
-    }
+    const int64_t frames = request.songTicks >= 0 ? SongFrames(request.songTicks) : request.frames;
     const int64_t prefillFrames = request.includePrefill ? static_cast<int64_t>(sink.prefill.size()) : 0;
     const int64_t totalBytes = 4 * (frames + prefillFrames);
     if (!request.raw) {
@@ -274,4 +276,45 @@ bool PrintInfo(const std::vector<uint8_t>& image, FILE* out, std::string& error)
                  length.capped ? " (cut at the ten-minute cap: the song did not return to entry 0)"
                                : "");
     return true;
+}
+
+PlaybackRender::~PlaybackRender() { Stop(); }
+
+bool PlaybackRender::Start(const std::vector<uint8_t>& image, std::string& error) {
+    Stop();
+    if (!StartLikeTheIntro(image, error)) return false;
+    heard_.clear();
+    readFrom_ = 0;
+    SetMemoryStreamSink(TakeBlock, this);
+    StartAudio();  // the pre-fill reaches TakeBlock first
+    prefillFrames_ = static_cast<int64_t>(heard_.size());
+    running_ = true;
+    return true;
+}
+
+void PlaybackRender::TakeBlock(void* context, int, const StereoFrame* frames, int count) {
+    auto* self = static_cast<PlaybackRender*>(context);
+    self->heard_.insert(self->heard_.end(), frames, frames + count);
+}
+
+bool PlaybackRender::Read(StereoFrame* frames, int64_t count) {
+    if (!running_) return false;
+    while (static_cast<int64_t>(heard_.size() - readFrom_) < count) {
+        if (MemoryStreamRequestBlock() != 0) return false;
+    }
+    if (frames != nullptr) std::copy_n(heard_.begin() + readFrom_, count, frames);
+    readFrom_ += static_cast<size_t>(count);
+    // Drop what has been read once it outweighs what is waiting.
+    if (readFrom_ > 4 * static_cast<size_t>(RenderBlockFrames) && readFrom_ * 2 > heard_.size()) {
+        heard_.erase(heard_.begin(), heard_.begin() + readFrom_);
+        readFrom_ = 0;
+    }
+    return true;
+}
+
+void PlaybackRender::Stop() {
+    if (!running_) return;
+    ShutdownAudio();
+    SetMemoryStreamSink(nullptr, nullptr);
+    running_ = false;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "safe_output.h"
+#include "sound/stereo_frame.h"
 
 constexpr int RenderRate = 44100;
 constexpr int RenderBlockFrames = 4000;
@@ -34,6 +35,10 @@ struct AudioRequest {
     bool progress = false;
 };
 
+// Frames from the end of the pre-fill to the end of `songTicks` song ticks;
+// valid after StartAudio, while the session runs.
+int64_t SongFrames(int64_t songTicks);
+
 bool RenderAudio(const std::vector<uint8_t>& image, const AudioRequest& request, SafeOutput& out,
                  std::string& error);
 
@@ -42,3 +47,31 @@ bool RenderTrace(const std::vector<uint8_t>& image, int64_t ticks, SafeOutput& o
                  std::string& error);
 
 bool PrintInfo(const std::vector<uint8_t>& image, FILE* out, std::string& error);
+
+// The sound as the intro's listener hears it from the moment playback starts:
+// the pre-fill's silent ring first, then block after block as the streaming
+// thread renders them, taken in pieces of any size. For tools that line the
+// sound up with the picture.
+class PlaybackRender {
+public:
+    PlaybackRender() = default;
+    PlaybackRender(const PlaybackRender&) = delete;
+    PlaybackRender& operator=(const PlaybackRender&) = delete;
+    ~PlaybackRender();
+
+    // The intro's music start-up, as RenderAudio runs it.
+    bool Start(const std::vector<uint8_t>& image, std::string& error);
+    // Silent frames heard before the first rendered block.
+    int64_t PrefillFrames() const { return prefillFrames_; }
+    // The next `count` heard frames into `frames` (or dropped when it is null).
+    bool Read(StereoFrame* frames, int64_t count);
+    void Stop();
+
+private:
+    static void TakeBlock(void* context, int block, const StereoFrame* frames, int count);
+
+    std::vector<StereoFrame> heard_;
+    size_t readFrom_ = 0;
+    int64_t prefillFrames_ = 0;
+    bool running_ = false;
+};

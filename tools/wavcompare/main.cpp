@@ -103,6 +103,13 @@ int Match(int argc, char** argv) {
                 static_cast<long long>(result.slips), static_cast<long long>(result.insertedFrames),
                 static_cast<long long>(result.lostFrames),
                 static_cast<long long>(result.largestSlip));
+    if (result.slips > 0) {
+        std::printf("slips at (recording seconds, frames inserted + or lost -):");
+        for (int64_t i = 0; i < result.slips && i < MatchResult::SlipsKept; ++i)
+            std::printf(" %.3f %+lld", double(result.recordedStart + result.slipAt[i]) / Rate,
+                        static_cast<long long>(result.slipFrames[i]));
+        std::printf("%s\n", result.slips > MatchResult::SlipsKept ? " ..." : "");
+    }
     if (result.framesCompared < int64_t(values[0] * Rate)) {
         std::printf("the reference holds less than the %.1f s asked for\n", values[0]);
         return 1;

@@ -37,6 +37,15 @@ bool FramesEqual(const StereoAudio& recorded, int64_t at, const StereoAudio& ref
 // frames: recorded frames the reference lacks (silence an underrun put in)
 // are skipped as inserted, reference frames the recording lacks as lost, each
 // up to MaxSlipFrames. Frames beyond the recording count as silent.
+void NoteSlip(MatchResult& result, int64_t referenceFrame, int64_t frames) {
+    if (result.slips < MatchResult::SlipsKept) {
+        result.slipAt[result.slips] = referenceFrame;
+        result.slipFrames[result.slips] = frames;
+    }
+    ++result.slips;
+    result.largestSlip = std::max(result.largestSlip, frames < 0 ? -frames : frames);
+}
+
 MatchResult Walk(const StereoAudio& recorded, const StereoAudio& reference, int64_t referenceFrom,
                  int64_t frames, int64_t offset, bool allowSlips) {
     constexpr int64_t MaxSlipFrames = 2205;
@@ -54,26 +63,23 @@ MatchResult Walk(const StereoAudio& recorded, const StereoAudio& reference, int6
                    silent <= MaxSlipFrames)
                 ++silent;
             if (silent > 0 && silent <= MaxSlipFrames && at + silent < recorded.Frames()) {
-                ++result.slips;
+                NoteSlip(result, f, silent);
                 result.insertedFrames += silent;
-                result.largestSlip = std::max(result.largestSlip, silent);
                 at += silent;
             }
         }
         if (allowSlips && !FramesEqual(recorded, at, reference, f)) {
             for (int64_t slip = 1; slip <= MaxSlipFrames; ++slip) {
                 if (SameFrames(recorded, at + slip, reference, f, ResyncFrames)) {
-                    ++result.slips;
+                    NoteSlip(result, f, slip);
                     result.insertedFrames += slip;
-                    result.largestSlip = std::max(result.largestSlip, slip);
                     at += slip;
                     break;
                 }
                 if (f + slip < referenceEnd &&
                     SameFrames(recorded, at, reference, f + slip, ResyncFrames)) {
-                    ++result.slips;
+                    NoteSlip(result, f, -slip);
                     result.lostFrames += slip;
-                    result.largestSlip = std::max(result.largestSlip, slip);
                     result.framesCompared += slip;
                     f += slip;
                     break;

@@ -30,6 +30,11 @@ struct MatchResult {
     int64_t insertedFrames = 0;  // recorded frames the reference does not have
     int64_t lostFrames = 0;      // reference frames the recording does not have
     int64_t largestSlip = 0;
+    // Where the first slips were, as reference frames, and their size
+    // (frames inserted count positive, frames lost negative): for the report.
+    static constexpr int SlipsKept = 8;
+    int64_t slipAt[SlipsKept] = {};
+    int64_t slipFrames[SlipsKept] = {};
 };
 
 // Lines the reference up with the recording: a stretch of the recording
