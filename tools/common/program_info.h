@@ -1,5 +1,5 @@
 #pragma once
-// What every installed program (intro, modrender, modasm, intro-preview)
+// What every installed program (intro, modrender, modplay, modasm, intro-preview)
 // answers to --help and --version.
 
 // The release, from the project's version in CMakeLists.txt.

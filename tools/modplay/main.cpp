@@ -11,6 +11,7 @@
 #include "audio_output.h"
 #include "options.h"
 #include "playback.h"
+#include "program_info.h"
 #include "song_file.h"
 #include "terminal.h"
 #include "view.h"
@@ -85,6 +86,7 @@ void HandleKey(Key key, ViewModel& model) {
 int main(int argc, char** argv) {
     PlayOptions options;
     std::string error;
+    if (AnswerHelpOrVersion(argc, argv, "modplay", PlayUsage)) return 0;
     const int parsed = ParsePlayOptions(argc, argv, options, error);
     if (parsed == 2) return std::fputs(PlayUsage, stdout), 0;
     if (parsed != 0) return std::fprintf(stderr, "modplay: %s\n%s", error.c_str(), PlayUsage), 2;
