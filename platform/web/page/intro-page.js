@@ -23,7 +23,8 @@ const introSound = {
   recording: null,
 };
 
-const introState = { started: false, ended: false };
+// ready: the intro's module runs (its start prompt is on the canvas).
+const introState = { ready: false, started: false, ended: false };
 
 var Module = {
   canvasContext: canvas.getContext('2d'),
@@ -31,13 +32,19 @@ var Module = {
     if (introSound.node) introSound.node.port.postMessage(message);
     else introSound.pending.push(message);
   },
-  onRuntimeInitialized() {
-    document.addEventListener('click', begin);
-    document.addEventListener('keydown', onKey);
-    document.addEventListener('dblclick', toggleFullscreen);
-    document.addEventListener('visibilitychange', () => Module._WebSetActive(document.hidden ? 0 : 1));
-  },
+  // After main(), which sets up the driver and draws the prompt.
+  postRun: [() => {
+    introState.ready = true;
+    if (introState.started) runIntro();
+  }],
 };
+
+document.addEventListener('click', begin);
+document.addEventListener('keydown', onKey);
+document.addEventListener('dblclick', toggleFullscreen);
+document.addEventListener('visibilitychange', () => {
+  if (introState.ready) Module._WebSetActive(document.hidden ? 0 : 1);
+});
 
 // Whole-number scaling in device pixels, so every intro pixel stays a sharp square.
 function fit() {
@@ -66,12 +73,16 @@ function onKey(event) {
 }
 
 // Browsers let sound start only from a gesture: the audio context is made
-// here, and the intro's start-up runs (its music start reaches the worklet
-// as soon as the worklet exists).
+// here, and the intro's start-up runs, now or as soon as its module runs
+// (its music start reaches the worklet as soon as the worklet exists).
 function begin() {
   if (introState.started) return;
   introState.started = true;
   startSound();
+  if (introState.ready) runIntro();
+}
+
+function runIntro() {
   Module._WebBegin(performance.now());
   requestAnimationFrame(frame);
 }
@@ -83,7 +94,7 @@ function frame(now) {
 }
 
 function end() {
-  if (!introState.started || introState.ended) return;
+  if (!introState.ready || !introState.started || introState.ended) return;
   introState.ended = true;
   Module._WebEnd();
 }
