@@ -4,6 +4,7 @@
 #   2. the same unit tests under AddressSanitizer and UndefinedBehaviorSanitizer
 #   3. the module fuzzer for a bounded time
 #   4. the win32 cross build and the end-to-end tests of intro.exe under Wine
+#   5. the web build and its tests in headless Chromium
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
@@ -30,5 +31,10 @@ fi
 if [ -x scripts/e2e/run-all.sh ]; then
   echo "== end-to-end tests under Wine"
   ./scripts/e2e/run-all.sh
+fi
+
+if [ -x scripts/test-web.sh ]; then
+  echo "== web build and its tests in headless Chromium"
+  ./scripts/test-web.sh
 fi
 echo "== all tests passed"

@@ -14,7 +14,12 @@ PACKAGES=(
   wine wine64                          # runs intro.exe
   xvfb xdotool x11-apps imagemagick    # headless display, keys, screenshots
   pulseaudio pulseaudio-utils sox      # null sink, recording, spectrogram
+  emscripten                           # the web build
+  chromium                             # browser tests of the web build
 )
+# npm installs the browser tests' driver (tests/web); take Debian's only
+# where no npm came with the machine's Node.js.
+command -v npm >/dev/null || PACKAGES+=(npm)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

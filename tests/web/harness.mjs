@@ -5,10 +5,11 @@ import { spawn, execFileSync } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
+import { fileURLToPath } from 'node:url';
 import { inflateSync } from 'node:zlib';
 import { chromium } from 'playwright-core';
 
-const root = path.resolve(import.meta.dirname, '../..');
+const root = fileURLToPath(new URL('../..', import.meta.url));
 export const siteDir = process.env.INTRO_WEB_SITE ?? path.join(root, 'build/web');
 export const nativeBin = process.env.INTRO_NATIVE_BIN ?? path.join(root, 'build/native/bin');
 const chromiumPath = process.env.INTRO_CHROMIUM ?? '/usr/bin/chromium';
