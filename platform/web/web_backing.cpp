@@ -32,9 +32,14 @@ SurfaceBacking* WrapPixels(int width, int height, uint32_t* pixels) {
 }
 }  // namespace
 
+// A cell blit (16x16, nearly every blit) reuses one ImageData.
 EM_JS(void, PutCanvasRect, (const uint32_t* rgba, int x, int y, int width, int height), {
-    const bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
-    Module.canvasContext.putImageData(new ImageData(bytes.slice(), width, height), x, y);
+    const bytes = HEAPU8.subarray(rgba, rgba + width * height * 4);
+    let image = Module.cellImage;
+    if (width !== 16 || height !== 16) image = new ImageData(width, height);
+    else if (!image) image = Module.cellImage = new ImageData(16, 16);
+    image.data.set(bytes);
+    Module.canvasContext.putImageData(image, x, y);
 });
 
 SurfaceBacking* CreateBlankBacking(int width, int height, uint32_t** pixels) {

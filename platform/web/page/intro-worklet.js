@@ -11,6 +11,8 @@ class IntroSound extends AudioWorkletProcessor {
     const { wasm, recordFrames } = options.processorOptions;
     this.sound = new WebAssembly.Instance(new WebAssembly.Module(wasm), {}).exports;
     if (this.sound._initialize) this.sound._initialize();
+    this.left = null;
+    this.right = null;
     this.playing = false;
     this.framesPlayed = 0;
     this.reporting = recordFrames > 0;
@@ -32,9 +34,14 @@ class IntroSound extends AudioWorkletProcessor {
     const [left, right] = outputs[0];
     const count = left.length;
     const at = this.sound.SoundRender(count);
-    const samples = new Float32Array(this.sound.memory.buffer, at, 2 * count);
-    left.set(samples.subarray(0, count));
-    right.set(samples.subarray(count, 2 * count));
+    // The module's memory never grows and the quantum stays where it is, so
+    // the two views are made once: nothing is allocated per quantum.
+    if (!this.left || this.left.byteOffset !== at || this.left.length !== count) {
+      this.left = new Float32Array(this.sound.memory.buffer, at, count);
+      this.right = new Float32Array(this.sound.memory.buffer, at + 4 * count, count);
+    }
+    left.set(this.left);
+    right.set(this.right);
     if (this.playing) {
       if (this.recording) this.record(left, right);
       const before = this.framesPlayed;
