@@ -5,6 +5,7 @@
 #   3. the module fuzzer for a bounded time
 #   4. the end-to-end tests of the native intro (SDL2) under Xvfb
 #   5. the win32 cross build and the end-to-end tests of intro.exe under Wine
+#   6. the web build and its tests in headless Chromium
 # Every stage is required: a missing script or folder stops the run with an
 # error before anything is built, so "all tests passed" means all of them ran.
 set -euo pipefail
@@ -29,6 +30,8 @@ require scripts/e2e/native.sh "native end-to-end"
 require platform/win32 "win32 build"
 require scripts/build-win32.sh "win32 build"
 require scripts/e2e/run-all.sh "end-to-end"
+require scripts/test-web.sh "web"
+require platform/web "web"
 if [ "$missing" != 0 ]; then
   echo "test.sh: stopped before running anything; restore the files above" >&2
   exit 1
@@ -56,4 +59,7 @@ echo "== win32 build"
 
 echo "== end-to-end tests under Wine"
 ./scripts/e2e/run-all.sh
+
+echo "== web build and its tests in headless Chromium"
+./scripts/test-web.sh
 echo "== all tests passed"

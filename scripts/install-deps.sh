@@ -16,7 +16,12 @@ PACKAGES=(
   pulseaudio pulseaudio-utils sox      # null sink, recording, spectrogram
   libncurses-dev tmux                  # modplay's terminal view and its test
   ffmpeg                               # intro-capture encodes through it
+  emscripten                           # the web build
+  chromium                             # browser tests of the web build
 )
+# npm installs the browser tests' driver (tests/web); take Debian's only
+# where no npm came with the machine's Node.js.
+command -v npm >/dev/null || PACKAGES+=(npm)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

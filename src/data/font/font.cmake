@@ -1,8 +1,8 @@
 # The font: fontc turns the font art (INTRO_FONT_ART, by default font.txt
 # here) into the 4-bit bitmap of resource 103 at
 #   ${CMAKE_BINARY_DIR}/data/font.bmp   (global property INTRO_FONT_BMP)
-# for the win32 resource compiler, and, natively, into a C++ source with the
-# same bytes for the built-in resource table.
+# for the win32 resource compiler, and, natively and on the web, into a C++
+# source with the same bytes for the built-in resource table.
 intro_host_tool(INTRO_FONTC fontc)
 set(INTRO_FONT_BMP_PATH ${CMAKE_BINARY_DIR}/data/font.bmp)
 set(INTRO_FONT_SOURCE ${CMAKE_BINARY_DIR}/data/font_bitmap.cpp)
@@ -15,7 +15,7 @@ add_custom_command(
   VERBATIM)
 add_custom_target(intro_font DEPENDS ${INTRO_FONT_BMP_PATH} ${INTRO_FONT_SOURCE})
 set_property(GLOBAL PROPERTY INTRO_FONT_BMP ${INTRO_FONT_BMP_PATH})
-if(NOT CMAKE_CROSSCOMPILING)
+if(NOT CMAKE_CROSSCOMPILING OR EMSCRIPTEN)
   target_sources(intro_data PRIVATE ${INTRO_FONT_SOURCE})
 endif()
 add_dependencies(intro_data intro_font)

@@ -1,0 +1,106 @@
+// The intro's sound path inside the page's AudioWorklet: the block stream
+// seam over a ring in this module's memory, played out by the worklet's
+// process() a render quantum at a time. When playback leaves a block, that
+// block is refilled at once, on the audio rendering thread, as the streaming
+// thread refills the DirectSound block just played; so nothing on the page's
+// main thread can hold the music up.
+#include <emscripten.h>
+
+#include <cstring>
+
+#include "app/intro_music.h"
+#include "sound/block_stream.h"
+
+namespace {
+constexpr int MaxBlocks = 16;
+constexpr int MaxQuantumFrames = 1024;  // a render quantum is 128 frames
+
+struct WorkletStream {
+    FillCallback fillCallback;
+    int32_t framesPerBlock;
+    int32_t blockCount;
+    int32_t nextBlock;   // the block the next WriteBlock goes to
+    int32_t playBlock;   // the block being played and the frame within it
+    int32_t playFrame;
+    int32_t isOpen;
+    int32_t playing;
+    StereoFrame ring[MaxBlocks][MaxFramesPerBlock];
+} stream;
+
+// One quantum as the worklet's outputs take it: all left samples, then all right.
+float quantum[2 * MaxQuantumFrames];
+
+int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
+
+void AdvanceBlock(int* block) { *block = *block + 1 == stream.blockCount ? 0 : *block + 1; }
+}  // namespace
+
+int OpenStream(FillCallback fillCallback, int, int framesPerBlock, int blockCount, void*) {
+    std::memset(&stream, 0, sizeof stream);
+    stream.fillCallback = fillCallback;
+    stream.framesPerBlock = ClampFramesPerBlock(framesPerBlock);
+    stream.blockCount = Clamp(blockCount, 2, MaxBlocks);
+    stream.isOpen = 1;
+    return 0;
+}
+
+// Pre-fills the whole ring on the caller's turn, then plays from block 0.
+int StartStream() {
+    if (!stream.isOpen) return 1;
+    stream.nextBlock = 0;
+    for (int i = 0; i < stream.blockCount; ++i) {
+        if (stream.fillCallback != nullptr) stream.fillCallback();
+        AdvanceBlock(&stream.nextBlock);
+    }
+    stream.playBlock = stream.playFrame = 0;
+    stream.playing = 1;
+    return 0;
+}
+
+void PauseStream() { stream.playing = 0; }
+
+void CloseStream() {
+    stream.playing = 0;
+    stream.isOpen = 0;
+}
+
+int WriteBlock(const StereoFrame* frames) {
+    if (!stream.isOpen || frames == nullptr) return 1;
+    std::memcpy(stream.ring[stream.nextBlock], frames,
+                sizeof(StereoFrame) * static_cast<size_t>(stream.framesPerBlock));
+    return 0;
+}
+
+void* ForegroundWindow() { return nullptr; }
+
+void ResetStream() { std::memset(&stream, 0, sizeof stream); }
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE void SoundStart() { IntroMusicStart(); }
+EMSCRIPTEN_KEEPALIVE void SoundStop() { IntroMusicStop(); }
+
+// The next `frames` frames (at most MaxQuantumFrames) as floats, sample / 32768,
+// exactly the 16-bit values; silence while not playing. Returns their address.
+EMSCRIPTEN_KEEPALIVE float* SoundRender(int frames) {
+    const int count = Clamp(frames, 0, MaxQuantumFrames);
+    for (int i = 0; i < count; ++i) {
+        StereoFrame frame{0, 0};
+        if (stream.playing) {
+            frame = stream.ring[stream.playBlock][stream.playFrame];
+            if (++stream.playFrame == stream.framesPerBlock) {
+                const int played = stream.playBlock;
+                stream.playFrame = 0;
+                AdvanceBlock(&stream.playBlock);
+                if (played == stream.nextBlock) {
+                    if (stream.fillCallback != nullptr) stream.fillCallback();
+                    AdvanceBlock(&stream.nextBlock);
+                }
+            }
+        }
+        quantum[i] = static_cast<float>(frame.left) / 32768.0f;
+        quantum[count + i] = static_cast<float>(frame.right) / 32768.0f;
+    }
+    return quantum;
+}
+}
