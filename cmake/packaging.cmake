@@ -4,7 +4,7 @@
 # The programs a person runs go to <prefix>/bin; the build-time generators
 # fontc and pagec and the test helpers stay in the build tree.
 include(GNUInstallDirs)
-foreach(program intro modrender modplay modasm intro-preview)
+foreach(program intro modrender modplay modasm intro-preview intro-capture)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
@@ -23,4 +23,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 # Named rather than found with dpkg-shlibdeps, which a machine without
 # dpkg-dev lacks; these are Debian 12's packages of the libraries linked.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1, libsdl2-2.0-0, libpng16-16, libncurses6")
+# intro-capture runs ffmpeg as a child process; the rest works without it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS ffmpeg)
 include(CPack)

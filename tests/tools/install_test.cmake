@@ -4,7 +4,7 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX}
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${error}")
 endif()
-foreach(program intro modrender modplay modasm intro-preview)
+foreach(program intro modrender modplay modasm intro-preview intro-capture)
   set(path ${PREFIX}/bin/${program})
   execute_process(COMMAND ${path} --version RESULT_VARIABLE result OUTPUT_VARIABLE version)
   if(NOT result EQUAL 0 OR NOT version STREQUAL "${program} ${VERSION}\n")

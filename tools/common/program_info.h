@@ -1,5 +1,6 @@
 #pragma once
-// What every installed program (intro, modrender, modplay, modasm, intro-preview)
+// What every installed program (intro, modrender, modplay, modasm, intro-preview,
+// intro-capture)
 // answers to --help and --version.
 
 // The release, from the project's version in CMakeLists.txt.

@@ -65,9 +65,7 @@ int ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& optio
         const bool takesValue =
             arg == "-o" || arg == "--seconds" || arg == "--from" || arg == "--scale";
         if (takesValue && i + 1 >= argc) return error = arg + " needs a value", 1;
-        if (arg == "-h" || arg == "--help") {
-            return 2;
-        } else if (arg == "-o") {
+        if (arg == "-o") {
             if (haveOutput) return error = "-o given twice", 1;
             options.outputPath = argv[++i];
             haveOutput = true;

@@ -21,8 +21,8 @@ struct CaptureOptions {
     int scale = 0;            // 0: the kind's own (2 for MP4, 1 otherwise)
 };
 
-// 0 when the arguments are usable; 1 with `error` saying what is wrong;
-// 2 when help was asked for.
+// 0 when the arguments are usable; 1 with `error` saying what is wrong.
+// --help and --version are answered before this runs.
 int ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& options,
                         std::string& error);
 

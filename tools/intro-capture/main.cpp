@@ -15,6 +15,7 @@
 #include "data/intro_data.h"
 #include "ffmpeg_arguments.h"
 #include "ffmpeg_process.h"
+#include "program_info.h"
 #include "render_session.h"
 #include "safe_output.h"
 #include "simulated_intro.h"
@@ -92,13 +93,10 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (AnswerHelpOrVersion(argc, argv, "intro-capture", CaptureUsage)) return 0;
     CaptureOptions options;
     std::string error;
     const int parsed = ParseCaptureOptions(argc, argv, options, error);
-    if (parsed == 2) {
-        std::fputs(CaptureUsage, stdout);
-        return 0;
-    }
     if (parsed != 0) {
         std::fprintf(stderr, "intro-capture: %s\n%s", error.c_str(), CaptureUsage);
         return 2;
