@@ -7,16 +7,10 @@
 #   INTRO_CONTENT_DIR=<folder>             build the intro from that folder's
 #                                          pages.txt, font.txt and song.fcs
 set -euo pipefail
-content=()
-if [ -n "${INTRO_CONTENT_DIR+set}" ]; then
-  dir=$INTRO_CONTENT_DIR
-  [ -n "$dir" ] && dir=$(realpath -m -- "$dir")
-  content=(-DINTRO_CONTENT_DIR="$dir")
-fi
+source "$(dirname "$0")/build-common.sh"
 cd "$(dirname "$0")/.."
 SITE=$(realpath -m -- "${1:-build/web}")
 CMAKE_BUILD=build/web-cmake
-HOST_BUILD=${INTRO_HOST_BUILD:-build/native}
 JOBS=${INTRO_JOBS:-2}
 # emcc runs its JavaScript optimizer under the system node, which may not
 # search Debian's module folder (then: "Cannot find module 'acorn'").
@@ -26,13 +20,10 @@ if ! command -v emcmake >/dev/null; then
   echo "build-web: emcmake not found; run scripts/install-deps.sh (Debian package emscripten)" >&2
   exit 1
 fi
-if [ ! -f "$HOST_BUILD/CMakeCache.txt" ]; then
-  cmake -S . -B "$HOST_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
-cmake --build "$HOST_BUILD" -j"$JOBS" --target fontc modasm pagec
+build_host_tools
 
 emcmake cmake -S . -B "$CMAKE_BUILD" -DCMAKE_BUILD_TYPE=MinSizeRel \
-  -DINTRO_HOST_TOOLS="$PWD/$HOST_BUILD/bin" -DINTRO_WEB_SITE="$SITE" "${content[@]}" >/dev/null
+  -DINTRO_HOST_TOOLS="$HOST_BUILD/bin" -DINTRO_WEB_SITE="$SITE" "${content[@]}" >/dev/null
 cmake --build "$CMAKE_BUILD" -j"$JOBS" --target web_page
 
 # The page must stay small: the whole folder at most 128 KiB.

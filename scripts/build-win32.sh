@@ -6,29 +6,11 @@
 #   INTRO_CONTENT_DIR=<folder>                   build the intro from that folder's
 #                                                pages.txt, font.txt and song.fcs
 set -euo pipefail
-content=()
-if [ -n "${INTRO_CONTENT_DIR+set}" ]; then
-  dir=$INTRO_CONTENT_DIR
-  [ -n "$dir" ] && dir=$(realpath -m -- "$dir")
-  content=(-DINTRO_CONTENT_DIR="$dir")
-fi
+source "$(dirname "$0")/build-common.sh"
 cd "$(dirname "$0")/.."
 WIN32_BUILD=${1:-build/win32}
-HOST_BUILD=${INTRO_HOST_BUILD:-build/native}
-# Relative folders are taken from the repository root, absolute ones as they are.
-case $HOST_BUILD in /*) ;; *) HOST_BUILD=$PWD/$HOST_BUILD ;; esac
 JOBS=${INTRO_JOBS:-2}
-
-host_tools=()
-for tool in fontc modasm pagec; do
-  [ -f "tools/$tool/CMakeLists.txt" ] && host_tools+=("$tool")
-done
-if [ ! -f "$HOST_BUILD/CMakeCache.txt" ]; then
-  cmake -S . -B "$HOST_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
-if ((${#host_tools[@]})); then
-  cmake --build "$HOST_BUILD" -j"$JOBS" --target "${host_tools[@]}"
-fi
+build_host_tools
 
 cmake -S . -B "$WIN32_BUILD" -DCMAKE_BUILD_TYPE=MinSizeRel \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \

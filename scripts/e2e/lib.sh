@@ -2,7 +2,7 @@
 # daemon whose only output is a null sink, a fresh quiet Wine prefix, and
 # helpers to start the intro, find its window, take screenshots and record the
 # sink. Everything started here is remembered by PID and stopped by cleanup.
-# Sourced by run-all.sh, which sets WORK (a private scratch folder).
+# Sourced by run-all.sh and native.sh, which set WORK (a private scratch folder).
 
 STARTED_PIDS=()
 SINK=intro_e2e_sink
@@ -183,3 +183,19 @@ start_recording() {
 stop_recording() { stop_pid "$RECORDER_PID" INT; }
 
 seconds_since() { awk -v now="$(date +%s.%N)" -v then="$1" 'BEGIN { printf "%.2f", now - then }'; }
+
+# check NAME COMMAND...: runs one named check, prints its verdict and counts
+# it in PASSED or FAILED.
+PASSED=0
+FAILED=0
+check() {
+  local name=$1
+  shift
+  if "$@"; then
+    echo "PASS $name"
+    PASSED=$((PASSED + 1))
+  else
+    echo "FAIL $name"
+    FAILED=$((FAILED + 1))
+  fi
+}

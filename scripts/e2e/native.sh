@@ -8,7 +8,8 @@ set -uo pipefail
 cd "$(dirname "$0")/../.."
 ROOT=$PWD
 HOST_BUILD=${INTRO_HOST_BUILD:-build/native}
-BIN=$ROOT/$HOST_BUILD/bin
+case $HOST_BUILD in /*) ;; *) HOST_BUILD=$ROOT/$HOST_BUILD ;; esac
+BIN=$HOST_BUILD/bin
 SOUND_SECONDS=8  # of the song compared byte for byte
 FRAME_BYTES=4
 
@@ -20,14 +21,6 @@ source "$ROOT/scripts/e2e/lib.sh"
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-PASSED=0
-FAILED=0
-check() {
-  local name=$1
-  shift
-  if "$@"; then echo "PASS $name"; PASSED=$((PASSED + 1)); else echo "FAIL $name"; FAILED=$((FAILED + 1)); fi
-}
-
 # Starts bin/intro with the given arguments; its exit code lands in
 # $WORK/exit.<tag>, its output in $WORK/intro.<tag>.log.
 start_native() {
@@ -36,16 +29,6 @@ start_native() {
   rm -f "$WORK/exit.$tag"
   ("$BIN/intro" "$@" >"$WORK/intro.$tag.log" 2>&1; echo $? >"$WORK/exit.$tag") &
   remember $!
-}
-
-# Waits up to $2 seconds for run <tag> to end; prints its exit code.
-wait_native_exit() {
-  local tag=$1 limit=$2 tenths
-  for ((tenths = 0; tenths <= limit * 10; tenths++)); do
-    [ -s "$WORK/exit.$tag" ] && { cat "$WORK/exit.$tag"; return 0; }
-    sleep 0.1
-  done
-  return 1
 }
 
 shot() { import -window "$WINDOW" "$1" 2>/dev/null; }
@@ -136,7 +119,7 @@ ends_with_0_within_1s() {
   else
     xdotool key --window "$WINDOW" "$how" 2>/dev/null
   fi
-  code=$(wait_native_exit "$tag" 1) || { log "still running 1 s after $how"; return 1; }
+  code=$(wait_exit "$tag" 1) || { log "still running 1 s after $how"; return 1; }
   log "exit code $code"
   [ "$code" = 0 ]
 }
@@ -174,7 +157,7 @@ without_sound_it_types_and_ends_by_itself() {
   grep -q "running without sound" "$WORK/intro.silent.log" ||
     { log "no line about the missing sound device"; return 1; }
   log "$(grep "running without sound" "$WORK/intro.silent.log")"
-  code=$(wait_native_exit silent 4) || { log "--seconds 3 did not end it"; return 1; }
+  code=$(wait_exit silent 4) || { log "--seconds 3 did not end it"; return 1; }
   log "ended by itself about $((SECONDS - started + 1)) s after the window appeared, exit code $code"
   [ "$code" = 0 ]
 }

@@ -29,21 +29,6 @@ source "$ROOT/scripts/e2e/lib.sh"
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-PASSED=0
-FAILED=0
-# check NAME COMMAND...: runs one named check and prints its verdict.
-check() {
-  local name=$1
-  shift
-  if "$@"; then
-    echo "PASS $name"
-    PASSED=$((PASSED + 1))
-  else
-    echo "FAIL $name"
-    FAILED=$((FAILED + 1))
-  fi
-}
-
 # --- the checks --------------------------------------------------------------
 
 window_at_centre() {

@@ -1,11 +1,11 @@
 #include "render_session.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cinttypes>
 #include <cstring>
 
+#include "input_file.h"
 #include "memory_stream.h"
 #include "replayer/replayer.h"
 #include "audio/audio_control.h"
@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int64_t MaxModuleBytes = 16 * 1024 * 1024;
 
 bool Load(const std::vector<uint8_t>& image, std::string& error) {
     char reason[256] = "";
@@ -143,22 +142,7 @@ void TraceOperation(void* context, int channel, const char* operation, bool hasA
 }  // namespace
 
 bool ReadModuleFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return error = "cannot read '" + path + "': " + std::strerror(errno), false;
-    bytes.clear();
-    uint8_t buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        bytes.insert(bytes.end(), buffer, buffer + n);
-        if (static_cast<int64_t>(bytes.size()) > MaxModuleBytes) {
-            std::fclose(file);
-            return error = "'" + path + "' is larger than 16 MiB; not a module", false;
-        }
-    }
-    const bool readFailed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (readFailed) return error = "cannot read '" + path + "': read error", false;
-    return true;
+    return ReadInputFile(path, "a module", bytes, error);
 }
 
 bool CheckModule(const std::vector<uint8_t>& image, std::string& error) {
