@@ -12,7 +12,7 @@
 #include "intro_options.h"
 #include "intro_window.h"
 #include "native_draw_target.h"
-#include "program_info.h"
+#include "app/program_info.h"
 #include "sdl_stream.h"
 
 namespace {

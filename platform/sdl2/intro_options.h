@@ -14,7 +14,7 @@ constexpr double MaxRunSeconds = 1e6;
 extern const char* const IntroUsage;      // --help
 extern const char* const IntroUsageLine;  // after an error
 
-// --help and --version are answered before (tools/common/program_info.h).
+// --help and --version are answered before (app/program_info.h).
 // False with the reason in `error` for anything it does not know.
 bool ParseIntroOptions(int argc, const char* const* argv, IntroOptions& options,
                                 std::string& error);

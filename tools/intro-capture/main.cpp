@@ -15,7 +15,7 @@
 #include "data/intro_data.h"
 #include "ffmpeg_arguments.h"
 #include "ffmpeg_process.h"
-#include "program_info.h"
+#include "app/program_info.h"
 #include "render_session.h"
 #include "safe_output.h"
 #include "simulated_intro.h"

@@ -11,7 +11,7 @@
 
 #include "app/intro_driver.h"
 #include "png_writer.h"
-#include "program_info.h"
+#include "app/program_info.h"
 #include "simulated_intro.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "assembler.h"
 #include "output_files.h"
-#include "program_info.h"
+#include "app/program_info.h"
 #include "safe_output.h"
 
 namespace {

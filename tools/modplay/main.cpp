@@ -11,7 +11,7 @@
 #include "audio_output.h"
 #include "options.h"
 #include "playback.h"
-#include "program_info.h"
+#include "app/program_info.h"
 #include "song_file.h"
 #include "terminal.h"
 #include "view.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "options.h"
-#include "program_info.h"
+#include "app/program_info.h"
 #include "render_session.h"
 
 #ifdef MODRENDER_HAVE_BUILTIN

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #ifndef INTRO_VERSION
-#error "INTRO_VERSION is set by tools/common/CMakeLists.txt"
+#error "INTRO_VERSION is set by src/app/CMakeLists.txt"
 #endif
 
 const char* IntroVersion() { return INTRO_VERSION; }
