@@ -3,6 +3,7 @@
 // and the level measure.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "wav_audio.h"
@@ -143,6 +144,79 @@ TEST(WavAudio, SlipsOfTheRecordingAreSkippedAndCountedButWrongSoundIsNot) {
     append(600, 1000);
     r = MatchRecording(Audio(s), reference, 990, 10);
     EXPECT_GT(r.samplesDiffering, 150);
+}
+
+// A longer song for the sound server's slips: no frame is silent, and no two
+// frames less than 29989 apart are equal, so nothing lines up by chance.
+StereoAudio Song(int64_t frames) {
+    std::vector<int16_t> s(2 * frames);
+    for (int64_t f = 0; f < frames; ++f) {
+        s[2 * f] = int16_t(1 + f % 30000);
+        s[2 * f + 1] = int16_t(-1 - f * 7 % 29989);
+    }
+    return Audio(s);
+}
+
+// At each reference frame `at` (in order), the recording gains `inserted`
+// silent frames and then loses `lost` reference frames.
+struct Slip { int64_t at, inserted, lost; };
+StereoAudio Slipped(const StereoAudio& song, std::initializer_list<Slip> slips) {
+    std::vector<int16_t> s(2 * 100, 0);
+    int64_t from = 0;
+    for (const Slip& slip : slips) {
+        s.insert(s.end(), song.samples.begin() + 2 * from, song.samples.begin() + 2 * slip.at);
+        s.insert(s.end(), 2 * slip.inserted, 0);
+        from = slip.at + slip.lost;
+    }
+    s.insert(s.end(), song.samples.begin() + 2 * from, song.samples.end());
+    return Audio(s);
+}
+
+TEST(WavAudio, SlipsThatMeetAreEachASlip) {
+    const StereoAudio song = Song(48000);
+    struct Case { StereoAudio recording; int64_t slips, inserted, lost, largest; };
+    const Case cases[] = {
+        // 50 ms of silence and then 909 frames more, as the sound server put them in.
+        {Slipped(song, {{10000, 2205, 0}, {10000, 909, 0}}), 2, 3114, 0, 2205},
+        // Three at once make one silent run of 2205 + 909 + 1022 frames: two
+        // slips, neither over 50 ms.
+        {Slipped(song, {{10000, 2205, 0}, {10000, 909, 0}, {10000, 1022, 0}}), 2, 4136, 0, 2205},
+        // Two at once and a third 4 frames on.
+        {Slipped(song, {{10000, 2205, 0}, {10000, 909, 0}, {10004, 1022, 0}}), 3, 4136, 0, 2205},
+        // 50 ms put in, then 300 frames lost; and 300 lost with 909 put in 5 frames on.
+        {Slipped(song, {{10000, 2205, 300}}), 2, 2205, 300, 2205},
+        {Slipped(song, {{10000, 0, 300}, {10305, 909, 0}}), 2, 909, 300, 909},
+    };
+    for (const Case& c : cases) {
+        const MatchResult r = MatchRecording(c.recording, song, 40000, 100, 64);
+        ASSERT_TRUE(r.found);
+        EXPECT_EQ(r.recordedStart, 100);
+        EXPECT_EQ(r.samplesDiffering, 0);
+        EXPECT_EQ(r.slips, c.slips);
+        EXPECT_EQ(r.insertedFrames, c.inserted);
+        EXPECT_EQ(r.lostFrames, c.lost);
+        EXPECT_EQ(r.largestSlip, c.largest);
+        EXPECT_EQ(r.framesCompared, 40000);
+    }
+    const MatchResult r = MatchRecording(cases[2].recording, song, 40000, 100, 64);
+    EXPECT_EQ(r.slipAt[2], 10004);
+    EXPECT_EQ(r.slipFrames[0] + r.slipFrames[1], 3114);
+}
+
+TEST(WavAudio, AStaleBlockOrALossBeyondReachStillDiffers) {
+    const StereoAudio song = Song(48000);
+    // Frames 36000-39999 hold the block from one ring (8 blocks of 4000) earlier.
+    StereoAudio recording = Slipped(song, {});
+    std::copy(song.samples.begin() + 2 * 4000, song.samples.begin() + 2 * 8000,
+              recording.samples.begin() + 2 * (100 + 36000));
+    MatchResult r = MatchRecording(recording, song, 47000, 100, 64);
+    EXPECT_EQ(r.samplesDiffering, 2 * 4000);
+    EXPECT_EQ(r.slips, 0);
+
+    // 3000 frames lost, more than a slip may take: nothing lines up after it.
+    r = MatchRecording(Slipped(song, {{10000, 0, 3000}}), song, 40000, 100, 64);
+    EXPECT_GT(r.samplesDiffering, 2 * 29000);
+    EXPECT_EQ(r.lostFrames, 0);
 }
 
 TEST(WavAudio, SilenceMatchesNothingAndMissingFramesCount) {

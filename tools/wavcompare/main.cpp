@@ -5,7 +5,8 @@
 //       up with the recording by their first sounding frames and compares S
 //       seconds sample by sample; passes when at most N samples differ
 //       (default 0), no slip of the sound server's feed (inserted silence or
-//       a few lost frames) is longer than F frames (default 2205, 50 ms), and
+//       a few lost frames) is longer than F frames (default 2205, 50 ms; a
+//       longer silent run is back-to-back slips of at most 2205 frames), and
 //       all slips add up to no more than 1% of the frames compared.
 //   wavcompare level RECORDED.wav --from S --to S --min-rms R
 //       passes when the sound between the two times has an RMS level of at least R.

@@ -15,28 +15,45 @@ void AppendFrames(const uint8_t* data, size_t bytes, StereoAudio& audio) {
     for (size_t i = 0; i < samples; ++i) audio.samples[i] = static_cast<int16_t>(U16(data + 2 * i));
 }
 
+constexpr int64_t MaxSlipFrames = 2205;  // 50 ms: the most the sound server puts in at once
+constexpr int64_t ResyncFrames = 32;
+
+// Every read below is checked against its array: a frame outside is neither
+// silent nor equal to anything.
 bool SilentFrame(const StereoAudio& audio, int64_t f) {
-    return audio.samples[2 * f] == 0 && audio.samples[2 * f + 1] == 0;
+    return f >= 0 && f < audio.Frames() && audio.samples[2 * f] == 0 &&
+           audio.samples[2 * f + 1] == 0;
 }
 
 bool SameFrames(const StereoAudio& a, int64_t aFrom, const StereoAudio& b, int64_t bFrom,
                 int64_t count) {
-    if (aFrom + count > a.Frames() || bFrom + count > b.Frames()) return false;
+    if (aFrom < 0 || bFrom < 0 || aFrom + count > a.Frames() || bFrom + count > b.Frames())
+        return false;
     return std::equal(a.samples.begin() + 2 * aFrom, a.samples.begin() + 2 * (aFrom + count),
                       b.samples.begin() + 2 * bFrom);
 }
 
 bool FramesEqual(const StereoAudio& recorded, int64_t at, const StereoAudio& reference, int64_t f) {
-    return at >= 0 && at < recorded.Frames() && recorded.samples[2 * at] == reference.samples[2 * f] &&
+    return at >= 0 && at < recorded.Frames() && f >= 0 && f < reference.Frames() &&
+           recorded.samples[2 * at] == reference.samples[2 * f] &&
            recorded.samples[2 * at + 1] == reference.samples[2 * f + 1];
 }
 
-// Walks reference frames [referenceFrom, referenceFrom+frames) against the
-// recording from frame referenceFrom+offset. With allowSlips, where the two
-// part the walk looks for the point where they agree again for ResyncFrames
-// frames: recorded frames the reference lacks (silence an underrun put in)
-// are skipped as inserted, reference frames the recording lacks as lost, each
-// up to MaxSlipFrames. Frames beyond the recording count as silent.
+// Whether the recording from frame `at` holds ResyncFrames reference frames
+// from frame `f`. Silence in the recording after the first agreeing frame is
+// passed over, up to 200 ms: another insertion a few frames after the slip
+// being looked for (the walk then counts it as such).
+bool Agrees(const StereoAudio& recorded, int64_t at, const StereoAudio& reference, int64_t f) {
+    int64_t agreed = 0, passed = 0;
+    for (; agreed < ResyncFrames && at < recorded.Frames(); ++at) {
+        if (FramesEqual(recorded, at, reference, f + agreed))
+            ++agreed;
+        else if (agreed == 0 || !SilentFrame(recorded, at) || ++passed > 4 * MaxSlipFrames)
+            return false;
+    }
+    return agreed == ResyncFrames;
+}
+
 void NoteSlip(MatchResult& result, int64_t referenceFrame, int64_t frames) {
     if (result.slips < MatchResult::SlipsKept) {
         result.slipAt[result.slips] = referenceFrame;
@@ -46,49 +63,65 @@ void NoteSlip(MatchResult& result, int64_t referenceFrame, int64_t frames) {
     result.largestSlip = std::max(result.largestSlip, frames < 0 ? -frames : frames);
 }
 
+// Where the recording (at frame `at`) and the reference (at frame `f`) part,
+// picks the reference up again and counts the slips. A silent run with sound
+// after it is silence the sound server put in; insertions that meet make one
+// run, so it counts as back-to-back slips of at most MaxSlipFrames each. If
+// the two still part (frames lost after the silence, or no silence at all),
+// the nearest slip either way up to MaxSlipFrames after which they agree:
+// recorded frames the reference lacks count as inserted, reference frames the
+// recording lacks as lost. Finding none leaves both where they were, and the
+// walk counts the frame as differing. False once the recording holds nothing
+// but silence from `at` on: nothing after can line up.
+bool Resync(const StereoAudio& recorded, int64_t& at, const StereoAudio& reference, int64_t& f,
+            int64_t referenceEnd, MatchResult& result) {
+    int64_t silent = 0;
+    while (SilentFrame(recorded, at + silent)) ++silent;
+    if (at + silent >= recorded.Frames()) return false;
+    if (silent > 0) {
+        for (int64_t left = silent; left > 0; left -= MaxSlipFrames)
+            NoteSlip(result, f, std::min(left, MaxSlipFrames));
+        result.insertedFrames += silent;
+        at += silent;
+    }
+    if (FramesEqual(recorded, at, reference, f)) return true;
+    for (int64_t slip = 1; slip <= MaxSlipFrames; ++slip) {
+        if (Agrees(recorded, at + slip, reference, f)) {
+            NoteSlip(result, f, slip);
+            result.insertedFrames += slip;
+            at += slip;
+            return true;
+        }
+        if (f + slip < referenceEnd && Agrees(recorded, at, reference, f + slip)) {
+            NoteSlip(result, f, -slip);
+            result.lostFrames += slip;
+            result.framesCompared += slip;
+            f += slip;
+            return true;
+        }
+    }
+    return true;
+}
+
+// Walks reference frames [referenceFrom, referenceFrom+frames) against the
+// recording from frame referenceFrom+offset, resynchronising where they part.
+// Frames beyond the recording count as silent.
 MatchResult Walk(const StereoAudio& recorded, const StereoAudio& reference, int64_t referenceFrom,
-                 int64_t frames, int64_t offset, bool allowSlips) {
-    constexpr int64_t MaxSlipFrames = 2205;
-    constexpr int64_t ResyncFrames = 32;
+                 int64_t frames, int64_t offset) {
     MatchResult result;
     result.found = true;
     result.recordedStart = offset;
-    const int64_t referenceEnd = referenceFrom + frames;
+    referenceFrom = std::max<int64_t>(referenceFrom, 0);
+    const int64_t referenceEnd = std::min(referenceFrom + frames, reference.Frames());
     int64_t at = referenceFrom + offset;
+    bool resync = true;
     for (int64_t f = referenceFrom; f < referenceEnd; ++f, ++at) {
-        if (allowSlips && !FramesEqual(recorded, at, reference, f)) {
-            // Silence put in by an underrun comes first, often with frames lost after it.
-            int64_t silent = 0;
-            while (at + silent < recorded.Frames() && SilentFrame(recorded, at + silent) &&
-                   silent <= MaxSlipFrames)
-                ++silent;
-            if (silent > 0 && silent <= MaxSlipFrames && at + silent < recorded.Frames()) {
-                NoteSlip(result, f, silent);
-                result.insertedFrames += silent;
-                at += silent;
-            }
-        }
-        if (allowSlips && !FramesEqual(recorded, at, reference, f)) {
-            for (int64_t slip = 1; slip <= MaxSlipFrames; ++slip) {
-                if (SameFrames(recorded, at + slip, reference, f, ResyncFrames)) {
-                    NoteSlip(result, f, slip);
-                    result.insertedFrames += slip;
-                    at += slip;
-                    break;
-                }
-                if (f + slip < referenceEnd &&
-                    SameFrames(recorded, at, reference, f + slip, ResyncFrames)) {
-                    NoteSlip(result, f, -slip);
-                    result.lostFrames += slip;
-                    result.framesCompared += slip;
-                    f += slip;
-                    break;
-                }
-            }
-        }
+        if (resync && !FramesEqual(recorded, at, reference, f))
+            resync = Resync(recorded, at, reference, f, referenceEnd, result);
         for (int channel = 0; channel < 2; ++channel) {
             const int expected = reference.samples[2 * f + channel];
-            const int got = at >= 0 && at < recorded.Frames() ? recorded.samples[2 * at + channel] : 0;
+            const int got =
+                at >= 0 && at < recorded.Frames() ? recorded.samples[2 * at + channel] : 0;
             const int difference = std::abs(expected - got);
             if (difference) ++result.samplesDiffering;
             result.maxDifference = std::max(result.maxDifference, difference);
@@ -170,13 +203,13 @@ MatchResult MatchRecording(const StereoAudio& recorded, const StereoAudio& refer
         for (int64_t at = low; at <= high; ++at) {
             if (!SameFrames(recorded, probe, reference, at, KeyFrames)) continue;
             const int64_t count = std::min(frames, reference.Frames() - at);
-            return Walk(recorded, reference, at, count, probe - at, true);
+            return Walk(recorded, reference, at, count, probe - at);
         }
         if (probe > recordedFirst + skip + 100 * KeyFrames) break;
     }
     // Nothing lined up: compare from the first sounding frames, to report how far off it is.
     return Walk(recorded, reference, referenceFirst,
-                std::min(frames, reference.Frames() - referenceFirst), guess, true);
+                std::min(frames, reference.Frames() - referenceFirst), guess);
 }
 
 double RmsLevel(const StereoAudio& audio, int64_t from, int64_t to) {

@@ -44,8 +44,11 @@ struct MatchResult {
 // the recording gained frames (silence an underrun put in) or lost a few
 // (a loaded machine makes the sound server's feed slip), the walk picks the
 // reference up again and counts the slip: slips delay the stream but change
-// none of its samples. Every other disagreement (a stale or wrong block, which
-// never lines up again within a slip's reach) counts as differing samples.
+// none of its samples. Insertions that meet make one silent run, counted as
+// back-to-back slips of at most 2205 frames (50 ms) each; a silent run up to
+// the end of the recording is none. Every other disagreement (a stale or
+// wrong block, which never lines up again within a slip's reach) counts as
+// differing samples.
 MatchResult MatchRecording(const StereoAudio& recorded, const StereoAudio& reference,
                            int64_t frames, int64_t slack, int64_t skip = 0);
 
