@@ -89,7 +89,7 @@ std::vector<uint8_t> SongImage() {
 // The whole intro path: set-up, load, pre-fill, then every block of the song.
 void BM_RenderSong(benchmark::State& state) {
     const std::vector<uint8_t> image = SongImage();
-    const SongLength length = MeasureSong(image, 1, SongLengthCapTicks);
+    const SongScan length = MeasureSong(image, 1, SongScanCapTicks);
     const int64_t frames = length.ticks * 882;
     const int64_t blocks = (frames + 3999) / 4000;
     for (auto _ : state) {

@@ -1,13 +1,7 @@
 // In-memory implementation of the block stream seam (sound/block_stream.h).
 #include "memory_stream.h"
 
-#include <cstring>
-
 MemoryStreamState memoryStream;
-
-namespace {
-int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
-}  // namespace
 
 void SetMemoryStreamSink(BlockSink sink, void* context) {
     memoryStream.blockSink = sink;
@@ -16,28 +10,19 @@ void SetMemoryStreamSink(BlockSink sink, void* context) {
 
 void SetMemoryStreamOpenResult(int result) { memoryStream.openResult = result; }
 
-int OpenStream(FillCallback fillCallback, int rate, int framesPerBlock, int blockCount, void*) {
-    if (memoryStream.openResult != 0) return memoryStream.openResult;
+int OpenStream(FillCallback fillCallback, int rate, int framesPerBlock, int blockCount) {
+    if (memoryStream.openResult != StreamOpened) return memoryStream.openResult;
     memoryStream.isOpen = 1;
     memoryStream.playing = 0;
     memoryStream.closeCount = 0;
-    memoryStream.fillCallback = fillCallback;
     memoryStream.rate = rate;
-    memoryStream.blockCount = Clamp(blockCount, 2, MemoryStreamMaxBlocks);
-    // WriteBlock copies this many frames from its caller: the mixer's block,
-    // bounded by the same clamp.
-    memoryStream.framesPerBlock = ClampFramesPerBlock(framesPerBlock);
-    memoryStream.nextBlock = 0;
-    return 0;
+    ConfigureRing(memoryStream.blocks.ring, fillCallback, framesPerBlock, blockCount);
+    return StreamOpened;
 }
 
 int StartStream() {
     if (!memoryStream.isOpen) return 1;
-    memoryStream.nextBlock = 0;
-    for (int i = 0; i < memoryStream.blockCount; ++i) {
-        if (memoryStream.fillCallback) memoryStream.fillCallback();
-        memoryStream.nextBlock = (memoryStream.nextBlock + 1) % memoryStream.blockCount;
-    }
+    PrefillRing(memoryStream.blocks.ring);
     memoryStream.playing = 1;
     return 0;
 }
@@ -53,25 +38,28 @@ void CloseStream() {
 }
 
 int WriteBlock(const StereoFrame* frames) {
-    if (!memoryStream.isOpen || !frames) return 1;
-    const int block = Clamp(memoryStream.nextBlock, 0, memoryStream.blockCount - 1);
-    std::memcpy(memoryStream.ring[block], frames,
-                sizeof(StereoFrame) * static_cast<size_t>(memoryStream.framesPerBlock));
+    if (!memoryStream.isOpen || WriteRingBlock(memoryStream.blocks, frames) != 0) return 1;
     ++memoryStream.blocksWritten;
     if (memoryStream.blockSink) {
-        memoryStream.blockSink(memoryStream.blockSinkContext, block, frames,
-                               memoryStream.framesPerBlock);
+        const BlockRing& ring = memoryStream.blocks.ring;
+        memoryStream.blockSink(memoryStream.blockSinkContext, ring.nextBlock, frames,
+                               ring.framesPerBlock);
     }
     return 0;
 }
 
 int MemoryStreamRequestBlock() {
     if (!memoryStream.playing) return 1;
-    if (memoryStream.fillCallback) memoryStream.fillCallback();
-    memoryStream.nextBlock = (memoryStream.nextBlock + 1) % memoryStream.blockCount;
+    FillNextBlock(memoryStream.blocks.ring);
     return 0;
 }
 
-void* ForegroundWindow() { return nullptr; }
-
-void ResetStream() { std::memset(&memoryStream, 0, sizeof memoryStream); }
+void ResetStream() {
+    memoryStream.isOpen = memoryStream.playing = memoryStream.closeCount = 0;
+    memoryStream.rate = 0;
+    memoryStream.blocksWritten = 0;
+    memoryStream.blockSink = nullptr;
+    memoryStream.blockSinkContext = nullptr;
+    memoryStream.openResult = StreamOpened;
+    ResetRing(memoryStream.blocks.ring);
+}

@@ -27,6 +27,3 @@ struct DrawTarget {
     std::vector<BlitRecord> blits;
 };
 
-// Called with a backing's pixel address whenever one is released; lets tests
-// see the order in which surfaces go. Null by default.
-extern void (*NativeBackingReleased)(const uint32_t* pixels);

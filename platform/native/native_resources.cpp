@@ -6,9 +6,10 @@
 #include <new>
 
 #include "data/font/font_bitmap.h"
+#include "data/resource_ids.h"
 
 const NativeResource IntroResources[] = {
-    {103, FontBitmap, FontBitmapSize},
+    {INTRO_FONT_RESOURCE_ID, FontBitmap, FontBitmapSize},
     {0, nullptr, 0},
 };
 

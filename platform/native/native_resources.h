@@ -3,13 +3,15 @@
 // entry with id 0; a null source means the program's built-in table.
 #include <cstdint>
 
+#include "display/memory_backing.h"
+
 struct NativeResource {
     int id;
     const uint8_t* bytes;
     uint32_t size;
 };
 
-extern const NativeResource IntroResources[];  // font bitmap as resource 103
+extern const NativeResource IntroResources[];  // the font bitmap as FontResourceId
 
 // The resource `id` of `source` (null = IntroResources), or null.
 const NativeResource* FindNativeResource(const void* source, int id);
@@ -17,6 +19,5 @@ const NativeResource* FindNativeResource(const void* source, int id);
 // Decodes a BMP held in memory into top-down 0x00RRGGBB pixels. Returns false
 // (and leaves the outputs alone) for anything that is not a readable BMP or
 // whose sides exceed MaxBitmapSide.
-constexpr int MaxBitmapSide = 4096;
 bool DecodeBmp(const uint8_t* bytes, uint32_t size, int* width, int* height,
                uint32_t** pixels);

@@ -1,18 +1,19 @@
-// The intro as a native program on SDL2: the driver's start-up, gated frame
-// step and teardown, as the Windows program runs them, in an SDL window, with
-// the music through SDL's audio device. Between steps the program sleeps until
-// the next 20 ms gate or the next event.
+// The intro as a native program on SDL2: the intro's loop in an SDL window,
+// with the music through SDL's audio device. Between steps the program sleeps
+// until the loop's next step or the next event.
 #include <SDL.h>
 
 #include <cstdio>
 #include <string>
 
 #include "app/intro_driver.h"
+#include "app/intro_loop.h"
 #include "app/intro_music.h"
+#include "app/program_info.h"
+#include "audio/audio_control.h"
 #include "intro_options.h"
 #include "intro_window.h"
 #include "native_draw_target.h"
-#include "app/program_info.h"
 #include "sdl_stream.h"
 
 namespace {
@@ -25,13 +26,13 @@ IntroWindow introWindow;
 DrawTarget* windowPixels = nullptr;  // what the blits of a step land in
 bool presentWanted = false;
 
-uint32_t TickCount() { return SDL_GetTicks(); }
-void SleepFor(uint32_t milliseconds) { SDL_Delay(milliseconds); }
-DrawTarget* WindowTarget(void*) { return windowPixels; }
+uint32_t Clock() { return SDL_GetTicks(); }
+void Wait(uint32_t milliseconds) { SDL_Delay(milliseconds); }
+DrawTarget* BeginPresent(void*) { return windowPixels; }
 
 // Uploads the rectangle that covers this step's blits (one cell while typing)
 // and asks for a present.
-void ReleaseWindowTarget(void*, DrawTarget* target) {
+void EndPresent(void*, DrawTarget* target) {
     if (target == nullptr || target->blits.empty()) return;
     int left = ScreenWidth, top = ScreenHeight, right = 0, bottom = 0;
     for (const BlitRecord& blit : target->blits) {
@@ -75,8 +76,8 @@ bool HandleEvent(const SDL_Event& event) {
     }
     case SDL_WINDOWEVENT:
         switch (event.window.event) {
-        case SDL_WINDOWEVENT_FOCUS_GAINED: introDriver.appActive = 1; break;
-        case SDL_WINDOWEVENT_FOCUS_LOST: introDriver.appActive = 0; break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED: SetIntroActive(true, Clock()); break;
+        case SDL_WINDOWEVENT_FOCUS_LOST: SetIntroActive(false, Clock()); break;
         case SDL_WINDOWEVENT_EXPOSED:
         case SDL_WINDOWEVENT_SIZE_CHANGED: presentWanted = true; break;
         default: break;
@@ -87,17 +88,12 @@ bool HandleEvent(const SDL_Event& event) {
     }
 }
 
-// Milliseconds until the frame step can next act (0: now).
-Uint32 UntilNextGate(Uint32 now) {
-    const Uint32 since = now - introDriver.lastStepTick;
-    return since > FrameInterval ? 0 : FrameInterval + 1 - since;
-}
-
 void RunLoop(Uint64 endTick) {
     for (;;) {
         const Uint64 now = SDL_GetTicks64();
         if (endTick != 0 && now >= endTick) return;
-        Uint32 wait = introDriver.appActive ? UntilNextGate(static_cast<Uint32>(now)) : InactiveWaitMs;
+        Uint32 wait = MillisecondsUntilNextStep(static_cast<Uint32>(now));
+        if (wait > InactiveWaitMs) wait = InactiveWaitMs;
         if (endTick != 0 && endTick - now < wait) wait = static_cast<Uint32>(endTick - now);
         SDL_Event event;
         if (SDL_WaitEventTimeout(&event, static_cast<int>(wait))) {
@@ -106,7 +102,7 @@ void RunLoop(Uint64 endTick) {
                 if (!HandleEvent(event)) return;
             }
         }
-        if (introDriver.appActive) StepIntro();
+        AdvanceIntro(Clock());
         if (presentWanted) {
             presentWanted = false;
             PresentIntroWindow(introWindow);
@@ -143,15 +139,16 @@ int main(int argc, char** argv) {
 
     // The Windows program's first show: start-up with its 600 ms wait, then the
     // background fill, before the window appears.
-    introDriver.platform = IntroPlatform{TickCount, SleepFor, WindowTarget, ReleaseWindowTarget,
-                                         IntroMusicStart, IntroMusicStop};
+    introDriver.platform =
+        IntroPlatform{Clock, Wait, BeginPresent, EndPresent, IntroMusicStart, IntroMusicStop};
     introDriver.window = &introWindow;
-    introDriver.startedUp = 1;
-    StartIntro();
-    FinishFirstShow();
-    if (const char* why = SdlStreamFailure()) std::fprintf(stderr, "intro: %s; running without sound\n", why);
+    const bool pictureReady = BeginIntro();
+    if (AudioStreamResult() != StreamOpened) {
+        std::fprintf(stderr, "intro: %s (%s); running without sound\n",
+                     DescribeStreamResult(AudioStreamResult()), SdlStreamDetail());
+    }
     int exitCode = 0;
-    if (introDriver.screen == nullptr) {
+    if (!pictureReady) {
         exitCode = Fail("the picture could not be set up (out of memory, or the font is unreadable)");
     } else {
         UploadScreen(introWindow, pixels.pixels.data(), SDL_Rect{0, 0, ScreenWidth, ScreenHeight});
@@ -159,12 +156,12 @@ int main(int argc, char** argv) {
         PresentIntroWindow(introWindow);
         // Shown and raised, as activation follows the show on Windows; focus
         // events take over from here.
-        introDriver.appActive = 1;
+        SetIntroActive(true, Clock());
         const Uint64 endTick =
             options.seconds > 0 ? startTick + static_cast<Uint64>(options.seconds * 1000.0 + 0.5) : 0;
         RunLoop(endTick);
     }
-    ShutdownIntro();
+    EndIntro();
     CloseIntroWindow(introWindow);
     SDL_Quit();
     return exitCode;

@@ -8,8 +8,7 @@
 #include <cstdint>
 #include <string>
 
-constexpr int ScreenWidth = 528;
-constexpr int ScreenHeight = 384;
+#include "app/intro_geometry.h"
 
 struct IntroWindow {
     SDL_Window* window = nullptr;

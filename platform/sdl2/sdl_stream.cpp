@@ -2,9 +2,9 @@
 //
 // Threads: SDL's audio thread runs PlayFromRing, which only copies frames out
 // of the ring and, at the end of each block, posts `wake`. The feeder thread
-// waits on `wake` and refills every block that has been played, by calling the
-// fill callback (the mixer's FillBlock, which comes back through WriteBlock)
-// under `fillLock`. The audio callback never takes that lock, so mixing never
+// waits on `wake` and refills every block that has been played, by filling the
+// ring's next block (the mixer's FillBlock, which comes back through
+// WriteBlock) under `fillLock`. The audio callback never takes that lock, so mixing never
 // holds up playback. Two counters hand blocks back and forth: the callback
 // plays block `blocksPlayed` only while it is below `blocksFilled`, and the
 // feeder refills block `blocksFilled` only while that block has been played,
@@ -18,44 +18,29 @@
 #include <cstdio>
 #include <cstring>
 
-#include "sound/block_stream.h"
+#include "sound/block_ring.h"
 
 namespace {
-
-constexpr int MaxBlocks = 16;
-constexpr int MinBlocks = 2;
 // SDL's own buffer: 2048 frames (46 ms) keeps its wake-ups few, and the ring
 // in front of it is far longer.
 constexpr Uint16 DeviceBufferFrames = 2048;
-
-// Status codes as the DirectSound streamer gives them for the same steps.
-constexpr int NoDevice = 100;
-constexpr int NoBuffer = 120;
-constexpr int NoEvent = 121;
-constexpr int NoThread = 130;
 
 struct RingStream {
     SDL_AudioDeviceID device;
     SDL_Thread* feeder;
     SDL_sem* wake;
     SDL_mutex* fillLock;
-    FillCallback fillCallback;
-    int framesPerBlock;
-    int blockCount;
     int isOpen;
-    int nextBlock;                         // where WriteBlock writes; feeder or pre-fill only
     std::atomic<uint32_t> blocksFilled;    // since the last start, pre-fill included
     std::atomic<uint32_t> blocksPlayed;    // since the last start
     int playFrame;                         // in the block being played; audio thread only
     std::atomic<int> refilling;            // the feeder may refill (between start and pause)
     std::atomic<int> quit;
     char failure[200];
-    StereoFrame ring[MaxBlocks][MaxFramesPerBlock];
+    StoredRing blocks;  // its nextBlock is moved on by the feeder or the pre-fill only
 };
 
 RingStream stream;
-
-int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
 
 int Fail(int code, const char* format, ...) {
     va_list arguments;
@@ -75,16 +60,18 @@ void SDLCALL PlayFromRing(void*, Uint8* out, int bytes) {
             std::memset(out, 0, static_cast<size_t>(frames) * sizeof(StereoFrame));
             return;
         }
-        const StereoFrame* block = stream.ring[played % static_cast<uint32_t>(stream.blockCount)];
-        const int count = frames < stream.framesPerBlock - stream.playFrame
+        const BlockRing& ring = stream.blocks.ring;
+        const StereoFrame* block =
+            RingBlock(stream.blocks, static_cast<int>(played % static_cast<uint32_t>(ring.blockCount)));
+        const int count = frames < ring.framesPerBlock - stream.playFrame
                               ? frames
-                              : stream.framesPerBlock - stream.playFrame;
+                              : ring.framesPerBlock - stream.playFrame;
         const size_t length = static_cast<size_t>(count) * sizeof(StereoFrame);
         std::memcpy(out, block + stream.playFrame, length);
         out += length;
         frames -= count;
         stream.playFrame += count;
-        if (stream.playFrame == stream.framesPerBlock) {
+        if (stream.playFrame == ring.framesPerBlock) {
             stream.playFrame = 0;
             stream.blocksPlayed.store(played + 1, std::memory_order_release);
             SDL_SemPost(stream.wake);
@@ -103,10 +90,11 @@ int SDLCALL FeedRing(void*) {
         while (stream.refilling.load() &&
                stream.blocksFilled.load(std::memory_order_relaxed) -
                        stream.blocksPlayed.load(std::memory_order_acquire) <
-                   static_cast<uint32_t>(stream.blockCount)) {
+                   static_cast<uint32_t>(stream.blocks.ring.blockCount)) {
+            // Blocks are filled in ring order, so the ring's next block is
+            // block blocksFilled modulo the count.
             const uint32_t filled = stream.blocksFilled.load(std::memory_order_relaxed);
-            stream.nextBlock = static_cast<int>(filled % static_cast<uint32_t>(stream.blockCount));
-            if (stream.fillCallback) stream.fillCallback();
+            FillNextBlock(stream.blocks.ring);
             stream.blocksFilled.store(filled + 1, std::memory_order_release);
         }
         SDL_UnlockMutex(stream.fillLock);
@@ -137,27 +125,21 @@ int FailOpen(int code, const char* what) {
 
 }  // namespace
 
-const char* SdlStreamFailure() {
-    return stream.isOpen || stream.failure[0] == '\0' ? nullptr : stream.failure;
-}
+const char* SdlStreamDetail() { return stream.failure; }
 
-int OpenStream(FillCallback fillCallback, int rate, int framesPerBlock, int blockCount, void*) {
+int OpenStream(FillCallback fillCallback, int rate, int framesPerBlock, int blockCount) {
     stream.isOpen = 0;
     stream.quit = 0;
     stream.refilling = 0;
     stream.failure[0] = '\0';
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
-        return Fail(NoDevice, "no audio device (%s)", SDL_GetError());
+        return Fail(StreamNoDevice, "%s", SDL_GetError());
     const char* driver = SDL_GetCurrentAudioDriver();
     if (driver != nullptr && std::strcmp(driver, "dummy") == 0) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return Fail(NoDevice, "SDL's dummy audio driver plays nothing");
+        return Fail(StreamNoDevice, "SDL's dummy audio driver plays nothing");
     }
-    stream.fillCallback = fillCallback;
-    stream.blockCount = Clamp(blockCount, MinBlocks, MaxBlocks);
-    // The mixer renders blocks bounded by the same clamp.
-    stream.framesPerBlock = ClampFramesPerBlock(framesPerBlock);
-    stream.nextBlock = 0;
+    ConfigureRing(stream.blocks.ring, fillCallback, framesPerBlock, blockCount);
 
     SDL_AudioSpec wanted{};
     wanted.freq = rate;
@@ -168,15 +150,15 @@ int OpenStream(FillCallback fillCallback, int rate, int framesPerBlock, int bloc
     SDL_AudioSpec obtained{};
     // No changes allowed: where the device differs, SDL converts after the callback.
     stream.device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-    if (stream.device == 0) return FailOpen(NoBuffer, "cannot open the audio device");
+    if (stream.device == 0) return FailOpen(StreamNoBuffer, "SDL_OpenAudioDevice");
     stream.wake = SDL_CreateSemaphore(0);
     stream.fillLock = SDL_CreateMutex();
     if (stream.wake == nullptr || stream.fillLock == nullptr)
-        return FailOpen(NoEvent, "cannot create the audio thread's signals");
+        return FailOpen(StreamNoEvent, "SDL_CreateSemaphore");
     stream.feeder = SDL_CreateThread(FeedRing, "intro-audio", nullptr);
-    if (stream.feeder == nullptr) return FailOpen(NoThread, "cannot start the audio thread");
+    if (stream.feeder == nullptr) return FailOpen(StreamNoThread, "SDL_CreateThread");
     stream.isOpen = 1;
-    return 0;
+    return StreamOpened;
 }
 
 // Runs while the device is paused and the feeder idle (just opened, or after
@@ -185,12 +167,9 @@ int StartStream() {
     if (!stream.isOpen) return 1;
     stream.playFrame = 0;
     stream.blocksPlayed.store(0);
-    for (int block = 0; block < stream.blockCount; ++block) {
-        stream.nextBlock = block;
-        if (stream.fillCallback) stream.fillCallback();
-    }
-    stream.nextBlock = 0;
-    stream.blocksFilled.store(static_cast<uint32_t>(stream.blockCount), std::memory_order_release);
+    PrefillRing(stream.blocks.ring);
+    stream.blocksFilled.store(static_cast<uint32_t>(stream.blocks.ring.blockCount),
+                              std::memory_order_release);
     stream.refilling = 1;
     SDL_PauseAudioDevice(stream.device, 0);
     return 0;
@@ -210,21 +189,15 @@ void CloseStream() {
     if (!stream.isOpen) return;
     ReleaseAll();
     stream.isOpen = 0;
-    std::snprintf(stream.failure, sizeof stream.failure, "the audio stream was closed");
 }
 
 int WriteBlock(const StereoFrame* frames) {
-    if (!stream.isOpen || frames == nullptr) return 1;
-    const int block = Clamp(stream.nextBlock, 0, stream.blockCount - 1);
-    std::memcpy(stream.ring[block], frames,
-                static_cast<size_t>(stream.framesPerBlock) * sizeof(StereoFrame));
-    return 0;
+    if (!stream.isOpen) return 1;
+    return WriteRingBlock(stream.blocks, frames);
 }
-
-void* ForegroundWindow() { return nullptr; }
 
 void ResetStream() {
     if (stream.isOpen) return;  // never while open: the threads still use it
-    stream.fillCallback = nullptr;
+    ResetRing(stream.blocks.ring);
     stream.failure[0] = '\0';
 }

@@ -5,6 +5,7 @@
 // 16-bit stereo, with no format changes allowed, so SDL receives exactly the
 // frames the mixer rendered.
 
-// Why the last OpenStream left the program without sound (no audio device,
-// SDL's dummy driver, ...), or null when the stream is open.
-const char* SdlStreamFailure();
+// What SDL said when the last OpenStream failed (its error text, or that its
+// dummy driver plays nothing), beside the StreamResult audio control keeps;
+// empty otherwise.
+const char* SdlStreamDetail();

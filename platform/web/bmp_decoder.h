@@ -3,7 +3,7 @@
 // top-down 0x00RRGGBB pixels, without a library: the browser build has no SDL.
 #include <cstdint>
 
-constexpr int MaxBitmapSide = 4096;
+#include "display/memory_backing.h"
 
 // Uncompressed 1-, 4- and 8-bit palette BMPs, rows stored either way up.
 // Returns false, leaving the outputs alone, for anything else, for a file too

@@ -1,11 +1,12 @@
 #pragma once
-// In the browser a draw target is the page's 528x384 canvas: every blit goes
-// straight to it as one putImageData of the blitted rectangle.
-constexpr int CanvasWidth = 528, CanvasHeight = 384;
+// In the browser a draw target is the page's canvas, the size of the screen
+// surface: every blit goes straight to it as one putImageData of the blitted
+// rectangle.
+#include "app/intro_geometry.h"
 
 struct DrawTarget {
-    int width = CanvasWidth;
-    int height = CanvasHeight;
+    int width = ScreenWidth;
+    int height = ScreenHeight;
 };
 
 extern DrawTarget pageCanvas;

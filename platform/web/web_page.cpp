@@ -1,5 +1,5 @@
-// The intro on a web page: the driver's platform hooks over the page's canvas,
-// its clock and its sound worklet, and the entry points the page script calls
+// The intro on a web page: the intro's loop over the page's canvas, its clock
+// and its sound worklet, and the entry points the page script calls
 // (intro-page.js): the start gesture, each animation frame, Escape and the
 // page's visibility.
 #include <emscripten.h>
@@ -7,28 +7,25 @@
 #include <cstdint>
 
 #include "app/intro_driver.h"
-#include "message_line.h"
+#include "app/intro_loop.h"
+#include "app/message_line.h"
 #include "web_canvas.h"
 
 namespace {
 struct PageState {
-    double beginTime;       // performance.now() of the start gesture, ms
-    double startupWaitEnd;  // frame steps begin here: the start-up's wait, without blocking
-    uint32_t frameTick;     // the current animation frame's time as the driver's tick
-    uint32_t actingSteps;   // frame steps that acted (each fetches the draw target once)
-    bool started;
-    bool ended;
+    double beginTime;     // performance.now() of the start gesture, ms
+    double advancedTo;    // the time the loop last ran up to, ms
+    uint32_t actingSteps; // frame steps that acted (each begins one presentation)
 } page;
 
-uint32_t FrameTick() { return page.frameTick; }
-// The browser must not block: the wait becomes a time before which no frame
-// step runs, so the picture holds just as it does during Sleep.
-void StartupWait(uint32_t milliseconds) { page.startupWaitEnd = page.beginTime + milliseconds; }
-DrawTarget* CanvasDC(void*) {
+// Unsigned milliseconds that wrap, as GetTickCount's do.
+uint32_t Milliseconds(double now) { return static_cast<uint32_t>(static_cast<uint64_t>(now)); }
+uint32_t Clock() { return Milliseconds(emscripten_get_now()); }
+DrawTarget* BeginPresent(void*) {
     ++page.actingSteps;
     return &pageCanvas;
 }
-void ReleaseCanvasDC(void*, DrawTarget*) {}
+void EndPresent(void*, DrawTarget*) {}
 
 EM_JS(void, PostMusic, (int start), { Module.introMusic(start ? "start" : "stop"); });
 void MusicStart() { PostMusic(1); }
@@ -36,48 +33,48 @@ void MusicStop() { PostMusic(0); }
 }  // namespace
 
 int main() {
-    introDriver.platform = {FrameTick, StartupWait, CanvasDC, ReleaseCanvasDC, MusicStart, MusicStop};
+    // No wait hook: the browser must not block, and the loop holds the first
+    // frame step back until the start-up's 600 ms are over.
+    introDriver.platform = {Clock, nullptr, BeginPresent, EndPresent, MusicStart, MusicStop};
     introDriver.appActive = 1;
-    ShowMessageLine(&pageCanvas, "CLICK OR PRESS A KEY");
+    ShowMessageLine(&pageCanvas, nullptr, "CLICK OR PRESS A KEY");
     return 0;
 }
 
 extern "C" {
 
-// The start gesture: the first-show sequence of the window.
+// The start gesture: the window's first show.
 EMSCRIPTEN_KEEPALIVE void WebBegin(double now) {
-    if (page.started) return;
-    page.started = true;
-    page.beginTime = now;
-    ShowMessageLine(&pageCanvas, "");
-    introDriver.startedUp = 1;
-    StartIntro();
-    FinishFirstShow();
+    if (introLoop.begun) return;
+    page.beginTime = page.advancedTo = now;
+    ShowMessageLine(&pageCanvas, nullptr, "");
+    BeginIntro();
 }
 
-// One animation frame: the driver's own gate decides whether the step acts,
-// so a faster screen calls more often but types no faster.
+// One animation frame: every frame step due by the frame's time, so the page
+// types at the same rate whatever the screen's refresh rate.
 EMSCRIPTEN_KEEPALIVE void WebFrame(double now) {
-    if (!page.started || page.ended || !introDriver.appActive || now < page.startupWaitEnd) return;
-    // Unsigned milliseconds that wrap, as GetTickCount's do.
-    page.frameTick = static_cast<uint32_t>(static_cast<uint64_t>(now));
-    StepIntro();
+    if (!introLoop.begun || introLoop.ended) return;
+    page.advancedTo = now;
+    AdvanceIntro(Milliseconds(now));
 }
 
 // Escape: the window's teardown, then the closing line in place of the picture.
 EMSCRIPTEN_KEEPALIVE void WebEnd() {
-    if (!page.started || page.ended) return;
-    page.ended = true;
-    ShutdownIntro();
-    ShowMessageLine(&pageCanvas, "THE END. RELOAD TO START AGAIN.");
+    if (!introLoop.begun || introLoop.ended) return;
+    EndIntro();
+    ShowMessageLine(&pageCanvas, nullptr, "THE END. RELOAD TO START AGAIN.");
 }
 
 // A hidden page freezes the picture as an inactive window does; the music plays on.
-EMSCRIPTEN_KEEPALIVE void WebSetActive(int active) { introDriver.appActive = active ? 1 : 0; }
+EMSCRIPTEN_KEEPALIVE void WebSetActive(int active) { SetIntroActive(active != 0, Clock()); }
 
-// For the browser tests: acting steps so far, and the page being held after
-// its last character (-1 while typing).
+// For the browser tests: acting steps so far, the milliseconds since the
+// start gesture that the loop has run up to (the picture is the reference
+// timeline's at that moment), and the page being held after its last
+// character (-1 while typing).
 EMSCRIPTEN_KEEPALIVE uint32_t WebActingSteps() { return page.actingSteps; }
+EMSCRIPTEN_KEEPALIVE double WebClock() { return page.advancedTo - page.beginTime; }
 EMSCRIPTEN_KEEPALIVE int WebHeldPage() {
     const Typewriter* typewriter = introDriver.typewriter;
     if (typewriter == nullptr || typewriter->wait <= 1) return -1;

@@ -6,52 +6,37 @@
 // main thread can hold the music up.
 #include <emscripten.h>
 
-#include <cstring>
-
 #include "app/intro_music.h"
-#include "sound/block_stream.h"
+#include "sound/block_ring.h"
 
 namespace {
-constexpr int MaxBlocks = 16;
 constexpr int MaxQuantumFrames = 1024;  // a render quantum is 128 frames
 
 struct WorkletStream {
-    FillCallback fillCallback;
-    int32_t framesPerBlock;
-    int32_t blockCount;
-    int32_t nextBlock;   // the block the next WriteBlock goes to
-    int32_t playBlock;   // the block being played and the frame within it
-    int32_t playFrame;
     int32_t isOpen;
     int32_t playing;
-    StereoFrame ring[MaxBlocks][MaxFramesPerBlock];
+    int32_t playBlock;  // the block being played and the frame within it
+    int32_t playFrame;
+    StoredRing blocks;
 } stream;
 
 // One quantum as the worklet's outputs take it: all left samples, then all right.
 float quantum[2 * MaxQuantumFrames];
 
 int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
-
-void AdvanceBlock(int* block) { *block = *block + 1 == stream.blockCount ? 0 : *block + 1; }
 }  // namespace
 
-int OpenStream(FillCallback fillCallback, int, int framesPerBlock, int blockCount, void*) {
-    std::memset(&stream, 0, sizeof stream);
-    stream.fillCallback = fillCallback;
-    stream.framesPerBlock = ClampFramesPerBlock(framesPerBlock);
-    stream.blockCount = Clamp(blockCount, 2, MaxBlocks);
+int OpenStream(FillCallback fillCallback, int, int framesPerBlock, int blockCount) {
+    ConfigureRing(stream.blocks.ring, fillCallback, framesPerBlock, blockCount);
+    stream.playing = 0;
     stream.isOpen = 1;
-    return 0;
+    return StreamOpened;
 }
 
 // Pre-fills the whole ring on the caller's turn, then plays from block 0.
 int StartStream() {
     if (!stream.isOpen) return 1;
-    stream.nextBlock = 0;
-    for (int i = 0; i < stream.blockCount; ++i) {
-        if (stream.fillCallback != nullptr) stream.fillCallback();
-        AdvanceBlock(&stream.nextBlock);
-    }
+    PrefillRing(stream.blocks.ring);
     stream.playBlock = stream.playFrame = 0;
     stream.playing = 1;
     return 0;
@@ -65,15 +50,14 @@ void CloseStream() {
 }
 
 int WriteBlock(const StereoFrame* frames) {
-    if (!stream.isOpen || frames == nullptr) return 1;
-    std::memcpy(stream.ring[stream.nextBlock], frames,
-                sizeof(StereoFrame) * static_cast<size_t>(stream.framesPerBlock));
-    return 0;
+    if (!stream.isOpen) return 1;
+    return WriteRingBlock(stream.blocks, frames);
 }
 
-void* ForegroundWindow() { return nullptr; }
-
-void ResetStream() { std::memset(&stream, 0, sizeof stream); }
+void ResetStream() {
+    stream.isOpen = stream.playing = stream.playBlock = stream.playFrame = 0;
+    ResetRing(stream.blocks.ring);
+}
 
 extern "C" {
 
@@ -87,15 +71,13 @@ EMSCRIPTEN_KEEPALIVE float* SoundRender(int frames) {
     for (int i = 0; i < count; ++i) {
         StereoFrame frame{0, 0};
         if (stream.playing) {
-            frame = stream.ring[stream.playBlock][stream.playFrame];
-            if (++stream.playFrame == stream.framesPerBlock) {
+            BlockRing& ring = stream.blocks.ring;
+            frame = RingBlock(stream.blocks, stream.playBlock)[stream.playFrame];
+            if (++stream.playFrame >= ring.framesPerBlock) {
                 const int played = stream.playBlock;
                 stream.playFrame = 0;
-                AdvanceBlock(&stream.playBlock);
-                if (played == stream.nextBlock) {
-                    if (stream.fillCallback != nullptr) stream.fillCallback();
-                    AdvanceBlock(&stream.nextBlock);
-                }
+                stream.playBlock = FollowingBlock(ring, played);
+                if (played == ring.nextBlock) FillNextBlock(ring);
             }
         }
         quantum[i] = static_cast<float>(frame.left) / 32768.0f;

@@ -2,12 +2,6 @@
 
 #include <cstring>
 
-int ClampBlockCount(int blockCount) {
-    if (blockCount < MinBlockCount) return MinBlockCount;
-    if (blockCount > MaxBlockCount) return MaxBlockCount;
-    return blockCount;
-}
-
 StreamFormat PcmStereo16(int rate) {
     StreamFormat format{};
     format.formatTag = 1;  // WAVE_FORMAT_PCM
@@ -36,52 +30,49 @@ int BlockStreamer::OpenStream(const StreamerPlatform* ops, FillCallback fill, in
     notifyInterface = nullptr;
     device = nullptr;
     lastError = 0;
-    nextBlock = 0;
+    ring.nextBlock = 0;
     suspended = 1;
     quit = 0;
     platform = ops;
 
     if (platform->createDevice(&device) < 0) {
         device = nullptr;
-        return 100;
+        return StreamNoDevice;
     }
-    if (platform->setCooperativeLevel(device, window) < 0) return FailOpen(101);
+    if (platform->setCooperativeLevel(device, window) < 0) return FailOpen(StreamNoCooperation);
 
-    fillCallback = fill;
-    blockCount = ClampBlockCount(count);
-    // The mixer's clamp, so that each block copies exactly the frames the
-    // mixer rendered; it also keeps the ring arithmetic defined.
-    framesPerBlock = ClampFramesPerBlock(frames);
+    ConfigureRing(ring, fill, frames, count);
+    const int blockCount = ring.blockCount;
 
     const StreamBufferDesc primaryDesc{PrimaryBufferFlags, 0, nullptr};
-    if (platform->createBuffer(device, &primaryDesc, &primaryBuffer) < 0) return FailOpen(110);
+    if (platform->createBuffer(device, &primaryDesc, &primaryBuffer) < 0) return FailOpen(StreamNoPrimaryBuffer);
     const StreamFormat format = PcmStereo16(rate);
-    if (platform->setFormat(primaryBuffer, &format) < 0) return FailOpen(111);
+    if (platform->setFormat(primaryBuffer, &format) < 0) return FailOpen(StreamNoFormat);
 
     const StreamBufferDesc streamDesc{
         StreamBufferFlags, static_cast<uint32_t>(blockCount * BlockBytes()), &format};
-    if (platform->createBuffer(device, &streamDesc, &streamBuffer) < 0) return FailOpen(120);
+    if (platform->createBuffer(device, &streamDesc, &streamBuffer) < 0) return FailOpen(StreamNoBuffer);
 
     blockEvent = platform->createEvent();
-    if (!blockEvent) return FailOpen(121);
+    if (!blockEvent) return FailOpen(StreamNoEvent);
     for (int i = 0; i < blockCount; ++i) {
         notifyPositions[i].offset = static_cast<uint32_t>((i + 1) * BlockBytes() - 1);
         notifyPositions[i].event = blockEvent;
     }
     if (platform->queryNotify(streamBuffer, &notifyInterface) < 0) {
         notifyInterface = nullptr;
-        return FailOpen(122);
+        return FailOpen(StreamNoNotify);
     }
     if (platform->setNotificationPositions(notifyInterface, blockCount, notifyPositions) < 0)
-        return FailOpen(123);
+        return FailOpen(StreamNoNotifyPositions);
 
     thread = platform->createSuspendedThread(this);
-    if (!thread) return FailOpen(130);
-    if (!platform->setTimeCritical(thread)) lastError = 131;
+    if (!thread) return FailOpen(StreamNoThread);
+    if (!platform->setTimeCritical(thread)) lastError = StreamNotTimeCritical;
     fillLock = platform->createLock();
 
     isOpen = 1;
-    return 0;
+    return StreamOpened;
 }
 
 uint32_t BlockStreamer::StreamThread() {
@@ -92,11 +83,7 @@ uint32_t BlockStreamer::StreamThread() {
         // the thread only outside the lock) never leaves a stale decision behind:
         // after a restart the test is made afresh against the new play position.
         platform->enterLock(fillLock);
-        if (FinishedBlock() == nextBlock) {
-            if (fillCallback) fillCallback();
-            int next = nextBlock + 1;
-            nextBlock = next == blockCount ? 0 : next;
-        }
+        if (FinishedBlock() == ring.nextBlock) FillNextBlock(ring);
         platform->leaveLock(fillLock);
     } while (!quit);
     return 0;
@@ -105,13 +92,13 @@ uint32_t BlockStreamer::StreamThread() {
 int BlockStreamer::FinishedBlock() {
     uint32_t writeCursor = 0;
     platform->getWriteCursor(streamBuffer, &writeCursor);
-    const int blockIndex = static_cast<int>(writeCursor / BytesPerFrame / framesPerBlock);
-    return blockIndex == 0 ? blockCount - 1 : blockIndex - 1;
+    const int blockIndex = static_cast<int>(writeCursor / BytesPerFrame / ring.framesPerBlock);
+    return blockIndex == 0 ? ring.blockCount - 1 : blockIndex - 1;
 }
 
 int32_t BlockStreamer::WriteBlock(const void* frames) {
     const uint32_t blockBytes = static_cast<uint32_t>(BlockBytes());
-    const uint32_t offset = static_cast<uint32_t>(nextBlock) * blockBytes;
+    const uint32_t offset = static_cast<uint32_t>(ring.nextBlock) * blockBytes;
     void* region = nullptr;
     uint32_t regionBytes = 0;
     int32_t result = platform->lock(streamBuffer, offset, blockBytes, &region, &regionBytes);
@@ -127,12 +114,7 @@ int32_t BlockStreamer::WriteBlock(const void* frames) {
 
 int BlockStreamer::StartStream() {
     if (!isOpen) return 1;
-    nextBlock = 0;
-    for (int i = 0; i < blockCount; ++i) {
-        if (fillCallback) fillCallback();
-        int next = nextBlock + 1;
-        nextBlock = next == blockCount ? 0 : next;
-    }
+    PrefillRing(ring);
     platform->setCurrentPosition(streamBuffer, 0);
     suspended = 0;
     platform->resumeThread(thread);
@@ -174,9 +156,7 @@ void BlockStreamer::Reset() {
     device = primaryBuffer = streamBuffer = notifyInterface = blockEvent = nullptr;
     for (NotifyPosition& position : notifyPositions) position = {};
     thread = fillLock = nullptr;
-    fillCallback = nullptr;
-    framesPerBlock = blockCount = 0;
-    nextBlock = 0;
+    ResetRing(ring);
     suspended = 0;
     quit = 0;
     lastError = 0;

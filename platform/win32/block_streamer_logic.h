@@ -7,7 +7,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "sound/block_stream.h"
+#include "sound/block_ring.h"
 
 // DirectSound results as the streamer sees them: negative means failure.
 constexpr int32_t StreamOk = 0;
@@ -16,8 +16,6 @@ constexpr int32_t StreamBufferLost = static_cast<int32_t>(0x88780096);  // DSERR
 constexpr uint32_t PrimaryBufferFlags = 0x1;      // DSBCAPS_PRIMARYBUFFER
 constexpr uint32_t StreamBufferFlags = 0x18100;   // GETCURRENTPOSITION2|GLOBALFOCUS|CTRLPOSITIONNOTIFY
 constexpr uint32_t StreamWaitMilliseconds = 500;  // the event wait; only serves the quit test
-constexpr int MinBlockCount = 2;
-constexpr int MaxBlockCount = 16;
 constexpr int BytesPerFrame = 4;
 
 // Mirrors WAVEFORMATEX field for field (packed, 18 bytes on Win32).
@@ -93,7 +91,7 @@ public:
     // Back to the state before any open; only while not open.
     void Reset();
 
-    int BlockBytes() const { return framesPerBlock * BytesPerFrame; }
+    int BlockBytes() const { return ring.framesPerBlock * BytesPerFrame; }
 
     const StreamerPlatform* platform = nullptr;
     void* device = nullptr;
@@ -101,16 +99,14 @@ public:
     void* streamBuffer = nullptr;
     void* notifyInterface = nullptr;
     void* blockEvent = nullptr;
-    NotifyPosition notifyPositions[MaxBlockCount] = {};
+    NotifyPosition notifyPositions[MaxRingBlocks] = {};
     void* thread = nullptr;
     void* fillLock = nullptr;
-    FillCallback fillCallback = nullptr;
-    int32_t framesPerBlock = 0;
-    int32_t blockCount = 0;
-    // Read across the two threads, hence atomic; the thread that changes each is
-    // the one the streaming rules name (the refill for nextBlock, the caller for the flags).
-    std::atomic<int32_t> nextBlock = 0;
+    // The blocks live in the device's buffer; the ring keeps their bookkeeping
+    // (its nextBlock is changed by the refill only, and read by WriteBlock).
+    BlockRing ring;
     int32_t isOpen = 0;  // from a successful open until the close
+    // Read across the two threads, hence atomic; changed by the caller only.
     std::atomic<int32_t> suspended = 0;
     std::atomic<int32_t> quit = 0;
     int32_t lastError = 0;
@@ -119,5 +115,4 @@ private:
     int FailOpen(int code);
 };
 
-int ClampBlockCount(int blockCount);
 StreamFormat PcmStereo16(int rate);

@@ -1,9 +1,10 @@
-// The program's entry point and its one window: class, window, message loop and
-// the window procedure that runs the intro driver's start-up, frame step and
-// teardown.
+// The program's entry point and its one window: class, window, the polling
+// message loop and the window procedure, running the intro through its loop
+// (app/intro_loop.h) with GetTickCount as the clock.
 #include <windows.h>
 
 #include "app/intro_driver.h"
+#include "app/intro_loop.h"
 #include "app/intro_music.h"
 
 namespace {
@@ -11,17 +12,16 @@ namespace {
 constexpr char ClassName[] = "VUZoroDozEziva";
 constexpr char MenuName[] = "VOZozoZidAzuv";
 constexpr char Caption[] = "INTRO";
-constexpr int WindowWidth = 534;
-constexpr int WindowHeight = 390;
 constexpr UINT ClassStyle = CS_VREDRAW | CS_HREDRAW | CS_OWNDC;  // 35
 constexpr DWORD WindowStyle = WS_CAPTION | WS_SYSMENU;          // 0x00C80000
 
-uint32_t TickCount() { return GetTickCount(); }
-void SleepFor(uint32_t milliseconds) { Sleep(milliseconds); }
-DrawTarget* WindowDC(void* window) {
+uint32_t Clock() { return GetTickCount(); }
+void Wait(uint32_t milliseconds) { Sleep(milliseconds); }
+// A frame step's presentation is one device context of the window.
+DrawTarget* BeginPresent(void* window) {
     return reinterpret_cast<DrawTarget*>(GetDC(static_cast<HWND>(window)));
 }
-void ReleaseWindowDC(void* window, DrawTarget* dc) {
+void EndPresent(void* window, DrawTarget* dc) {
     ReleaseDC(static_cast<HWND>(window), reinterpret_cast<HDC>(dc));
 }
 
@@ -53,7 +53,8 @@ int RunMessageLoop() {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         } else if (introDriver.appActive) {
-            StepIntro();
+            // Idle: the loop's gate decides whether a step acts now.
+            AdvanceIntro(GetTickCount());
         } else {
             WaitMessage();
         }
@@ -65,24 +66,20 @@ int RunMessageLoop() {
 LRESULT CALLBACK IntroWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SHOWWINDOW:
-        if (!introDriver.startedUp) {
-            introDriver.startedUp = 1;
-            StartIntro();
-            FinishFirstShow();
-        }
+        if (!introDriver.startedUp) BeginIntro();
         CentreWindow(window);
         return 0;
     case WM_PAINT:
         Paint(window);
         return 0;
     case WM_ACTIVATEAPP:
-        introDriver.appActive = wParam ? 1 : 0;
+        SetIntroActive(wParam != 0, GetTickCount());
         return 0;
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE) PostMessageA(window, WM_CLOSE, 0, 0);
         return 0;
     case WM_DESTROY:
-        ShutdownIntro();
+        EndIntro();
         PostQuitMessage(0);
         return 0;
     default:
@@ -91,8 +88,8 @@ LRESULT CALLBACK IntroWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int showCommand) {
-    introDriver.platform = IntroPlatform{TickCount, SleepFor, WindowDC, ReleaseWindowDC,
-                                         IntroMusicStart, IntroMusicStop};
+    introDriver.platform =
+        IntroPlatform{Clock, Wait, BeginPresent, EndPresent, IntroMusicStart, IntroMusicStop};
     if (!previousInstance) {
         WNDCLASSA windowClass{};
         windowClass.style = ClassStyle;

@@ -181,15 +181,14 @@ const StreamerPlatform DirectSoundPlatform = {
 
 }  // namespace
 
-int OpenStream(FillCallback fillCallback, int rate, int framesPerBlock, int blockCount,
-               void* window) {
+// DirectSound cooperates with the window in the foreground at this moment.
+int OpenStream(FillCallback fillCallback, int rate, int framesPerBlock, int blockCount) {
     return streamer.OpenStream(&DirectSoundPlatform, fillCallback, rate, framesPerBlock,
-                               blockCount, window);
+                               blockCount, GetForegroundWindow());
 }
 
 int StartStream() { return streamer.StartStream(); }
 void PauseStream() { streamer.PauseStream(); }
 void CloseStream() { streamer.CloseStream(); }
 int WriteBlock(const StereoFrame* frames) { return streamer.WriteBlock(frames); }
-void* ForegroundWindow() { return GetForegroundWindow(); }
 void ResetStream() { streamer.Reset(); }

@@ -2,17 +2,12 @@
 
 #include <new>
 
+#include "app/intro_loop.h"
 #include "data/intro_data.h"
 
 IntroDriver introDriver;
 
 namespace {
-constexpr int CanvasWidth = 264, CanvasHeight = 192;
-constexpr int ScreenWidth = 528, ScreenHeight = 384;
-constexpr int GridColumns = 33, GridRows = 24;
-constexpr int GlyphWidth = 8, GlyphHeight = 8;
-constexpr uint32_t StartupWaitMs = 600;
-
 // Typewriter first, as it points at the others. Guard: the fields are cleared
 // so a second teardown finds nothing to delete.
 void DeleteDisplayObjects() {
@@ -29,7 +24,10 @@ void DeleteDisplayObjects() {
 }
 }  // namespace
 
-void ResetIntroDriver() { introDriver = IntroDriver{}; }
+void ResetIntroDriver() {
+    introDriver = IntroDriver{};
+    ResetIntroLoop();
+}
 
 // Guard: when any display object cannot be had, the intro runs without a
 // picture: every display object is dropped, so the frame step and the
@@ -51,7 +49,7 @@ void StartIntro() {
     }
     if (driver.typewriter == nullptr) DeleteDisplayObjects();
     if (driver.platform.musicStart != nullptr) driver.platform.musicStart();
-    if (driver.platform.sleep != nullptr) driver.platform.sleep(StartupWaitMs);
+    if (driver.platform.wait != nullptr) driver.platform.wait(StartupWaitMs);
 }
 
 void FinishFirstShow() {
@@ -67,9 +65,12 @@ void FinishFirstShow() {
 // or not their blit reached the window (no device context, a failed blit);
 // they are not retried.
 void StepIntro() {
+    if (introDriver.platform.clock == nullptr) return;  // Guard: no clock, no frames
+    StepIntroAt(introDriver.platform.clock());
+}
+
+void StepIntroAt(uint32_t now) {
     IntroDriver& driver = introDriver;
-    if (driver.platform.tickCount == nullptr) return;  // Guard: no clock, no frames
-    const uint32_t now = driver.platform.tickCount();
     // Unsigned difference: right across the counter's wrap.
     if (now - driver.lastStepTick <= FrameInterval) return;
     driver.lastStepTick = now;
@@ -85,8 +86,9 @@ void StepIntro() {
                 driver.canvas->CopyCellDoubled(driver.screen, x, y);
         }
     }
-    DrawTarget* dc =
-        driver.platform.getDC != nullptr ? driver.platform.getDC(driver.window) : nullptr;
+    DrawTarget* dc = driver.platform.beginPresent != nullptr
+                         ? driver.platform.beginPresent(driver.window)
+                         : nullptr;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             if (driver.cellGrid->Get(x, y) != CellDirty) continue;
@@ -94,7 +96,7 @@ void StepIntro() {
             driver.cellGrid->Set(x, y, CellClean);
         }
     }
-    if (driver.platform.releaseDC != nullptr) driver.platform.releaseDC(driver.window, dc);
+    if (driver.platform.endPresent != nullptr) driver.platform.endPresent(driver.window, dc);
 }
 
 // Sound goes first, so its thread has ended before any display object does;

@@ -7,12 +7,18 @@
 #include "display/cell_grid.h"
 #include "display/surface.h"
 #include "display/typewriter.h"
+#include "app/intro_geometry.h"
 
+// What the driver needs of the platform. Any hook may be null: no clock means
+// no frame steps, no wait means the start-up does not block (the front end
+// then holds the steps back itself; the loop in intro_loop.h does).
 struct IntroPlatform {
-    uint32_t (*tickCount)();                       // GetTickCount
-    void (*sleep)(uint32_t milliseconds);          // Sleep
-    DrawTarget* (*getDC)(void* window);            // GetDC
-    void (*releaseDC)(void* window, DrawTarget*);  // ReleaseDC
+    uint32_t (*clock)();                    // milliseconds, unsigned, wrapping
+    void (*wait)(uint32_t milliseconds);    // blocks the caller that long
+    // Where one frame step's cell blits go, fetched once per acting step and
+    // handed back after its last blit.
+    DrawTarget* (*beginPresent)(void* window);
+    void (*endPresent)(void* window, DrawTarget*);
     void (*musicStart)();  // InitAudio, LoadModule(ModuleImage), StartAudio
     void (*musicStop)();   // PauseAudio, ShutdownAudio
 };
@@ -33,9 +39,6 @@ struct IntroDriver {
 
 extern IntroDriver introDriver;
 
-constexpr uint32_t FrameInterval = 20;
-constexpr int FontResourceId = 103;
-
 // Makes canvas, screen, font, cell grid and typewriter, starts the music and
 // waits 600 ms. Run on the window's first show, followed by FinishFirstShow.
 void StartIntro();
@@ -46,6 +49,9 @@ void FinishFirstShow();
 // it last acted; then one typewriter step, and every dirty cell doubled onto
 // the screen and blitted to the window.
 void StepIntro();
+// The frame step as if the clock read `tick`: for a loop that knows when the
+// step would have run. StepIntro is StepIntroAt(clock()).
+void StepIntroAt(uint32_t tick);
 // Stops the music, then deletes the display objects.
 void ShutdownIntro();
 // Back to the process-start state: no objects, flags clear, tick 0, no platform

@@ -5,7 +5,7 @@
 #include "replayer/replayer.h"
 
 void IntroMusicStart() {
-    InitAudio(IntroOutputRate, IntroFramesPerBlock, IntroBlockCount);
+    InitAudio(IntroSound.rate, IntroSound.framesPerBlock, IntroSound.blockCount);
     // Compatibility: the result is not examined; an unrecognised image leaves
     // the replayer without a song, and the picture runs on in silence.
     LoadModule(ModuleImage);

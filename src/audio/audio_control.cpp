@@ -7,8 +7,12 @@
 #include "sound/mixer.h"
 
 namespace {
-constexpr int TicksPerSecond = 50;
+int streamResult = StreamOpened;
 }
+
+int AudioStreamResult() { return streamResult; }
+
+void ResetAudioControl() { streamResult = StreamOpened; }
 
 void InitAudio(int rate, int framesPerBlock, int blockCount) {
     replayer.replayerReady = 0;
@@ -17,7 +21,9 @@ void InitAudio(int rate, int framesPerBlock, int blockCount) {
         replayer.soundEnabled = 0;
     } else {
         replayer.soundEnabled = 1;
-        OpenMixer(rate, ReplayerTick, TicksPerSecond, framesPerBlock, blockCount);
+        // Without a stream the intro runs silent: the mixer is never asked
+        // for a block. The result is kept for the front end to report.
+        streamResult = OpenMixer(rate, ReplayerTick, TicksPerSecond, framesPerBlock, blockCount);
     }
     // The sample table, sequence, patterns and macro stores that LoadModule
     // fills; the sample memory is left as it is.

@@ -1,4 +1,6 @@
 #pragma once
+#include "audio/sound_settings.h"
+#include "sound/block_stream.h"
 // The facade through which the intro switches its music on and off: the
 // wiring of replayer, mixer and stream.
 void InitAudio(int rate, int framesPerBlock, int blockCount);
@@ -6,8 +8,8 @@ void StartAudio();
 void PauseAudio();
 void ShutdownAudio();  // once: a second call finds the music stopped and does nothing
 
-// The intro's settings: 882 frames per tick, blocks of about 91 ms, a ring of
-// about 0.73 s.
-constexpr int IntroOutputRate = 44100;
-constexpr int IntroFramesPerBlock = 4000;
-constexpr int IntroBlockCount = 8;
+// What the stream's open returned at the last InitAudio with sound
+// (StreamResult; StreamOpened before any). Front ends report it from here.
+int AudioStreamResult();
+// Back to program-start state (no result recorded); ResetSoundPath calls it.
+void ResetAudioControl();

@@ -3,6 +3,7 @@
 // the loaders for "FC14" and "SMOD" modules, and the 50 Hz tick. All state is
 // in one fixed-size record; the replayer reaches the channels only through
 // the channel operations (sound/channel_operations.h).
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -80,14 +81,34 @@ struct VoiceState {
     uint8_t volumeSlidePhase;
 };
 
+// A run flag: written on the main thread and read by the tick on the audio
+// thread, so a relaxed atomic of a plain flag's width (no lock, no ordering
+// beyond the flag itself: the streamer's thread hand-offs order the rest).
+// Reads and writes like an int32_t, so the record around it stays a value.
+class RunFlag {
+public:
+    constexpr RunFlag(int32_t value = 0) : value_(value) {}
+    RunFlag(const RunFlag& other) : value_(static_cast<int32_t>(other)) {}
+    RunFlag& operator=(const RunFlag& other) { return *this = static_cast<int32_t>(other); }
+    RunFlag& operator=(int32_t value) {
+        value_.store(value, std::memory_order_relaxed);
+        return *this;
+    }
+    operator int32_t() const { return value_.load(std::memory_order_relaxed); }
+
+private:
+    std::atomic<int32_t> value_;
+};
+static_assert(sizeof(RunFlag) == sizeof(int32_t));
+
 // Everything the replayer changes while it runs, in one record: the loaded
 // song, the four voices, the run flags and the bookkeeping kept beside them.
 struct ReplayerState {
     SongState song;
     VoiceState voices[4];
-    int32_t soundEnabled;
-    int32_t replayerReady;
-    int32_t playing;
+    RunFlag soundEnabled;
+    RunFlag replayerReady;
+    RunFlag playing;
     // Set by a successful load, cleared with the stores: the tick refuses to
     // run on voices that were never given a song.
     int32_t moduleLoaded;

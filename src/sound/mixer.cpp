@@ -146,8 +146,8 @@ void ResetChannels() {
     mixer.tickCounter = 0;
 }
 
-void OpenMixer(int rate, TickCallback tickCallback, int tickRate, int framesPerBlock,
-               int blockCount) {
+int OpenMixer(int rate, TickCallback tickCallback, int tickRate, int framesPerBlock,
+              int blockCount) {
     if (rate < MinimumOutputRate) rate = MinimumOutputRate;
     if (rate > MaximumOutputRate) rate = MaximumOutputRate;
     mixer.outputRate = rate;
@@ -161,10 +161,11 @@ void OpenMixer(int rate, TickCallback tickCallback, int tickRate, int framesPerB
     if (mixer.samplesPerTick < 1) mixer.samplesPerTick = 1;
     BuildVolumeTables();
     ResetChannels();
-    if (OpenStream(FillBlock, mixer.outputRate, mixer.framesPerBlock, mixer.blockCount,
-                   ForegroundWindow()) == 0) {
-        mixer.smoothing = 1;
-    }
+    // A stream that did not open leaves the mixer configured but never asked
+    // for a block: the caller learns why from the result.
+    const int result = OpenStream(FillBlock, mixer.outputRate, mixer.framesPerBlock, mixer.blockCount);
+    if (result == StreamOpened) mixer.smoothing = 1;
+    return result;
 }
 
 void ResetMixerState() { std::memset(&mixer, 0, sizeof mixer); }

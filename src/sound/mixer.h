@@ -52,8 +52,9 @@ struct MixerState {
 
 extern MixerState mixer;
 
-void OpenMixer(int rate, TickCallback tickCallback, int tickRate, int framesPerBlock,
-               int blockCount);
+// Configures the mixer and opens the stream; returns OpenStream's result.
+int OpenMixer(int rate, TickCallback tickCallback, int tickRate, int framesPerBlock,
+              int blockCount);
 void BuildVolumeTables();
 void ResetChannels();
 void MixFrames(StereoFrame* frames, int count);

@@ -55,11 +55,11 @@ protected:
             },
         };
         introDriver.window = &platform.window;
-        NativeBackingReleased = [](const uint32_t* pixels) { fake->released.push_back(pixels); };
+        MemoryBackingReleased = [](const uint32_t* pixels) { fake->released.push_back(pixels); };
     }
     void TearDown() override {
         ShutdownIntro();
-        NativeBackingReleased = nullptr;
+        MemoryBackingReleased = nullptr;
         fake = nullptr;
     }
     void StartAndShow() {

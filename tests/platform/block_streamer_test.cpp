@@ -93,7 +93,7 @@ TEST_F(BlockStreamerTest, BlockCountIsClampedAndTheRingFollows) {
     for (const auto& c : cases) {
         ResetFake();
         ASSERT_EQ(Open(c.given), 0);
-        EXPECT_EQ(streamer.blockCount, c.used) << c.given;
+        EXPECT_EQ(streamer.ring.blockCount, c.used) << c.given;
         EXPECT_EQ(Fake().buffersCreated.at(1).bufferBytes, uint32_t(c.used * BlockBytes));
         ASSERT_EQ(Fake().notifyPositions.size(), size_t(c.used));
         EXPECT_EQ(Fake().notifyPositions.back().offset, uint32_t(c.used * BlockBytes - 1));
@@ -162,7 +162,7 @@ TEST_F(BlockStreamerTest, StartBeforeAnyOpenReturns1AndCallsNothing) {
 TEST_F(BlockStreamerTest, FinishedBlockIsTheBlockBehindTheWriteCursor) {
     ASSERT_EQ(Open(), 0);
     for (int count = 2; count <= 16; ++count) {
-        streamer.blockCount = count;
+        streamer.ring.blockCount = count;
         for (uint32_t cursor : {0u, 1u, 8000u, 15999u}) {
             SetWriteCursor(cursor);
             EXPECT_EQ(streamer.FinishedBlock(), count - 1) << count << " " << cursor;
@@ -182,7 +182,7 @@ TEST_F(BlockStreamerTest, StartPrefillsEveryBlockThenPlaysFromZero) {
     ASSERT_EQ(streamer.StartStream(), 0);
     EXPECT_EQ(fillCount, 8);
     for (int block = 0; block < 8; ++block) EXPECT_EQ(RingBlockMark(block), block + 1);
-    EXPECT_EQ(streamer.nextBlock, 0);
+    EXPECT_EQ(streamer.ring.nextBlock, 0);
     EXPECT_EQ(streamer.suspended, 0);
     auto calls = CallsSnapshot();
     // The pre-fill runs on the caller's thread, before the thread is resumed.
@@ -209,7 +209,7 @@ TEST_F(BlockStreamerTest, TheThreadRefillsOnlyTheExpectedBlock) {
     ASSERT_TRUE(SignalAndSettle());
     EXPECT_EQ(fillCount, 9);
     EXPECT_EQ(RingBlockMark(0), 9);
-    EXPECT_EQ(streamer.nextBlock, 1);
+    EXPECT_EQ(streamer.ring.nextBlock, 1);
 
     // A signal missed: the cursor is two blocks on, nothing is written.
     SetWriteCursor(3 * 16000 + 1764);
@@ -224,18 +224,18 @@ TEST_F(BlockStreamerTest, TheThreadRefillsOnlyTheExpectedBlock) {
     EXPECT_EQ(RingBlockMark(1), 10);
 
     // The last block wraps nextBlock to 0.
-    streamer.nextBlock = 7;
+    streamer.ring.nextBlock = 7;
     SetWriteCursor(100);
     ASSERT_TRUE(SignalAndSettle());
     EXPECT_EQ(RingBlockMark(7), 11);
-    EXPECT_EQ(streamer.nextBlock, 0);
+    EXPECT_EQ(streamer.ring.nextBlock, 0);
     streamer.CloseStream();
 }
 
 TEST_F(BlockStreamerTest, ALostBufferIsRestoredOnceAndLockedOnceMore) {
     ASSERT_EQ(Open(), 0);
     std::vector<StereoFrame> frames(Frames, StereoFrame{7, 7});
-    streamer.nextBlock = 2;
+    streamer.ring.nextBlock = 2;
 
     Fake().calls.clear();
     Fake().bufferLostLocks = 1;
@@ -323,7 +323,7 @@ TEST_F(BlockStreamerTest, RestartAfterPauseDoesNotRefillOnAStaleSignal) {
     ASSERT_TRUE(WaitForSignalHandled(1));
     // Only the 16 pre-fills: the stale signal found no block to refill.
     EXPECT_EQ(fillCount, 16);
-    EXPECT_EQ(streamer.nextBlock, 0);
+    EXPECT_EQ(streamer.ring.nextBlock, 0);
     streamer.CloseStream();
 }
 

@@ -11,14 +11,14 @@ int fills = 0;
 StereoFrame block[16384];
 void FillNumbered() {
     ++fills;
-    for (int i = 0; i < memoryStream.framesPerBlock; ++i) block[i] = {int16_t(fills), int16_t(i)};
+    for (int i = 0; i < memoryStream.blocks.ring.framesPerBlock; ++i) block[i] = {int16_t(fills), int16_t(i)};
     WriteBlock(block);
 }
 
 std::vector<int> sinkBlocks;
 void Sink(void*, int slot, const StereoFrame* frames, int count) {
     sinkBlocks.push_back(slot);
-    EXPECT_EQ(count, memoryStream.framesPerBlock);
+    EXPECT_EQ(count, memoryStream.blocks.ring.framesPerBlock);
     EXPECT_EQ(frames[0].left, fills);
 }
 
@@ -37,36 +37,35 @@ TEST_F(MemoryStream, StartBeforeOpenDoesNothing) {
     PauseStream();
     CloseStream();
     EXPECT_EQ(fills, 0);
-    EXPECT_EQ(ForegroundWindow(), nullptr);
 }
 
 TEST_F(MemoryStream, ClampsBlockCountAndSize) {
-    EXPECT_EQ(OpenStream(FillNumbered, 44100, 4000, 0, nullptr), 0);
-    EXPECT_EQ(memoryStream.blockCount, 2);
-    OpenStream(FillNumbered, 44100, 4000, 40, nullptr);
-    EXPECT_EQ(memoryStream.blockCount, 16);
-    OpenStream(FillNumbered, 44100, 100000, 8, nullptr);
-    EXPECT_EQ(memoryStream.framesPerBlock, MemoryStreamMaxFrames);
-    OpenStream(FillNumbered, 44100, -4, 8, nullptr);
-    EXPECT_EQ(memoryStream.framesPerBlock, 1);
+    EXPECT_EQ(OpenStream(FillNumbered, 44100, 4000, 0), 0);
+    EXPECT_EQ(memoryStream.blocks.ring.blockCount, 2);
+    OpenStream(FillNumbered, 44100, 4000, 40);
+    EXPECT_EQ(memoryStream.blocks.ring.blockCount, 16);
+    OpenStream(FillNumbered, 44100, 100000, 8);
+    EXPECT_EQ(memoryStream.blocks.ring.framesPerBlock, MaxFramesPerBlock);
+    OpenStream(FillNumbered, 44100, -4, 8);
+    EXPECT_EQ(memoryStream.blocks.ring.framesPerBlock, 1);
 }
 
 TEST_F(MemoryStream, PrefillsEveryBlockThenServesRequestsInRingOrder) {
     SetMemoryStreamSink(Sink, nullptr);
-    ASSERT_EQ(OpenStream(FillNumbered, 44100, 100, 3, nullptr), 0);
+    ASSERT_EQ(OpenStream(FillNumbered, 44100, 100, 3), 0);
     EXPECT_EQ(StartStream(), 0);
     EXPECT_EQ(fills, 3);
-    EXPECT_EQ(memoryStream.nextBlock, 0);
-    EXPECT_EQ(memoryStream.ring[2][99].left, 3);
-    EXPECT_EQ(memoryStream.ring[2][99].right, 99);
+    EXPECT_EQ(memoryStream.blocks.ring.nextBlock, 0);
+    EXPECT_EQ(memoryStream.blocks.blocks[2][99].left, 3);
+    EXPECT_EQ(memoryStream.blocks.blocks[2][99].right, 99);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(MemoryStreamRequestBlock(), 0);
     EXPECT_EQ(sinkBlocks, (std::vector<int>{0, 1, 2, 0, 1, 2, 0}));
-    EXPECT_EQ(memoryStream.ring[0][0].left, 7);
+    EXPECT_EQ(memoryStream.blocks.blocks[0][0].left, 7);
     EXPECT_EQ(memoryStream.blocksWritten, 7);
 }
 
 TEST_F(MemoryStream, PauseStopsRequestsAndRestartPrefillsAnew) {
-    OpenStream(FillNumbered, 44100, 10, 2, nullptr);
+    OpenStream(FillNumbered, 44100, 10, 2);
     StartStream();
     MemoryStreamRequestBlock();
     PauseStream();
@@ -74,7 +73,7 @@ TEST_F(MemoryStream, PauseStopsRequestsAndRestartPrefillsAnew) {
     EXPECT_EQ(fills, 3);
     EXPECT_EQ(StartStream(), 0);
     EXPECT_EQ(fills, 5);
-    EXPECT_EQ(memoryStream.nextBlock, 0);
+    EXPECT_EQ(memoryStream.blocks.ring.nextBlock, 0);
     CloseStream();
     EXPECT_EQ(MemoryStreamRequestBlock(), 1);
     EXPECT_EQ(StartStream(), 1) << "not to be used after close";
@@ -85,7 +84,7 @@ TEST_F(MemoryStream, PauseStopsRequestsAndRestartPrefillsAnew) {
 
 TEST_F(MemoryStream, FailedOpenLeavesItClosed) {
     SetMemoryStreamOpenResult(100);
-    EXPECT_EQ(OpenStream(FillNumbered, 44100, 10, 2, nullptr), 100);
+    EXPECT_EQ(OpenStream(FillNumbered, 44100, 10, 2), 100);
     EXPECT_EQ(StartStream(), 1);
     EXPECT_EQ(fills, 0);
 }

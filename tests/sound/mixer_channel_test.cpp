@@ -139,8 +139,8 @@ TEST_F(MixerChannels, OpenSetsPanTickPeriodAndSmoothing) {
     }
     EXPECT_EQ(mixer.samplesPerTick, 882);
     EXPECT_EQ(mixer.smoothing, 1);
-    EXPECT_EQ(memoryStream.blockCount, 8);
-    EXPECT_EQ(memoryStream.framesPerBlock, 4000);
+    EXPECT_EQ(memoryStream.blocks.ring.blockCount, 8);
+    EXPECT_EQ(memoryStream.blocks.ring.framesPerBlock, 4000);
 }
 
 TEST(MixerOpen, ClampsRateAndBlockAndSurvivesBadTickRates) {
@@ -150,7 +150,7 @@ TEST(MixerOpen, ClampsRateAndBlockAndSurvivesBadTickRates) {
     EXPECT_EQ(mixer.outputRate, 8000);
     EXPECT_EQ(mixer.framesPerBlock, MixBufferFrames);
     EXPECT_EQ(mixer.blockCount, 1) << "stored as given; the stream clamps";
-    EXPECT_EQ(memoryStream.blockCount, 2);
+    EXPECT_EQ(memoryStream.blocks.ring.blockCount, 2);
     OpenMixer(96000, nullptr, 0, 4000, 8);
     EXPECT_EQ(mixer.outputRate, 48000);
     EXPECT_GE(mixer.samplesPerTick, 1);
@@ -165,14 +165,14 @@ TEST(MixerOpen, NonPositiveBlockIsOneFrameForMixerAndStream) {
     ResetStream();
     OpenMixer(44100, nullptr, 50, 0, 8);
     EXPECT_EQ(mixer.framesPerBlock, 1);
-    EXPECT_EQ(memoryStream.framesPerBlock, 1);
+    EXPECT_EQ(memoryStream.blocks.ring.framesPerBlock, 1);
     ASSERT_EQ(StartStream(), 0);
     EXPECT_EQ(mixer.tickCounter, 8) << "one frame rendered per pre-filled block";
     mixer.mixBuffer[0] = {7, -7};
     mixer.mixBuffer[1] = {9, -9};
     WriteBlock(mixer.mixBuffer);
-    EXPECT_EQ(memoryStream.ring[0][0].left, 7);
-    EXPECT_EQ(memoryStream.ring[0][1].left, 0) << "no frame beyond the block is copied";
+    EXPECT_EQ(memoryStream.blocks.blocks[0][0].left, 7);
+    EXPECT_EQ(memoryStream.blocks.blocks[0][1].left, 0) << "no frame beyond the block is copied";
 }
 
 TEST(MixerOpen, FailedOutputLeavesSmoothingOff) {

@@ -114,14 +114,14 @@ TEST(IntroSong, LastsOverAMinuteAsModrenderMeasuresIt) {
     AssemblyResult assembled = AssembleText(ReadText(INTRO_SONG_SOURCE), INTRO_SONG_SOURCE);
     ASSERT_TRUE(assembled.ok);
     const long expected = SongTicks(assembled.module.sequence, assembled.module.patterns);
-    const SongLength measured = MeasureSong(EmbeddedImage(), 1, SongLengthCapTicks);
+    const SongScan measured = MeasureSong(EmbeddedImage(), 1, SongScanCapTicks);
     EXPECT_FALSE(measured.capped);
     EXPECT_EQ(measured.ticks, expected);
     EXPECT_GE(measured.ticks, 60 * TicksPerSecond);
 }
 
 TEST(IntroSong, EveryVoiceSoundsEarlyAndNeverFallsSilentForLong) {
-    const SongLength length = MeasureSong(EmbeddedImage(), 1, SongLengthCapTicks);
+    const SongScan length = MeasureSong(EmbeddedImage(), 1, SongScanCapTicks);
     // One pass and the way back into the intro.
     const VoiceActivity activity = PlayAndWatch(EmbeddedImage(), static_cast<int>(length.ticks) + 400);
     for (int v = 0; v < 4; ++v) {

@@ -39,13 +39,13 @@ protected:
         Start(image);
         Drain(blocks);
         StopPlayback();
-        Frames song(written.begin() + PlaybackBlockCount * PlaybackBlockFrames, written.end());
+        Frames song(written.begin() + IntroRingFrames, written.end());
         written.clear();
         return song;
     }
     // True when what was written since `mark` is the run's song from `block`.
     static bool Continues(const Frames& written, size_t mark, const Frames& run, int64_t block) {
-        const size_t from = static_cast<size_t>(block) * PlaybackBlockFrames;
+        const size_t from = static_cast<size_t>(block) * IntroSound.framesPerBlock;
         const size_t count = written.size() - mark;
         return count > 0 && from + count <= run.size() &&
                std::memcmp(written.data() + mark, run.data() + from, count * sizeof(StereoFrame)) == 0;
@@ -69,7 +69,7 @@ TEST_F(Playback, SeekAndResumeGoOnWithTheBlocksOfAnUninterruptedRun) {
     EXPECT_TRUE(Continues(written, mark, run, EntryBlock(2)));
 
     PausePlayback();
-    const int64_t heardBlock = HeardSongFrames() / PlaybackBlockFrames;
+    const int64_t heardBlock = HeardSongFrames() / IntroSound.framesPerBlock;
     EXPECT_EQ(MemoryStreamRequestBlock(), 1);  // nothing plays while paused
     mark = written.size();
     ResumePlayback();
@@ -93,7 +93,7 @@ TEST_F(Playback, ReloadPlaysTheNewSongFromTheSameEntryAndARefusedOneChangesNothi
     Drain(3);
     EXPECT_TRUE(Continues(written, mark, secondRun, EntryBlock(1)));
 
-    const int64_t heardBlock = HeardSongFrames() / PlaybackBlockFrames;
+    const int64_t heardBlock = HeardSongFrames() / IntroSound.framesPerBlock;
     mark = written.size();
     EXPECT_FALSE(ReplaceSong(std::vector<uint8_t>{'F', 'C', '1', '4', 0, 0}, error));
     EXPECT_NE(error.find("bytes"), std::string::npos) << error;
@@ -107,15 +107,15 @@ TEST_F(Playback, MutedVoicesAreSilentWhileTheSongGoesOn) {
     Drain(30);
     const int64_t songTick = HeardPosition().songTick;
     EXPECT_GT(songTick, 0);
-    const Frames silence(written.size() - PlaybackBlockCount * PlaybackBlockFrames, StereoFrame{});
-    EXPECT_EQ(std::memcmp(written.data() + PlaybackBlockCount * PlaybackBlockFrames, silence.data(),
+    const Frames silence(written.size() - IntroRingFrames, StereoFrame{});
+    EXPECT_EQ(std::memcmp(written.data() + IntroRingFrames, silence.data(),
                           silence.size() * sizeof(StereoFrame)),
               0);
     for (int v = 0; v < 4; ++v) SetVoiceMuted(v, false);
     Drain(10);
     EXPECT_GT(HeardPosition().songTick, songTick);
-    EXPECT_NE(std::memcmp(written.data() + written.size() - PlaybackBlockFrames, silence.data(),
-                          PlaybackBlockFrames * sizeof(StereoFrame)),
+    EXPECT_NE(std::memcmp(written.data() + written.size() - IntroSound.framesPerBlock, silence.data(),
+                          IntroSound.framesPerBlock * sizeof(StereoFrame)),
               0);
 }
 

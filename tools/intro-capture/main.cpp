@@ -25,7 +25,7 @@ static_assert(std::endian::native == std::endian::little,
 
 namespace {
 
-constexpr int64_t SoundFramesPerFrame = RenderRate / FramesPerSecond;  // 882
+constexpr int64_t SoundFramesPerFrame = IntroSound.rate / FramesPerSecond;  // 882
 constexpr int FrameMs = 1000 / FramesPerSecond;
 
 const std::vector<uint8_t> songImage(ModuleImage, ModuleImage + ModuleImageSize);
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
                     "(scripts/install-deps.sh does)");
 
     // Measured before the music starts: measuring resets the sound path.
-    const SongLength song = MeasureSong(songImage, 1, SongLengthCapTicks);
+    const SongScan song = MeasureSong(songImage, 1, SongScanCapTicks);
     if (!StartSimulatedIntro(StartMusic, StopMusic))
         return Fail("the display could not be set up (font resource?)");
     if (!musicStarted) return Fail("the built-in song did not start: " + musicError);

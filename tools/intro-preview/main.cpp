@@ -18,7 +18,6 @@ namespace {
 constexpr long MaxSteps = 1000000;
 constexpr int SheetGap = 8;
 constexpr uint32_t SheetGapColour = 0x00C0C0C0;  // the class background's light grey
-constexpr uint32_t StepMs = FrameInterval + 1;
 
 struct Options {
     std::vector<long> moments;  // step counts to capture, ascending
@@ -107,12 +106,8 @@ int main(int argc, char** argv) {
     const int count = static_cast<int>(options.moments.size());
     std::vector<uint32_t> sheet(static_cast<size_t>(width) * (height * count + SheetGap * (count - 1)),
                                 SheetGapColour);
-    long stepsDone = 0;
     for (int moment = 0; moment < count; ++moment) {
-        for (; stepsDone < options.moments[moment]; ++stepsDone) {
-            AdvanceSimulatedClock(StepMs);
-            StepIntro();
-        }
+        RunSimulatedSteps(static_cast<uint32_t>(options.moments[moment]));
         const uint32_t* source =
             options.client ? SimulatedClientArea().pixels.data() : introDriver.screen->pixels;
         std::copy_n(source, static_cast<size_t>(width) * height,

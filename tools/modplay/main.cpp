@@ -8,10 +8,11 @@
 #include <ctime>
 #include <thread>
 
-#include "audio_output.h"
 #include "options.h"
 #include "playback.h"
 #include "app/program_info.h"
+#include "audio/audio_control.h"
+#include "sdl_stream.h"
 #include "song_file.h"
 #include "terminal.h"
 #include "view.h"
@@ -111,10 +112,11 @@ int main(int argc, char** argv) {
 
     const std::string name = options.builtin ? "the built-in song" : "'" + options.path + "'";
     if (!StartPlayback(song.image, error)) return Fail(name + " is not a usable module: " + error);
-    if (const char* failure = AudioOutputFailure()) {
+    if (AudioStreamResult() != StreamOpened) {
         StopPlayback();
-        return Fail(std::string("no audio output: ") + failure +
-                    "; SDL_AUDIODRIVER chooses the driver (pulse, alsa, pipewire, disk)");
+        return Fail(std::string("no audio output: ") + DescribeStreamResult(AudioStreamResult()) +
+                    " (" + SdlStreamDetail() +
+                    "); SDL_AUDIODRIVER chooses the driver (pulse, alsa, pipewire, disk)");
     }
 
     std::signal(SIGINT, OnStopSignal);
@@ -145,7 +147,7 @@ int main(int argc, char** argv) {
         model.position = HeardPosition();
         model.layout = CurrentLayout();
         model.paused = PlaybackPaused();
-        if (options.seconds > 0 && PlayedFrames() >= options.seconds * PlaybackRate) finished = true;
+        if (options.seconds > 0 && PlayedFrames() >= options.seconds * IntroSound.rate) finished = true;
         if (options.loops > 0 && model.layout.passTicks > 0 &&
             model.position.songTick >= options.loops * model.layout.passTicks)
             finished = true;

@@ -3,13 +3,15 @@
 #include <atomic>
 
 #include "audio/audio_control.h"
+#include "audio/sound_path.h"
 #include "replayer/replayer.h"
 #include "sound/block_stream.h"
 #include "sound/mixer.h"
 
 namespace {
 
-constexpr int RingFrames = PlaybackBlockCount * PlaybackBlockFrames;
+constexpr int RingFrames = IntroRingFrames;
+constexpr int BlockFrames = IntroSound.framesPerBlock;
 constexpr int SnapshotSlots = 256;  // seven times the ring's 36 ticks
 
 // One tick's view, published by the stream's thread and read by the main
@@ -37,18 +39,7 @@ struct PlaybackState {
 };
 
 PlaybackState state;
-StereoFrame scratchBlock[PlaybackBlockFrames];
-
-// True after a row tick in which some voice changed pattern: it has just read
-// row 0, and a pattern change always comes with the one advance of its pass.
-bool EnteredEntry() {
-    const SongState& song = replayer.song;
-    if (song.speedCounter != song.speed) return false;
-    for (const VoiceState& voice : replayer.voices) {
-        if (voice.rowOffset == 2) return true;
-    }
-    return false;
-}
+StereoFrame scratchBlock[BlockFrames];
 
 uint32_t PackVoice(int v) {
     const VoiceState& voice = replayer.voices[v];
@@ -95,7 +86,7 @@ int PlaybackTick() {
 // The frame (counted from the channel reset) being heard: one ring behind the
 // last tick, never before the first frame the stream played.
 int64_t HeardFrame() {
-    const int64_t rendered = state.tickCalls.load(std::memory_order_acquire) * PlaybackFramesPerTick;
+    const int64_t rendered = state.tickCalls.load(std::memory_order_acquire) * IntroFramesPerTick;
     const int64_t heard = rendered - RingFrames;
     return heard > state.streamStartFrame ? heard : state.streamStartFrame;
 }
@@ -104,7 +95,7 @@ int64_t HeardFrame() {
 // after the reset, whether the stream's pre-fill or the silent render made it.
 int64_t HeardSongBlock() {
     const int64_t songFrame = HeardFrame() - RingFrames;
-    return songFrame > 0 ? songFrame / PlaybackBlockFrames : 0;
+    return songFrame > 0 ? songFrame / BlockFrames : 0;
 }
 
 // Back to the state modrender's stream has after `block` song blocks: the
@@ -112,18 +103,15 @@ int64_t HeardSongBlock() {
 // ring of silence with idle ticks, then the song rendered block by block
 // exactly as the stream would, with the output thrown away.
 void Arm(int64_t block) {
-    ResetReplayerState();
-    replayer.soundEnabled = state.soundEnabled;
-    replayer.replayerReady = 1;
     // The image loaded when MeasureLayout took it in.
-    LoadModuleChecked(state.image.data(), state.image.size(), nullptr, 0);
+    LoadReplayer(state.image.data(), state.image.size(), state.soundEnabled, nullptr, 0);
     ResetChannels();
     state.tickCalls.store(0, std::memory_order_release);
     state.songTicks = 0;
-    for (int i = 0; i < PlaybackBlockCount; ++i) MixFrames(scratchBlock, PlaybackBlockFrames);
-    replayer.playing = 1;
-    for (int64_t i = 0; i < block; ++i) MixFrames(scratchBlock, PlaybackBlockFrames);
-    state.streamStartFrame = RingFrames + block * PlaybackBlockFrames;
+    for (int i = 0; i < IntroSound.blockCount; ++i) MixFrames(scratchBlock, BlockFrames);
+    SetReplayerPlaying(true);
+    for (int64_t i = 0; i < block; ++i) MixFrames(scratchBlock, BlockFrames);
+    state.streamStartFrame = RingFrames + block * BlockFrames;
     state.heardFloorCall = 0;
 }
 
@@ -143,46 +131,31 @@ void EndRun() { state.playedBefore += RunFrames(); }
 int64_t CallOfEntry(int entry) {
     if (entry < 0 || entry >= state.layout.entryCount) return 1;
     const int64_t songTick = state.layout.entryFirstTick[static_cast<size_t>(entry)];
-    return (songTick < 1 ? 1 : songTick) + RingFrames / PlaybackFramesPerTick;
+    return (songTick < 1 ? 1 : songTick) + RingFrames / IntroFramesPerTick;
 }
 
 // The call comes inside the block that completes its tick period.
 int64_t BlockOfCall(int64_t call) {
-    const int64_t block = (call * PlaybackFramesPerTick - 1) / PlaybackBlockFrames - PlaybackBlockCount;
+    const int64_t block = (call * IntroFramesPerTick - 1) / BlockFrames - IntroSound.blockCount;
     return block > 0 ? block : 0;
 }
 
 }  // namespace
 
 int MeasureLayout(const std::vector<uint8_t>& image, SongLayout& layout, std::string& error) {
-    ResetReplayerState();
-    replayer.replayerReady = 1;
+    static SongScan scan;  // main thread only; kept off the stack
     char reason[256] = "";
-    const int result = LoadModuleChecked(image.data(), image.size(), reason, sizeof reason);
+    const int result =
+        ScanSong(image.data(), image.size(), 1, SongScanCapTicks, scan, reason, sizeof reason);
     if (result != 0) {
         error = reason[0] ? reason : "the module was refused";
         return result;
     }
     layout = SongLayout{};
-    layout.entryCount = replayer.song.sequenceCount;
-    layout.entryFirstTick.assign(static_cast<size_t>(layout.entryCount), -1);
-    replayer.playing = 1;  // soundEnabled stays 0: the tick touches no channel
-    layout.capped = true;
-    bool firstPassDone = false;
-    for (int64_t tick = 1; tick <= LayoutCapTicks + 1; ++tick) {
-        ReplayerTick();
-        if (!EnteredEntry()) continue;
-        const int entry = replayer.song.songPosition / 16;
-        if (entry == 0 && firstPassDone) {
-            layout.passTicks = tick - 1;
-            layout.capped = false;
-            break;
-        }
-        if (entry < layout.entryCount && layout.entryFirstTick[static_cast<size_t>(entry)] < 0)
-            layout.entryFirstTick[static_cast<size_t>(entry)] = tick;
-        firstPassDone = true;
-    }
-    if (layout.capped) layout.passTicks = LayoutCapTicks;
+    layout.entryCount = scan.entryCount;
+    layout.entryFirstTick.assign(scan.entryFirstTick, scan.entryFirstTick + scan.entryCount);
+    layout.passTicks = scan.ticks;
+    layout.capped = scan.capped;
     return 0;
 }
 
@@ -194,7 +167,7 @@ bool StartPlayback(const std::vector<uint8_t>& image, std::string& error) {
     state.paused = false;
     state.playedBefore = 0;
     state.streamStartFrame = 0;
-    InitAudio(IntroOutputRate, IntroFramesPerBlock, IntroBlockCount);
+    InitAudio(IntroSound.rate, IntroSound.framesPerBlock, IntroSound.blockCount);
     mixer.tickCallback = PlaybackTick;
     state.soundEnabled = replayer.soundEnabled;
     char reason[256] = "";
@@ -290,7 +263,7 @@ bool VoiceMuted(int voice) {
 PositionView HeardPosition() {
     PositionView view;
     const int64_t latest = state.tickCalls.load(std::memory_order_acquire);
-    int64_t call = HeardFrame() / PlaybackFramesPerTick + 1;
+    int64_t call = HeardFrame() / IntroFramesPerTick + 1;
     if (call < state.heardFloorCall) call = state.heardFloorCall;
     if (call > latest) call = latest;
     if (call < 1 || latest - call >= SnapshotSlots) return view;

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "audio/sound_settings.h"
+
 // Where each sequence entry starts in one pass of the song.
 struct SongLayout {
     int entryCount = 0;
@@ -21,8 +23,6 @@ struct SongLayout {
     int64_t passTicks = 0;                // ticks until the song is back at entry 0
     bool capped = false;                  // it did not come back within ten minutes
 };
-
-constexpr int64_t LayoutCapTicks = 50 * 60 * 10;
 
 struct VoiceView {
     int note = 0;         // played note index (C-1 = 0), with the entry's transpose
@@ -77,8 +77,3 @@ int64_t HeardSongFrames();
 int64_t PlayedFrames();
 const SongLayout& CurrentLayout();
 
-// Mixer set-up shared with the silent render: the intro's settings.
-constexpr int PlaybackRate = 44100;
-constexpr int PlaybackBlockFrames = 4000;
-constexpr int PlaybackBlockCount = 8;
-constexpr int PlaybackFramesPerTick = 882;

@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
                                 : options.length == LengthKind::SongLoops;
     if (songLength) {
         const int64_t loops = options.mode == RenderMode::Audio ? options.loops : 1;
-        const SongLength length = MeasureSong(image, loops, SongLengthCapTicks * loops);
+        const SongScan length = MeasureSong(image, loops, SongScanCapTicks * loops);
         if (length.capped) {
             std::fprintf(stderr,
                          "modrender: the song did not come back to its first entry within %lld "
@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
         request.songTicks = songTicks;
         if (options.length == LengthKind::Frames) request.frames = options.frames;
         if (options.length == LengthKind::Seconds)
-            request.frames = static_cast<int64_t>(options.seconds * RenderRate + 0.5);
+            request.frames = static_cast<int64_t>(options.seconds * IntroSound.rate + 0.5);
         request.progress = options.outputPath != "-";
         if (!RenderAudio(image, request, out, error)) return Fail(error);
     }

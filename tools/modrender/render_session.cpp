@@ -27,20 +27,8 @@ bool Load(const std::vector<uint8_t>& image, std::string& error) {
 // The intro's music start-up, with the checked load in place of LoadModule.
 bool StartLikeTheIntro(const std::vector<uint8_t>& image, std::string& error) {
     ResetSoundPath();
-    InitAudio(RenderRate, RenderBlockFrames, RenderBlockCount);
+    InitAudio(IntroSound.rate, IntroSound.framesPerBlock, IntroSound.blockCount);
     return Load(image, error);
-}
-
-// True after a row tick in which the song position moved onto entry 0: a
-// voice that changed pattern in that pass has just read row 0 (offset 2 now),
-// and a pattern change always comes with the one advance of the pass.
-bool EnteredFirstEntry() {
-    const SongState& song = replayer.song;
-    if (song.speedCounter != song.speed || song.songPosition != 0) return false;
-    for (const VoiceState& voice : replayer.voices) {
-        if (voice.rowOffset == 2) return true;
-    }
-    return false;
 }
 
 // Counts the ticks that ran (the pre-fill's idle ticks do not count) and can
@@ -152,24 +140,10 @@ bool CheckModule(const std::vector<uint8_t>& image, std::string& error) {
     return ok;
 }
 
-SongLength MeasureSong(const std::vector<uint8_t>& image, int64_t loops, int64_t capTicks) {
-    SongLength length{0, true};
-    // Without sound: the tick runs and touches no channel.
-    if (ArmReplayer(image.data(), image.size(), 0, nullptr, 0) != 0) {
-        ResetSoundPath();
-        return length;
-    }
-    int64_t entries = 0;
-    for (int64_t tick = 1; tick <= capTicks + 1; ++tick) {
-        ReplayerTick();
-        if (EnteredFirstEntry() && ++entries == loops + 1) {
-            length = {tick - 1, false};
-            break;
-        }
-    }
-    if (length.capped) length.ticks = capTicks;
-    ResetSoundPath();
-    return length;
+SongScan MeasureSong(const std::vector<uint8_t>& image, int64_t loops, int64_t capTicks) {
+    SongScan scan;
+    if (ScanSong(image.data(), image.size(), loops, capTicks, scan, nullptr, 0) != 0) scan.capped = true;
+    return scan;
 }
 
 // Tick 1 comes before the first frame after the pre-fill, tick 2 at the end of
@@ -196,7 +170,7 @@ bool RenderAudio(const std::vector<uint8_t>& image, const AudioRequest& request,
     if (!request.raw) {
         if (totalBytes > UINT32_MAX - 36) return error = "too long for a WAV file; use --raw", false;
         uint8_t header[44];
-        WavHeader(header, RenderRate, static_cast<uint32_t>(totalBytes));
+        WavHeader(header, IntroSound.rate, static_cast<uint32_t>(totalBytes));
         if (!out.Write(header, sizeof header)) return error = "cannot write the output", false;
     }
     if (prefillFrames > 0 && !WriteFrames(out, sink.prefill.data(), prefillFrames))
@@ -212,8 +186,8 @@ bool RenderAudio(const std::vector<uint8_t>& image, const AudioRequest& request,
         if (request.progress && sink.remaining > 0 && Clock::now() >= nextProgress) {
             std::fprintf(stderr, "modrender: %3d%% (%.1f of %.1f s rendered)\n",
                          static_cast<int>(100 * sink.written / frames),
-                         static_cast<double>(sink.written) / RenderRate,
-                         static_cast<double>(frames) / RenderRate);
+                         static_cast<double>(sink.written) / IntroSound.rate,
+                         static_cast<double>(frames) / IntroSound.rate);
             nextProgress = Clock::now() + std::chrono::seconds(1);
         }
     }
@@ -254,7 +228,7 @@ bool PrintInfo(const std::vector<uint8_t>& image, FILE* out, std::string& error)
     std::fprintf(out, "samples %d\n", samples);
     std::fprintf(out, "waveforms %d\n", waveforms);
     std::fprintf(out, "first speed %d\n", firstSpeed);
-    const SongLength length = MeasureSong(image, 1, SongLengthCapTicks);
+    const SongScan length = MeasureSong(image, 1, SongScanCapTicks);
     std::fprintf(out, "song length %" PRId64 " ticks, %.2f s%s\n", length.ticks,
                  static_cast<double>(length.ticks) / 50.0,
                  length.capped ? " (cut at the ten-minute cap: the song did not return to entry 0)"
@@ -289,7 +263,7 @@ bool PlaybackRender::Read(StereoFrame* frames, int64_t count) {
     if (frames != nullptr) std::copy_n(heard_.begin() + readFrom_, count, frames);
     readFrom_ += static_cast<size_t>(count);
     // Drop what has been read once it outweighs what is waiting.
-    if (readFrom_ > 4 * static_cast<size_t>(RenderBlockFrames) && readFrom_ * 2 > heard_.size()) {
+    if (readFrom_ > 4 * static_cast<size_t>(IntroSound.framesPerBlock) && readFrom_ * 2 > heard_.size()) {
         heard_.erase(heard_.begin(), heard_.begin() + readFrom_);
         readFrom_ = 0;
     }

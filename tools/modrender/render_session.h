@@ -6,26 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "audio/sound_path.h"
 #include "safe_output.h"
 #include "sound/stereo_frame.h"
-
-constexpr int RenderRate = 44100;
-constexpr int RenderBlockFrames = 4000;
-constexpr int RenderBlockCount = 8;
-constexpr int64_t SongLengthCapTicks = 50 * 60 * 10;  // ten minutes
 
 bool ReadModuleFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error);
 
 // Checks that the image loads; `error` gets the loader's reason otherwise.
 bool CheckModule(const std::vector<uint8_t>& image, std::string& error);
 
-struct SongLength {
-    int64_t ticks;  // ticks until the sequence has come back to entry 0 `loops` times
-    bool capped;    // the cap was reached first
-};
-
-// Runs the replayer alone, without sound, to find where the song repeats.
-SongLength MeasureSong(const std::vector<uint8_t>& image, int64_t loops, int64_t capTicks);
+// ScanSong on a module file's bytes: `ticks` until the sequence has come back
+// to entry 0 `loops` times; a refused module counts as capped at 0 ticks.
+SongScan MeasureSong(const std::vector<uint8_t>& image, int64_t loops, int64_t capTicks);
 
 struct AudioRequest {
     int64_t frames = 0;       // after the pre-fill, or -1 with songTicks set
