@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr double OutputRate = 44100;
+constexpr double OutputRate = IntroSound.rate;
 
 void SetRateCounters(benchmark::State& state, double framesPerIteration) {
     state.counters["frames_per_s"] =
@@ -48,14 +48,15 @@ void BM_MixFrames(benchmark::State& state) {
     const int volume = static_cast<int>(state.range(2));
     ResetMixerState();
     ResetStream();
-    OpenMixer(44100, nullptr, 50, 4000, 8);
+    OpenMixer(IntroSound.rate, nullptr, TicksPerSecond, IntroSound.framesPerBlock,
+              IntroSound.blockCount);
     mixer.smoothing = smoothing ? 1 : 0;
     StartChannels(channels, volume);
     for (auto _ : state) {
-        MixFrames(mixer.mixBuffer, 4000);
+        MixFrames(mixer.mixBuffer, IntroSound.framesPerBlock);
         benchmark::DoNotOptimize(mixer.mixBuffer);
     }
-    SetRateCounters(state, 4000);
+    SetRateCounters(state, IntroSound.framesPerBlock);
 }
 BENCHMARK(BM_MixFrames)
     ->ArgNames({"channels", "smoothing", "volume"})
@@ -66,13 +67,13 @@ BENCHMARK(BM_MixFrames)
     ->Args({4, 1, 0});
 
 void BM_SmoothChunk(benchmark::State& state) {
-    static StereoFrame frames[882];
-    for (int i = 0; i < 882; ++i) frames[i] = {int16_t(i * 37), int16_t(-i * 11)};
+    static StereoFrame frames[IntroFramesPerTick];
+    for (int i = 0; i < IntroFramesPerTick; ++i) frames[i] = {int16_t(i * 37), int16_t(-i * 11)};
     for (auto _ : state) {
-        SmoothChunk(frames, 882);
+        SmoothChunk(frames, IntroFramesPerTick);
         benchmark::DoNotOptimize(frames);
     }
-    SetRateCounters(state, 882);
+    SetRateCounters(state, IntroFramesPerTick);
 }
 BENCHMARK(BM_SmoothChunk);
 
@@ -90,18 +91,18 @@ std::vector<uint8_t> SongImage() {
 void BM_RenderSong(benchmark::State& state) {
     const std::vector<uint8_t> image = SongImage();
     const SongScan length = MeasureSong(image, 1, SongScanCapTicks);
-    const int64_t frames = length.ticks * 882;
-    const int64_t blocks = (frames + 3999) / 4000;
+    const int64_t frames = length.ticks * IntroFramesPerTick;
+    const int64_t blocks = (frames + IntroSound.framesPerBlock - 1) / IntroSound.framesPerBlock;
     for (auto _ : state) {
         ResetSoundPath();
-        InitAudio(44100, 4000, 8);
+        InitAudio(IntroSound.rate, IntroSound.framesPerBlock, IntroSound.blockCount);
         LoadModuleChecked(image.data(), image.size(), nullptr, 0);
         StartAudio();
         for (int64_t b = 0; b < blocks; ++b) MemoryStreamRequestBlock();
         benchmark::DoNotOptimize(mixer.mixBuffer);
     }
     state.counters["song_s"] = static_cast<double>(frames) / OutputRate;
-    SetRateCounters(state, static_cast<double>(blocks * 4000 + 32000));
+    SetRateCounters(state, static_cast<double>(blocks * IntroSound.framesPerBlock + IntroRingFrames));
 }
 BENCHMARK(BM_RenderSong)->Unit(benchmark::kMillisecond);
 

@@ -18,9 +18,10 @@
 
 namespace {
 
-constexpr int OutputRate = 44100;
-constexpr int FramesPerTick = OutputRate / 50;  // a block is one tick's frames
-constexpr int StreamBlocks = 2;
+// The intro's rate with a block of one tick's frames and the smallest ring, so
+// every block mixed is one tick.
+constexpr SoundSettings FuzzSound{IntroSound.rate, IntroFramesPerTick, MinRingBlocks};
+constexpr int StreamBlocks = FuzzSound.blockCount;
 constexpr int TickCount = 3000;
 constexpr int TicksPerWindow = 256;
 constexpr int MixedTicksPerWindow = 2;
@@ -30,7 +31,7 @@ constexpr uint32_t TickWorkLimit = 4u * 2u * MacroStepByteLimit;
 // open on the memory stream, the replayer's stores clear and ready to load.
 void ResetAndArmSoundPath() {
     ResetSoundPath();
-    InitAudio(OutputRate, FramesPerTick, StreamBlocks);
+    InitAudio(FuzzSound.rate, FuzzSound.framesPerBlock, FuzzSound.blockCount);
 }
 
 void Fail(const char* what) {

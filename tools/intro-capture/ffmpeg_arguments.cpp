@@ -1,5 +1,7 @@
 #include "ffmpeg_arguments.h"
 
+#include "audio/sound_settings.h"
+
 bool KindHasAudio(CaptureKind kind) {
     return kind == CaptureKind::Video || kind == CaptureKind::Lossless;
 }
@@ -18,7 +20,7 @@ std::vector<std::string> FfmpegArguments(CaptureKind kind, int scale, int width,
                        "-framerate", std::to_string(FramesPerSecond), "-i", "pipe:3"});
     if (KindHasAudio(kind)) {
         a.insert(a.end(), noProbe.begin(), noProbe.end());
-        a.insert(a.end(), {"-f", "s16le", "-ar", "44100", "-ac", "2",
+        a.insert(a.end(), {"-f", "s16le", "-ar", std::to_string(IntroSound.rate), "-ac", "2",
                            "-i", "pipe:4"});
     }
     const std::string size = std::to_string(width * scale) + ":" + std::to_string(height * scale);

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "audio/sound_settings.h"
+
 const char* const RenderUsage =
     "usage: modrender MODULE -o OUT.wav [--raw] [--include-prefill]\n"
     "                        [--loops N | --seconds S | --frames N]\n"
@@ -99,7 +101,7 @@ int ParseRenderOptions(int argc, const char* const* argv, RenderOptions& options
                                std::string(argv[i]) + "'", 1;
         } else if (arg == "--frames") {
             if (!needValue("a count") || !setLength(LengthKind::Frames)) return 1;
-            if (!ParseInteger(argv[++i], 0, static_cast<int64_t>(MaxSeconds) * 44100, options.frames))
+            if (!ParseInteger(argv[++i], 0, static_cast<int64_t>(MaxSeconds) * IntroSound.rate, options.frames))
                 return error = "--frames needs a whole number from 0 to 158760000 (one hour), not '" +
                                std::string(argv[i]) + "'", 1;
         } else if (arg == "--ticks") {

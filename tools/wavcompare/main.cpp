@@ -17,11 +17,12 @@
 #include <iterator>
 #include <string>
 
+#include "audio/sound_settings.h"
 #include "wav_audio.h"
 
 namespace {
 
-constexpr int Rate = 44100;
+constexpr int Rate = IntroSound.rate;
 constexpr int64_t AlignmentSlackFrames = 4410;  // 100 ms either way
 // The comparison starts this far into the sound: an underrun right at its
 // start can lose a few frames with no silent gap to show for it.

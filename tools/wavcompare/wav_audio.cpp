@@ -1,5 +1,7 @@
 #include "wav_audio.h"
 
+#include "audio/sound_settings.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -153,10 +155,11 @@ bool ParseWav(const std::vector<uint8_t>& bytes, StereoAudio& audio, std::string
             const int tag = U16(&bytes[body]), channels = U16(&bytes[body + 2]);
             const uint32_t rate = U32(&bytes[body + 4]);
             const int bits = U16(&bytes[body + 14]);
-            if (tag != 1 || channels != 2 || rate != 44100 || bits != 16) {
+            if (tag != 1 || channels != 2 || rate != static_cast<uint32_t>(IntroSound.rate) || bits != 16) {
                 error = "the audio is format " + std::to_string(tag) + ", " +
                         std::to_string(channels) + " channels, " + std::to_string(rate) +
-                        " Hz, " + std::to_string(bits) + " bits; expected PCM (1), 2, 44100, 16";
+                        " Hz, " + std::to_string(bits) + " bits; expected PCM (1), 2, " +
+                        std::to_string(IntroSound.rate) + ", 16";
                 return false;
             }
             formatSeen = true;
