@@ -33,6 +33,54 @@ start_native() {
 
 shot() { import -window "$WINDOW" "$1" 2>/dev/null; }
 bytes_of() { stat -c %s "$1" 2>/dev/null || echo 0; }
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+# A screenshot whose moment matters: xwd takes it in a few milliseconds where
+# import may take hundreds on a busy machine; the PNG is made afterwards.
+# Sets SHOT_BEFORE and SHOT_AFTER to the times around the capture.
+timed_shot() {
+  SHOT_BEFORE=$(now_ms)
+  xwd -id "$WINDOW" -silent -out "$1.xwd"
+  SHOT_AFTER=$(now_ms)
+  convert "xwd:$1.xwd" "$1" 2>/dev/null
+}
+
+# The reference timeline (intro-capture's): the loop's first frame step acts
+# when the start-up's wait is over, then one every 21 ms; this many have acted
+# `ms` after that first one.
+steps_after() { if (($1 < 0)); then echo 0; else echo $(($1 / 21 + 1)); fi; }
+# How late the window's appearance (or a focus change) may be seen: a poll of
+# xdotool and the window manager's round trip. A screenshot is bracketed by the
+# times before and after `import`, so a slow one only widens the bracket.
+SEEN_LATE_MS=100
+# Steps either side of the bracket still counted as on the timeline: SDL's
+# wake-up and the X server's round trip for the picture.
+TIMELINE_TOLERANCE=3
+# The first and last step counts whose intro-preview screen equals the picture.
+shown_steps() { "$BIN/intro-preview" --find "$1" --up-to 2000 | tr '-' ' '; }
+
+# Shows the picture at `at` seconds after the window appeared within the
+# reference timeline's steps for that moment.
+on_the_timeline_at() {
+  local at=$1 first last low high
+  sleep "$(awk -v until=$((SHOWN_MS + at * 1000)) -v now="$(now_ms)" \
+    'BEGIN { d = (until - now) / 1000; printf "%.3f", (d > 0 ? d : 0) }')"
+  timed_shot "$WORK/timeline-$at.png"
+  read -r first last < <(shown_steps "$WORK/timeline-$at.png") || { log "not a screen of the timeline"; return 1; }
+  low=$(($(steps_after $((SHOT_BEFORE - SHOWN_MS))) - TIMELINE_TOLERANCE))
+  high=$(($(steps_after $((SHOT_AFTER - SHOWN_MS + SEEN_LATE_MS))) + TIMELINE_TOLERANCE))
+  log "at $at s: the screen of steps $first-$last; the reference: $low to $high"
+  ((first <= high && last >= low))
+}
+
+# Waits for the window as closely as it can and notes when it appeared.
+note_window_shown() {
+  for _ in $(seq 2000); do
+    WINDOW=$(xdotool search --onlyvisible --name "^$CAPTION\$" 2>/dev/null | head -1)
+    [ -n "$WINDOW" ] && { SHOWN_MS=$(now_ms); return 0; }
+    sleep 0.01
+  done
+  return 1
+}
 
 # The first step count at which intro-preview's screen shows page 0 complete:
 # the same picture 100 steps later, which only a page hold (250 steps) allows.
@@ -81,12 +129,24 @@ focus_elsewhere_freezes_typing_not_music() {
     [ $((after - before)) -ge $((2 * 44100 * FRAME_BYTES)) ]
 }
 
+# Typing goes on from the frozen picture: the steps since the focus came back
+# are on the timeline, and the frozen time is not caught up.
 focus_back_resumes_typing() {
+  local frozen_first frozen_last back first last low high
+  read -r frozen_first frozen_last < <(shown_steps "$WORK/frozen-b.png") ||
+    { log "the frozen picture is not a screen of the timeline"; return 1; }
+  back=$(now_ms)
   xdotool windowfocus "$WINDOW"
   sleep 1.5
-  shot "$WORK/resumed.png"
+  timed_shot "$WORK/resumed.png"
   stop_pid "$XLOGO_PID"
-  ! same_image "$WORK/frozen-b.png" "$WORK/resumed.png"
+  read -r first last < <(shown_steps "$WORK/resumed.png") ||
+    { log "the resumed picture is not a screen of the timeline"; return 1; }
+  low=$((frozen_first + $(steps_after $((SHOT_BEFORE - back - SEEN_LATE_MS))) - 1 - TIMELINE_TOLERANCE))
+  high=$((frozen_last + $(steps_after $((SHOT_AFTER - back))) + TIMELINE_TOLERANCE))
+  log "frozen at steps $frozen_first-$frozen_last; 1.5 s after the focus came back" \
+    "steps $first-$last; expected $low to $high"
+  ((first <= high && last >= low))
 }
 
 # Screenshots one second apart until two agree: the page is complete and holding.
@@ -213,6 +273,18 @@ if WINDOW=$(find_window); then
     without_sound_it_types_and_ends_by_itself
 else
   check "intro window appears without a sound device" false
+fi
+
+echo "e2e-native: run 4: the picture on the reference timeline"
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null start_native timeline --scale 1 --seconds 8
+if note_window_shown; then
+  for at in 2 4 6; do
+    check "at $at s the picture is the reference timeline's within $TIMELINE_TOLERANCE steps" \
+      on_the_timeline_at "$at"
+  done
+  wait_exit timeline 4 >/dev/null
+else
+  check "intro window appears" false
 fi
 
 echo "$PASSED passed, $FAILED failed"

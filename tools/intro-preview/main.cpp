@@ -3,6 +3,7 @@
 //   intro-preview --steps N -o frame.png          the 528x384 screen surface
 //   intro-preview --sheet 50,200,400 -o sheet.png  several moments, stacked
 //   --client  write the 528x365 client area as the window would show it
+//   intro-preview --find shot.png                 which step counts show this screen
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -10,7 +11,7 @@
 #include <vector>
 
 #include "app/intro_driver.h"
-#include "png_writer.h"
+#include "png_file.h"
 #include "app/program_info.h"
 #include "simulated_intro.h"
 
@@ -22,17 +23,24 @@ constexpr uint32_t SheetGapColour = 0x00C0C0C0;  // the class background's light
 struct Options {
     std::vector<long> moments;  // step counts to capture, ascending
     std::string output;
+    std::string find;  // a picture of the screen to find on the timeline
+    long findUpTo = 20000;
     bool client = false;
 };
 
 constexpr char UsageText[] =
     "usage: intro-preview (--steps N | --sheet N1,N2,...) -o out.png [--client]\n"
+    "       intro-preview --find SCREEN.png [--up-to N]\n"
     "Runs the intro's start-up and N acting frame steps on a simulated clock and\n"
     "writes the 528x384 screen as PNG.\n"
     "  --steps N        acting frame steps after start-up, 0 to 1000000\n"
     "  --sheet N1,N2..  several moments (at most 16), stacked\n"
     "  --client         the 528x365 client area the window shows instead\n"
-    "  --help, --version\n";
+    "  --find SCREEN    prints the step counts (first-last) after which the screen\n"
+    "                   equals the 528x384 picture, the first such stretch within\n"
+    "                   --up-to N steps (default 20000); exit status 1 if none\n"
+    "  --help, --version\n"
+    "Exit status: 0 done, 1 failed (or not found), 2 bad arguments.\n";
 
 bool ParseCount(const std::string& text, long* value) {
     if (text.empty() || text.size() > 7 || text.find_first_not_of("0123456789") != std::string::npos)
@@ -50,7 +58,8 @@ bool ParseArguments(int argc, char** argv, Options* options) {
     bool haveSteps = false, haveSheet = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        const bool takesValue = argument == "--steps" || argument == "--sheet" || argument == "-o";
+        const bool takesValue = argument == "--steps" || argument == "--sheet" ||
+                                argument == "-o" || argument == "--find" || argument == "--up-to";
         if (takesValue && i + 1 >= argc) return Fail(argument + " needs a value");
         if (argument == "--steps") {
             long count = 0;
@@ -75,6 +84,12 @@ bool ParseArguments(int argc, char** argv, Options* options) {
             if (options->moments.size() > 16) return Fail("--sheet takes at most 16 moments");
             std::sort(options->moments.begin(), options->moments.end());
             haveSheet = true;
+        } else if (argument == "--find") {
+            options->find = argv[++i];
+        } else if (argument == "--up-to") {
+            if (!ParseCount(argv[++i], &options->findUpTo))
+                return Fail("--up-to needs a whole number from 0 to 1000000, got '" +
+                            std::string(argv[i]) + "'");
         } else if (argument == "-o") {
             options->output = argv[++i];
         } else if (argument == "--client") {
@@ -83,9 +98,44 @@ bool ParseArguments(int argc, char** argv, Options* options) {
             return Fail("unknown argument '" + argument + "'");
         }
     }
+    if (!options->find.empty()) {
+        if (haveSteps || haveSheet || !options->output.empty() || options->client)
+            return Fail("--find takes no --steps, --sheet, -o or --client");
+        return true;
+    }
     if (haveSteps == haveSheet) return Fail("give exactly one of --steps and --sheet");
     if (options->output.empty()) return Fail("missing -o <file.png>");
     return true;
+}
+// Runs the timeline step by step and reports the first stretch of step counts
+// whose screen equals the picture.
+int FindOnTimeline(const Options& options) {
+    std::vector<uint32_t> picture;
+    int width = 0, height = 0;
+    std::string error;
+    if (!ReadPng(options.find, &picture, &width, &height, &error)) return Fail(error), 1;
+    const Surface& screen = *introDriver.screen;
+    if (width != screen.width || height != screen.height) {
+        Fail("'" + options.find + "' is " + std::to_string(width) + "x" + std::to_string(height) +
+             "; the screen is " + std::to_string(screen.width) + "x" + std::to_string(screen.height));
+        return 1;
+    }
+    long first = -1;
+    for (long steps = 0; steps <= options.findUpTo; ++steps) {
+        RunSimulatedSteps(static_cast<uint32_t>(steps));
+        const bool same = std::equal(picture.begin(), picture.end(), screen.pixels);
+        if (same && first < 0) first = steps;
+        if (!same && first >= 0) {
+            std::printf("%ld-%ld\n", first, steps - 1);
+            return 0;
+        }
+    }
+    if (first >= 0) {
+        std::printf("%ld-%ld\n", first, options.findUpTo);
+        return 0;
+    }
+    Fail("no step count up to " + std::to_string(options.findUpTo) + " shows that screen");
+    return 1;
 }
 }  // namespace
 
@@ -99,6 +149,12 @@ int main(int argc, char** argv) {
     if (!StartSimulatedIntro(nullptr, nullptr)) {
         std::fprintf(stderr, "intro-preview: the display could not be set up (font resource?)\n");
         return 1;
+    }
+
+    if (!options.find.empty()) {
+        const int result = FindOnTimeline(options);
+        StopSimulatedIntro();
+        return result;
     }
 
     const int width = options.client ? ClientWidth : introDriver.screen->width;

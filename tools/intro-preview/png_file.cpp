@@ -1,4 +1,4 @@
-#include "png_writer.h"
+#include "png_file.h"
 
 #include <png.h>
 
@@ -48,4 +48,28 @@ bool WritePng(const std::string& path, const uint32_t* pixels, int width, int he
         return false;
     }
     return out.Commit(*error);
+}
+
+bool ReadPng(const std::string& path, std::vector<uint32_t>* pixels, int* width, int* height,
+             std::string* error) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) {
+        *error = "cannot read '" + path + "' as PNG: " + image.message;
+        return false;
+    }
+    image.format = PNG_FORMAT_RGB;
+    std::vector<png_byte> bytes(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, bytes.data(), 0, nullptr)) {
+        *error = "cannot decode '" + path + "': " + image.message;
+        png_image_free(&image);
+        return false;
+    }
+    *width = static_cast<int>(image.width);
+    *height = static_cast<int>(image.height);
+    pixels->resize(static_cast<size_t>(*width) * *height);
+    for (size_t i = 0; i < pixels->size(); ++i) {
+        (*pixels)[i] = uint32_t{bytes[i * 3]} << 16 | uint32_t{bytes[i * 3 + 1]} << 8 | bytes[i * 3 + 2];
+    }
+    return true;
 }
