@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/intro_driver.h"
+#include "app/intro_loop.h"
 #include "data/intro_data.h"
 #include "native_draw_target.h"
 #include "native_resources.h"
@@ -236,4 +237,44 @@ TEST_F(IntroDriverTest, FinishedPageIsTheDoubledCanvasInTheFontColours) {
         for (int col = 0; col < 8; ++col)
             EXPECT_EQ(*introDriver.canvas->PixelAt(8 + col, 16 + row),
                       *introDriver.font->PixelAt(glyph % 32 * 8 + col, glyph / 32 * 8 + row));
+}
+
+// A caller that comes late and at a coarse rate sees exactly the picture of a
+// loop that polls every millisecond; a freeze is not caught up afterwards.
+TEST_F(IntroDriverTest, LoopCatchesUpToThePollingTimelineButNotAcrossAFreeze) {
+    const IntroPlatform hooks = introDriver.platform;
+    platform.tick = 1000;
+    introDriver.appActive = 1;
+    ASSERT_TRUE(BeginIntro());
+    // The polling loop runs once the start-up has waited its 600 ms.
+    for (uint32_t t = 1600; t <= 3000; ++t) StepAt(t);
+    const std::vector<uint32_t> polled(introDriver.screen->pixels, introDriver.screen->pixels + 528 * 384);
+    const uint32_t polledLastStep = introDriver.lastStepTick;
+    const int polledSteps = platform.getDCs;
+    ShutdownIntro();
+
+    ResetIntroDriver();
+    introDriver.platform = hooks;
+    introDriver.window = &platform.window;
+    platform.getDCs = 0;
+    platform.tick = 1000;
+    SetIntroActive(true, 1000);
+    ASSERT_TRUE(BeginIntro());
+    EXPECT_EQ(MillisecondsUntilNextStep(1000), 600u) << "the start-up's wait";
+    for (uint32_t t = 1017; t < 2500; t += 47) AdvanceIntro(t);  // an animation frame
+    AdvanceIntro(3000);                                           // after a 500 ms stall
+    EXPECT_EQ(platform.getDCs, polledSteps);
+    EXPECT_EQ(introDriver.lastStepTick, polledLastStep);
+    EXPECT_TRUE(std::equal(polled.begin(), polled.end(), introDriver.screen->pixels));
+
+    SetIntroActive(false, 3000);
+    AdvanceIntro(5000);
+    EXPECT_EQ(MillisecondsUntilNextStep(5000), NoStepPending);
+    SetIntroActive(true, 5000);
+    AdvanceIntro(5000 + 3 * 21);
+    EXPECT_EQ(platform.getDCs, polledSteps + 4) << "one step at once, then one every 21 ms";
+    EXPECT_EQ(MillisecondsUntilNextStep(5070), 14u);
+    EndIntro();
+    EndIntro();
+    EXPECT_EQ(MillisecondsUntilNextStep(5100), NoStepPending);
 }
