@@ -2,10 +2,11 @@
 # Installs what is missing, builds everything and runs every test:
 #   1. native build + unit tests (CTest)
 #   2. the same unit tests under AddressSanitizer and UndefinedBehaviorSanitizer
-#   3. the module fuzzer for a bounded time
-#   4. the end-to-end tests of the native intro (SDL2) under Xvfb
-#   5. the win32 cross build and the end-to-end tests of intro.exe under Wine
-#   6. the web build and its tests in headless Chromium
+#   3. the threaded tests and the native intro under ThreadSanitizer
+#   4. the module fuzzer for a bounded time
+#   5. the end-to-end tests of the native intro (SDL2) under Xvfb
+#   6. the win32 cross build and the end-to-end tests of intro.exe under Wine
+#   7. the web build and its tests in headless Chromium
 # Every stage is required: a missing script or folder stops the run with an
 # error before anything is built, so "all tests passed" means all of them ran.
 set -euo pipefail
@@ -24,6 +25,7 @@ require() {
 }
 require scripts/install-deps.sh "dependency"
 require scripts/build-native.sh "native build"
+require scripts/test-tsan.sh "ThreadSanitizer"
 require scripts/fuzz.sh "fuzzing"
 require fuzz/CMakeLists.txt "fuzzing"
 require scripts/e2e/native.sh "native end-to-end"
@@ -47,6 +49,9 @@ echo "== unit tests under ASan and UBSan"
 cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DINTRO_SANITIZE=ON >/dev/null
 cmake --build build/asan -j"$(nproc)"
 ctest --test-dir build/asan --output-on-failure -j"$(nproc)"
+
+echo "== the threaded tests and the native intro under ThreadSanitizer"
+./scripts/test-tsan.sh
 
 echo "== fuzzing the module loader and replayer"
 ./scripts/fuzz.sh "${FUZZ_SECONDS:-60}"

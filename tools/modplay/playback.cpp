@@ -16,7 +16,10 @@ constexpr int SnapshotSlots = 256;  // seven times the ring's 36 ticks
 
 // One tick's view, published by the stream's thread and read by the main
 // thread without a lock: the stamp is the tick call's number once the fields
-// are complete and 0 while they are written (a sequence lock on atomics).
+// are complete and 0 while they are written (a sequence lock on atomics). The
+// fields are stored with release and loaded with acquire rather than fenced,
+// which keeps the same guarantee in a form ThreadSanitizer can follow: a
+// reader that sees any field of a rewrite also sees the stamp cleared.
 struct SnapshotSlot {
     std::atomic<int64_t> stamp{0};
     std::atomic<int64_t> songTick{0};
@@ -56,15 +59,14 @@ uint32_t PackVoice(int v) {
 void Publish(int64_t call, bool songRunning) {
     SnapshotSlot& slot = state.slots[call % SnapshotSlots];
     slot.stamp.store(0, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_release);
     const SongState& song = replayer.song;
     const uint32_t row = replayer.voices[0].rowOffset >= 2 ? (replayer.voices[0].rowOffset - 2) / 2 : 0;
     const uint32_t entry = static_cast<uint32_t>(song.songPosition / 16) & 0xFF;
     slot.position.store(entry | (row & 0xFF) << 8 | static_cast<uint32_t>(song.speed) << 16 |
                             static_cast<uint32_t>(songRunning) << 24,
-                        std::memory_order_relaxed);
-    slot.songTick.store(state.songTicks, std::memory_order_relaxed);
-    for (int v = 0; v < 4; ++v) slot.voices[v].store(PackVoice(v), std::memory_order_relaxed);
+                        std::memory_order_release);
+    slot.songTick.store(state.songTicks, std::memory_order_release);
+    for (int v = 0; v < 4; ++v) slot.voices[v].store(PackVoice(v), std::memory_order_release);
     slot.stamp.store(call, std::memory_order_release);
 }
 
@@ -269,11 +271,10 @@ PositionView HeardPosition() {
     if (call < 1 || latest - call >= SnapshotSlots) return view;
     const SnapshotSlot& slot = state.slots[call % SnapshotSlots];
     const int64_t before = slot.stamp.load(std::memory_order_acquire);
-    const uint32_t position = slot.position.load(std::memory_order_relaxed);
-    const int64_t songTick = slot.songTick.load(std::memory_order_relaxed);
+    const uint32_t position = slot.position.load(std::memory_order_acquire);
+    const int64_t songTick = slot.songTick.load(std::memory_order_acquire);
     uint32_t voices[4];
-    for (int v = 0; v < 4; ++v) voices[v] = slot.voices[v].load(std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_acquire);
+    for (int v = 0; v < 4; ++v) voices[v] = slot.voices[v].load(std::memory_order_acquire);
     // A slot being rewritten (the stream a whole snapshot ring ahead) is skipped.
     if (before != call || slot.stamp.load(std::memory_order_relaxed) != call) return view;
     view.started = (position >> 24 & 1) != 0;
