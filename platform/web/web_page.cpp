@@ -16,6 +16,7 @@ struct PageState {
     double startupWaitEnd;  // frame steps begin here: the start-up's wait, without blocking
     uint32_t frameTick;     // the current animation frame's time as the driver's tick
     uint32_t actingSteps;   // frame steps that acted (each fetches the draw target once)
+    double frameTime;       // the last animation frame's time, ms
     bool started;
     bool ended;
 } page;
@@ -58,6 +59,7 @@ EMSCRIPTEN_KEEPALIVE void WebBegin(double now) {
 // One animation frame: the driver's own gate decides whether the step acts,
 // so a faster screen calls more often but types no faster.
 EMSCRIPTEN_KEEPALIVE void WebFrame(double now) {
+    page.frameTime = now;
     if (!page.started || page.ended || !introDriver.appActive || now < page.startupWaitEnd) return;
     // Unsigned milliseconds that wrap, as GetTickCount's do.
     page.frameTick = static_cast<uint32_t>(static_cast<uint64_t>(now));
@@ -78,6 +80,10 @@ EMSCRIPTEN_KEEPALIVE void WebSetActive(int active) { introDriver.appActive = act
 // For the browser tests: acting steps so far, and the page being held after
 // its last character (-1 while typing).
 EMSCRIPTEN_KEEPALIVE uint32_t WebActingSteps() { return page.actingSteps; }
+// Milliseconds since the start gesture up to which the driver has advanced.
+EMSCRIPTEN_KEEPALIVE double WebClock() {
+    return page.started && page.frameTime > page.beginTime ? page.frameTime - page.beginTime : 0;
+}
 EMSCRIPTEN_KEEPALIVE int WebHeldPage() {
     const Typewriter* typewriter = introDriver.typewriter;
     if (typewriter == nullptr || typewriter->wait <= 1) return -1;
