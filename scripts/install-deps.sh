@@ -19,6 +19,7 @@ PACKAGES=(
   emscripten                           # the web build
   chromium                             # browser tests of the web build
 )
+PACKAGES+=(firefox-esr)                # the web tests' second browser (scripts/test-web.sh)
 # npm installs the browser tests' driver (tests/web); take Debian's only
 # where no npm came with the machine's Node.js.
 command -v npm >/dev/null || PACKAGES+=(npm)

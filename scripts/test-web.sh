@@ -1,22 +1,61 @@
 #!/usr/bin/env bash
 # Builds the web page and tests it end to end in Debian's headless Chromium
-# (tests/web, driven by playwright-core as pinned in its package-lock.json),
-# against the native intro-preview and modrender.
+# and Firefox ESR (tests/web, driven by puppeteer-core as pinned in its
+# package-lock.json), against the native intro-preview and modrender.
+#   INTRO_BROWSERS=chromium,firefox   the browsers to test in (default: both)
+# Runs on Node.js 18 (Debian 12's own) and newer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 HOST_BUILD=${INTRO_HOST_BUILD:-build/native}
+case $HOST_BUILD in /*) ;; *) HOST_BUILD=$PWD/$HOST_BUILD ;; esac
 JOBS=${INTRO_JOBS:-2}
+BROWSERS=${INTRO_BROWSERS:-chromium,firefox}
 
 node_major=$(node -p 'process.versions.node.split(".")[0]' 2>/dev/null || echo 0)
-if ((node_major < 20)); then
-  echo "test-web: the browser tests need Node.js 20 or newer (found: $(node --version 2>/dev/null || echo none))" >&2
+if ((node_major < 18)); then
+  echo "test-web: the browser tests need Node.js 18 or newer (found: $(node --version 2>/dev/null || echo none))" >&2
   exit 1
 fi
-[ -x /usr/bin/chromium ] || { echo "test-web: /usr/bin/chromium missing; run scripts/install-deps.sh" >&2; exit 1; }
+for browser in ${BROWSERS//,/ }; do
+  case $browser in
+    chromium) program=/usr/bin/chromium ;;
+    firefox) program=/usr/bin/firefox-esr ;;
+    *) echo "test-web: unknown browser '$browser' in INTRO_BROWSERS (chromium, firefox)" >&2; exit 2 ;;
+  esac
+  [ -x "$program" ] || { echo "test-web: $program missing; run scripts/install-deps.sh" >&2; exit 1; }
+done
 
 ./scripts/build-web.sh
 cmake --build "$HOST_BUILD" -j"$JOBS" --target intro-preview modrender
-# The driver only: it must never fetch a browser of its own.
-(cd tests/web && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
+# The driver only: puppeteer-core never fetches a browser of its own.
+(cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+
+WORK=$(mktemp -d)
+PULSE_PID=""
+cleanup() {
+  if [ -n "$PULSE_PID" ]; then kill "$PULSE_PID" 2>/dev/null || true; wait "$PULSE_PID" 2>/dev/null || true; fi
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+# Without a sound server Firefox's AudioContext never leaves "suspended": it
+# gets a private PulseAudio whose only output is a null sink.
+if [[ ,$BROWSERS, == *,firefox,* ]]; then
+  mkdir -m 700 "$WORK/pulse"
+  XDG_RUNTIME_DIR=$WORK/pulse pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+    --load="module-native-protocol-unix auth-anonymous=1 socket=$WORK/pulse/pulse.sock" \
+    --load="module-null-sink sink_name=intro_web_sink rate=44100 format=s16le channels=2" \
+    >"$WORK/pulse.log" 2>&1 &
+  PULSE_PID=$!
+  export PULSE_SERVER=unix:$WORK/pulse/pulse.sock
+  for _ in $(seq 100); do
+    pactl info >/dev/null 2>&1 && break
+    kill -0 "$PULSE_PID" 2>/dev/null || { cat "$WORK/pulse.log" >&2; echo "test-web: PulseAudio did not start" >&2; exit 1; }
+    sleep 0.1
+  done
+  pactl info >/dev/null 2>&1 || { echo "test-web: PulseAudio did not answer (see above)" >&2; cat "$WORK/pulse.log" >&2; exit 1; }
+fi
+
 cd tests/web
-INTRO_WEB_SITE="$OLDPWD/build/web" INTRO_NATIVE_BIN="$OLDPWD/$HOST_BUILD/bin" node --test
+INTRO_BROWSERS=$BROWSERS INTRO_WEB_SITE="$OLDPWD/build/web" INTRO_NATIVE_BIN="$HOST_BUILD/bin" \
+  node --test intro.test.mjs

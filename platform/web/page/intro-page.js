@@ -1,30 +1,50 @@
 // The page around the intro: the canvas at a whole-number scale, the start
 // gesture, the animation-frame loop, Escape, fullscreen, the page's
-// visibility, and the sound worklet that plays the music.
+// visibility, the sound worklet that plays the music, the words for screen
+// readers (what the screen says and the text as it is typed), and a line in
+// the intro's font when a part of the page cannot be loaded.
 'use strict';
 
 const canvas = document.getElementById('intro');
+const lineCanvas = document.getElementById('intro-line');
+const statusText = document.getElementById('intro-status');
+const typedText = document.getElementById('intro-text');
+const startButton = document.getElementById('intro-start');
 const Width = 528, Height = 384, SampleRate = 44100;
+// The line about a missing part of the sound sits on cell row 22 of the
+// screen, which no page reaches (pagec allows 20 lines, from row 2).
+const LineRow = 22;
 // Test-only switch: ?test-record makes the worklet report its progress and
 // send back the first 8 seconds it played, as 16-bit samples.
 const recordFrames = new URLSearchParams(location.search).has('test-record') ? 8 * SampleRate : 0;
 
+// A fetch that fails on any HTTP error, with the file's name in its message.
+function fetchBytes(file) {
+  return fetch(file).then((response) => {
+    if (!response.ok) throw new Error('HTTP ' + response.status);
+    return response.arrayBuffer();
+  });
+}
+
 // What the page and its tests can see of the sound.
 const introSound = {
-  wasm: fetch('intro-sound.wasm').then((response) => {
-    if (!response.ok) throw new Error('intro-sound.wasm: HTTP ' + response.status);
-    return response.arrayBuffer();
-  }),
+  wasm: fetchBytes('intro-sound.wasm'),
   context: null,
   node: null,
   pending: [],
   framesPlayed: 0,
   stopped: false,
   recording: null,
+  missing: null,  // what keeps the music from playing, once known
 };
+introSound.wasm.catch((error) => soundMissing('intro-sound.wasm', error.message));
 
 // ready: the intro's module runs (its start prompt is on the canvas).
-const introState = { ready: false, started: false, ended: false };
+// missing: the part without which the intro cannot run. shownLine: the line
+// the page drew itself in the intro's font.
+const introState = {
+  ready: false, started: false, ended: false, beginTime: 0, missing: null, shownLine: null,
+};
 
 var Module = {
   canvasContext: canvas.getContext('2d'),
@@ -32,9 +52,20 @@ var Module = {
     if (introSound.node) introSound.node.port.postMessage(message);
     else introSound.pending.push(message);
   },
+  introTyped: showTypedText,
+  // The page fetches intro.wasm itself, so a missing or broken one is said
+  // on the page instead of ending in the module's abort.
+  instantiateWasm(imports, receiveInstance) {
+    fetchBytes('intro.wasm')
+      .then((bytes) => WebAssembly.instantiate(bytes, imports))
+      .then((result) => receiveInstance(result.instance, result.module))
+      .catch((error) => introPartMissing('intro.wasm', error.message));
+    return {};
+  },
   // After main(), which sets up the driver and draws the prompt.
   postRun: [() => {
     introState.ready = true;
+    sayStatus();
     if (introState.started) runIntro();
   }],
 };
@@ -50,8 +81,12 @@ document.addEventListener('visibilitychange', () => {
 function fit() {
   const ratio = window.devicePixelRatio || 1;
   const scale = Math.max(1, Math.floor(Math.min(innerWidth * ratio / Width, innerHeight * ratio / Height)));
-  canvas.style.width = (Width * scale) / ratio + 'px';
-  canvas.style.height = (Height * scale) / ratio + 'px';
+  const px = (pixels) => (pixels * scale) / ratio + 'px';
+  canvas.style.width = px(Width);
+  canvas.style.height = px(Height);
+  lineCanvas.style.width = px(Width);
+  lineCanvas.style.height = px(lineCanvas.height);
+  lineCanvas.style.top = px(16 * LineRow);
 }
 addEventListener('resize', fit);
 fit();
@@ -76,20 +111,24 @@ function onKey(event) {
 // here, and the intro's start-up runs, now or as soon as its module runs
 // (its music start reaches the worklet as soon as the worklet exists).
 function begin() {
-  if (introState.started) return;
+  if (introState.started || introState.missing) return;
   introState.started = true;
+  startButton.hidden = true;
   startSound();
   if (introState.ready) runIntro();
+  sayStatus();
 }
 
 function runIntro() {
-  Module._WebBegin(performance.now());
+  introState.beginTime = performance.now();
+  Module._WebBegin(introState.beginTime);
   requestAnimationFrame(frame);
 }
 
 function frame(now) {
   if (introState.ended) return;
   Module._WebFrame(now);
+  Module._WebReportTyped();
   requestAnimationFrame(frame);
 }
 
@@ -97,12 +136,21 @@ function end() {
   if (!introState.ready || !introState.started || introState.ended) return;
   introState.ended = true;
   Module._WebEnd();
+  sayStatus();
 }
 
 function startSound() {
+  if (introSound.missing) return;
+  if (typeof AudioWorkletNode !== 'function') {
+    soundMissing('AudioWorklet', 'this browser, or a page not served over http(s), has none');
+    return;
+  }
   const context = new AudioContext({ sampleRate: SampleRate });
   introSound.context = context;
-  Promise.all([introSound.wasm, context.audioWorklet.addModule('intro-worklet.js')])
+  const worklet = context.audioWorklet.addModule('intro-worklet.js').catch((error) => {
+    throw new Error('intro-worklet.js: ' + (error.message || error.name));
+  });
+  Promise.all([introSound.wasm, worklet])
     .then(([wasm]) => {
       const node = new AudioWorkletNode(context, 'intro-sound', {
         numberOfInputs: 0,
@@ -115,7 +163,11 @@ function startSound() {
       for (const message of introSound.pending) node.port.postMessage(message);
       introSound.pending = [];
     })
-    .catch((error) => console.error('intro: no sound:', error));
+    .catch((error) => {
+      const [part, reason] = error.message.startsWith('intro-worklet.js: ')
+        ? ['intro-worklet.js', error.message.slice(18)] : ['intro-sound.wasm', error.message];
+      soundMissing(part, reason);
+    });
 }
 
 function onWorkletMessage(event) {
@@ -126,4 +178,131 @@ function onWorkletMessage(event) {
     introSound.stopped = true;
     introSound.context.close();
   }
+}
+
+// What the screen shows, in words, in the page's status line.
+function sayStatus() {
+  let words;
+  if (introState.missing) words = `The intro cannot run: ${introState.missing} could not be loaded.`;
+  else if (introState.ended) words = 'The end. Reload the page to start again.';
+  else if (introState.started) words = 'The intro is running; its text follows, line by line as it is typed. Escape ends it.';
+  else if (introState.ready) words = 'Click or press a key to start the intro and its music.';
+  else words = 'Loading the intro.';
+  if (introSound.missing && !introState.missing) words = `There is no music: ${introSound.missing}. ${words}`;
+  statusText.textContent = words;
+}
+
+// The typed text for screen readers: `text` is the current page typed so far,
+// ']' ending a line and '|' the page. Each line goes into the log once it is
+// complete, so it is read once, whole, rather than letter by letter; a new
+// page starts the log over.
+let typedLines = 0;
+function showTypedText(text, newPage) {
+  if (newPage) {
+    typedText.replaceChildren();
+    typedLines = 0;
+  }
+  const lines = text.split(/[\]|]/);
+  lines.pop();  // the line being typed
+  for (; typedLines < lines.length; ++typedLines) {
+    const line = lines[typedLines].trim();
+    if (line === '') continue;
+    const paragraph = document.createElement('p');
+    paragraph.textContent = line;
+    typedText.append(paragraph);
+  }
+}
+
+// intro.js or intro.wasm missing: nothing of the intro runs, and the screen
+// says which part is missing, as the start prompt would.
+function introPartMissing(part, reason) {
+  if (introState.missing) return;
+  introState.missing = part;
+  console.error(`intro: ${part} could not be loaded (${reason})`);
+  startButton.hidden = true;
+  sayStatus();
+  showLine(canvas, `CANNOT LOAD ${part.toUpperCase()}`, 12, 24);
+}
+
+// No music: the intro runs without it, and the line under the text says why.
+function soundMissing(part, reason) {
+  if (introSound.missing) return;
+  introSound.missing = `${part}: ${reason}`;
+  console.error(`intro: no sound, ${part}: ${reason}`);
+  if (introSound.context) introSound.context.close();
+  sayStatus();
+  lineCanvas.hidden = false;
+  showLine(lineCanvas, part === 'AudioWorklet' ? 'NO SOUND IN THIS BROWSER' : `CANNOT LOAD ${part.toUpperCase()}`, 0, 1);
+}
+
+// The intro's font for the page's own lines: font.bmp, the 4-bit bitmap the
+// build makes from the font art (the glyphs in the order of Charset, as in
+// src/data/charset.cpp).
+const Charset = " ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789><*/\\,.'&-:+@!%";
+const Background = 0x130047;
+let fontBitmap = null;
+
+function decodeBmp(buffer) {
+  const view = new DataView(buffer);
+  const dataAt = view.getUint32(10, true), infoBytes = view.getUint32(14, true);
+  const width = view.getInt32(18, true), storedHeight = view.getInt32(22, true);
+  const bits = view.getUint16(28, true), height = Math.abs(storedHeight);
+  if (view.getUint16(0) !== 0x424d || ![1, 4, 8].includes(bits) || view.getUint32(30, true) !== 0)
+    throw new Error('font.bmp: not a palette bitmap');
+  const palette = [];
+  for (let i = 0; i < 1 << bits; ++i) {
+    const at = 14 + infoBytes + 4 * i;
+    palette.push(at + 3 < dataAt ? view.getUint8(at + 2) << 16 | view.getUint8(at + 1) << 8 | view.getUint8(at) : 0);
+  }
+  const rowBytes = Math.ceil(width * bits / 32) * 4, perByte = 8 / bits;
+  const pixels = new Uint32Array(width * height);
+  for (let y = 0; y < height; ++y) {
+    const row = dataAt + rowBytes * (storedHeight < 0 ? y : height - 1 - y);
+    for (let x = 0; x < width; ++x) {
+      const shift = (perByte - 1 - x % perByte) * bits;
+      pixels[y * width + x] = palette[view.getUint8(row + Math.floor(x / perByte)) >> shift & (1 << bits) - 1];
+    }
+  }
+  return { width, pixels };
+}
+
+// Draws `text` centred on cell row `row` of a band `rows` cells high, in the
+// look of the intro's screen: the 264-pixel-wide canvas doubled, every
+// second line at half brightness. Without the font the status line shows.
+function showLine(target, text, row, rows) {
+  fontBitmap ??= fetchBytes('font.bmp').then(decodeBmp);
+  fontBitmap.then((font) => {
+    const columns = 33, smallWidth = 8 * columns;
+    const small = new Uint32Array(smallWidth * 8 * rows).fill(Background);
+    const shown = text.slice(0, columns), first = (columns - shown.length) >> 1;
+    const fontColumns = font.width / 8;
+    for (let i = 0; i < shown.length; ++i) {
+      const glyph = Math.max(0, Charset.indexOf(shown[i]));
+      const fromX = glyph % fontColumns * 8, fromY = Math.floor(glyph / fontColumns) * 8;
+      for (let y = 0; y < 8; ++y) {
+        for (let x = 0; x < 8; ++x) {
+          small[(8 * row + y) * smallWidth + 8 * (first + i) + x] = font.pixels[(fromY + y) * font.width + fromX + x];
+        }
+      }
+    }
+    const image = new ImageData(2 * smallWidth, 16 * rows);
+    const out = new Uint32Array(image.data.buffer);  // little-endian: 0xAABBGGRR
+    for (let y = 0; y < 8 * rows; ++y) {
+      for (let x = 0; x < smallWidth; ++x) {
+        const p = small[y * smallWidth + x];
+        const half = (p & 0xfefefe) >> 1;
+        const full = 0xff000000 | (p & 0xff) << 16 | p & 0xff00 | p >> 16;
+        const dim = 0xff000000 | (half & 0xff) << 16 | half & 0xff00 | half >> 16;
+        for (const dx of [0, 1]) {
+          out[2 * y * 2 * smallWidth + 2 * x + dx] = full >>> 0;
+          out[(2 * y + 1) * 2 * smallWidth + 2 * x + dx] = dim >>> 0;
+        }
+      }
+    }
+    target.getContext('2d').putImageData(image, 0, 0);
+    introState.shownLine = text;
+  }).catch((error) => {
+    console.error('intro: no font for the line, ' + error.message);
+    statusText.classList.remove('unseen');
+  });
 }

@@ -1,0 +1,10 @@
+# The page's parts beyond the two modules, included by platform/web:
+#   web_text.cpp   the typed text for the page's assistive-technology log
+#   font.bmp       the font bitmap fontc makes, for the lines the page script
+#                  draws itself when a part of the page cannot be loaded
+#                  (it cannot take the font from intro.wasm when that is missing)
+target_sources(intro_web PRIVATE ${CMAKE_CURRENT_LIST_DIR}/../web_text.cpp)
+get_property(intro_font_bmp GLOBAL PROPERTY INTRO_FONT_BMP)
+add_custom_command(TARGET web_page POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy ${intro_font_bmp} ${INTRO_WEB_SITE}/font.bmp
+  VERBATIM)
