@@ -6,7 +6,7 @@
 #   4. the module fuzzer for a bounded time
 #   5. the end-to-end tests of the native intro (SDL2) under Xvfb
 #   6. the win32 cross build and the end-to-end tests of intro.exe under Wine
-#   7. the web build and its tests in headless Chromium
+#   7. the web build and its tests in headless Chromium and Firefox ESR
 # Every stage is required: a missing script or folder stops the run with an
 # error before anything is built, so "all tests passed" means all of them ran.
 set -euo pipefail
@@ -65,6 +65,6 @@ echo "== win32 build"
 echo "== end-to-end tests under Wine"
 ./scripts/e2e/run-all.sh
 
-echo "== web build and its tests in headless Chromium"
+echo "== web build and its tests in headless Chromium and Firefox ESR"
 ./scripts/test-web.sh
 echo "== all tests passed"
