@@ -60,9 +60,9 @@ void FinishFirstShow() {
 }
 
 // Converts every dirty cell before the first blit, then presents them all
-// through one device context, so a frame never shows a half-updated screen
+// through one presentation, so a frame never shows a half-updated screen
 // longer than its blits take. Compatibility: cells are marked clean whether
-// or not their blit reached the window (no device context, a failed blit);
+// or not their blit reached the window (no draw target, a failed blit);
 // they are not retried.
 void StepIntro() {
     if (introDriver.platform.clock == nullptr) return;  // Guard: no clock, no frames
