@@ -101,7 +101,7 @@ window_is_1x() {
   local geometry
   geometry=$(xdotool getwindowgeometry "$WINDOW")
   log "$(echo "$geometry" | tr '\n' ' ')"
-  echo "$geometry" | grep -q "Geometry: 528x384"
+  [[ $geometry == *"Geometry: 528x384"* ]]
 }
 
 focus_elsewhere_freezes_typing_not_music() {

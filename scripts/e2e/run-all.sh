@@ -35,7 +35,8 @@ window_at_centre() {
   local geometry
   geometry=$(xdotool getwindowgeometry "$WINDOW")
   log "$(echo "$geometry" | tr '\n' ' ')"
-  echo "$geometry" | grep -q "Position: 245,189" && echo "$geometry" | grep -q "Geometry: 534x390"
+  # Matched in the shell, without a pipe that pipefail could fail on.
+  [[ $geometry == *"Position: 245,189 "* && $geometry == *"Geometry: 534x390"* ]]
 }
 
 # The first step count at which intro-preview shows page 0 complete: the
