@@ -6,7 +6,7 @@
 #    seconds, saving a screenshot (taken after SHOT_SECONDS, 8) and a WAV
 #    recording of what it played (through SDL's disk audio driver) under out/.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 2
 ROOT=$PWD
 INTRO=$ROOT/${INTRO_HOST_BUILD:-build/native}/bin/intro
 RUN_SECONDS=${RUN_SECONDS:-20}

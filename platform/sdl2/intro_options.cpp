@@ -10,10 +10,14 @@ const char* const IntroUsage =
     "  --scale N      show the 528x384 picture N times as large, 1 to 16\n"
     "                 (default: the largest that fits the display)\n"
     "  --fullscreen   start full screen; F11 or Alt+Enter switch at any time\n"
-    "  --seconds S    end by itself after S seconds\n"
-    "  --help         print this and exit\n"
-    "  --version      print the version and exit\n"
-    "Escape or closing the window ends it.\n";
+    "  --seconds S    end by itself after S seconds, at most 1000000\n"
+    "  -h, --help     print this help and exit\n"
+    "  --version      print the version and licence and exit\n"
+    "Escape or closing the window ends it.\n"
+    "\n"
+    "Exit status: 0 when it ends (Escape, the window closed, --seconds), 1 when\n"
+    "there is no display or the window cannot be opened, 2 for a wrong command\n"
+    "line. Without a sound device it plays silent.\n";
 
 const char* const IntroUsageLine =
     "usage: intro [--scale N] [--fullscreen] [--seconds S]   (intro --help tells more)\n";

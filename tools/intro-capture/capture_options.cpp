@@ -16,7 +16,13 @@ const char* const CaptureUsage =
     "  --from S     start S seconds into the time line (default 0)\n"
     "  --scale N    nearest-neighbour scale, 1 to 8\n"
     "  --lossless   the exact capture, as Matroska\n"
-    "Times are rounded to whole frames of 20 ms.\n";
+    "  -h, --help   print this help and exit\n"
+    "  --version    print the version and licence and exit\n"
+    "Times are rounded to whole frames of 20 ms. ffmpeg must be on PATH.\n"
+    "\n"
+    "Exit status: 0 when FILE is written whole, 1 when ffmpeg is missing or fails\n"
+    "or FILE cannot be written (nothing is left behind), 2 for a wrong command\n"
+    "line.\n";
 
 namespace {
 

@@ -33,7 +33,12 @@ constexpr char UsageText[] =
     "  --steps N        acting frame steps after start-up, 0 to 1000000\n"
     "  --sheet N1,N2..  several moments (at most 16), stacked\n"
     "  --client         the 528x365 client area the window shows instead\n"
-    "  --help, --version\n";
+    "  -o out.png       the PNG file to write\n"
+    "  -h, --help       print this help and exit\n"
+    "  --version        print the version and licence and exit\n"
+    "\n"
+    "Exit status: 0 when the PNG is written, 1 when the picture cannot be made or\n"
+    "written, 2 for a wrong command line.\n";
 
 bool ParseCount(const std::string& text, long* value) {
     if (text.empty() || text.size() > 7 || text.find_first_not_of("0123456789") != std::string::npos)

@@ -13,10 +13,16 @@ const char* const PlayUsage =
     "  --builtin    the intro's own song\n"
     "  --watch      re-assemble FILE on every save and play on from the same entry\n"
     "  --seconds S  stop after S seconds of playback\n"
-    "  --loops N    stop after the song has played N times\n"
+    "  --loops N    stop after the song has played N times, 1 to 1000\n"
+    "  -h, --help   print this help and exit\n"
+    "  --version    print the version and licence and exit\n"
     "Keys: space pause, left/right previous/next entry, r restart, m then 1-4 mute\n"
     "a voice, q or Escape quit. SDL_AUDIODRIVER chooses the output (pulse, alsa,\n"
-    "disk with SDL_DISKAUDIOFILE=FILE, ...).\n";
+    "disk with SDL_DISKAUDIOFILE=FILE, ...).\n"
+    "\n"
+    "Exit status: 0 when it has played to the end or was quit, 1 when the file\n"
+    "cannot be read or used or there is no audio output, 2 for a wrong command\n"
+    "line.\n";
 
 int ParsePlayOptions(int argc, const char* const* argv, PlayOptions& options, std::string& error) {
     bool lengthGiven = false;

@@ -23,7 +23,11 @@ const char* const RenderUsage =
     "                     '<tick> <voice> <Operation> [<argument>]'\n"
     "  --ticks N          trace N ticks (default: the song once)\n"
     "  --info             print the module's counts and song length\n"
-    "  --help, --version\n";
+    "  -h, --help         print this help and exit\n"
+    "  --version          print the version and licence and exit\n"
+    "\n"
+    "Exit status: 0 on success, 1 when the module cannot be read or used or the\n"
+    "output cannot be written, 2 for a wrong command line.\n";
 
 namespace {
 

@@ -9,11 +9,24 @@
 #include <string>
 #include <vector>
 
+#include "app/program_info.h"
 #include "data/intro_data.h"
 #include "page_text.h"
 #include "safe_output.h"
 
 namespace {
+constexpr char UsageText[] =
+    "usage: pagec PAGES.txt PAGES.cpp\n"
+    "Checks the intro's text pages against the font's character set and the\n"
+    "lines the window shows, and writes them as the C++ source of IntroPages.\n"
+    "The build runs it.\n"
+    "  -h, --help   print this help and exit\n"
+    "  --version    print the version and licence and exit\n"
+    "\n"
+    "Exit status: 0 when PAGES.cpp is written, 1 when a page would not show whole\n"
+    "(file:line: reason) or PAGES.cpp cannot be written, 2 for a wrong command\n"
+    "line or an unreadable PAGES.txt.\n";
+
 std::string BaseName(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -21,8 +34,9 @@ std::string BaseName(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (AnswerHelpOrVersion(argc, argv, "pagec", UsageText)) return 0;
     if (argc != 3) {
-        std::fprintf(stderr, "usage: pagec <pages.txt> <pages.cpp>\n");
+        std::fputs(UsageText, stderr);
         return 2;
     }
     std::ifstream input(argv[1], std::ios::binary);

@@ -16,6 +16,7 @@
 #include <iterator>
 #include <string>
 
+#include "app/program_info.h"
 #include "wav_audio.h"
 
 namespace {
@@ -26,13 +27,28 @@ constexpr int64_t AlignmentSlackFrames = 4410;  // 100 ms either way
 // start can lose a few frames with no silent gap to show for it.
 constexpr int64_t StartSkipFrames = 4410;
 
+constexpr char UsageText[] =
+    "usage: wavcompare match RECORDED.wav REFERENCE[.wav|.raw] --seconds S\n"
+    "                        [--max-differing N] [--max-gap FRAMES]\n"
+    "       wavcompare level RECORDED.wav --from S --to S --min-rms R\n"
+    "Checks a recording of the intro's sound (44100 Hz, 16-bit stereo).\n"
+    "  match              lines REFERENCE up with the recording by their first\n"
+    "                     sounding frames and compares them sample by sample\n"
+    "  --seconds S        compare S seconds\n"
+    "  --max-differing N  samples allowed to differ (default 0)\n"
+    "  --max-gap FRAMES   the longest slip of the sound server's feed allowed\n"
+    "                     (default 2205, 50 ms); all slips stay under 1%\n"
+    "  level              the RMS level of the recording between two times\n"
+    "  --from S, --to S   the stretch, in seconds\n"
+    "  --min-rms R        the level it must reach\n"
+    "  -h, --help         print this help and exit\n"
+    "  --version          print the version and licence and exit\n"
+    "\n"
+    "Exit status: 0 when the check passes, 1 when it fails, 2 for a wrong command\n"
+    "line or an unreadable input.\n";
+
 int Usage(const std::string& problem) {
-    std::fprintf(stderr,
-                 "wavcompare: %s\n"
-                 "usage: wavcompare match RECORDED.wav REFERENCE[.wav|.raw] --seconds S "
-                 "[--max-differing N] [--max-gap FRAMES]\n"
-                 "       wavcompare level RECORDED.wav --from S --to S --min-rms R\n",
-                 problem.c_str());
+    std::fprintf(stderr, "wavcompare: %s\n%s", problem.c_str(), UsageText);
     return 2;
 }
 
@@ -145,6 +161,7 @@ int Level(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (AnswerHelpOrVersion(argc, argv, "wavcompare", UsageText)) return 0;
     if (argc < 2) return Usage("give a command: match or level");
     const std::string command = argv[1];
     if (command == "match") return Match(argc, argv);
