@@ -108,9 +108,9 @@ if(HELP2MAN)
 endif()
 
 # The menu entry for the intro, its icon and its AppStream metainfo. The icon
-# is the font's "I" on the intro's background, doubled with every second
-# line at half brightness as the intro shows it (16 px), then scaled by
-# whole factors.
+# is the font's "I" on the intro's background, scaled by a whole factor to
+# about three quarters of the icon; an even factor shows it as the intro
+# does, every pixel doubled with the second line at half brightness.
 set(INTRO_APP_ID org.example.intro)
 set(INTRO_HOMEPAGE "https://intro.example.org" CACHE STRING
     "the project's home page, for the AppStream metainfo and its screenshot")
@@ -129,23 +129,25 @@ if(TARGET intro)
     set(icon_out ${CMAKE_BINARY_DIR}/icons)
     file(MAKE_DIRECTORY ${icon_out})
     # "I" is glyph 9 of the character set; the font image holds 32 glyphs a row.
-    set(glyph_crop 8x8+72+0)
+    set(glyph ${font_bmp} -crop 8x8+72+0 +repage)
+    set(finish -background "#130047" -gravity center -extent)
     set(png_options -strip -define png:exclude-chunks=date,time)
-    add_custom_command(OUTPUT ${icon_out}/16.png
-      COMMAND ${IMAGEMAGICK_CONVERT} ${font_bmp} -crop ${glyph_crop} +repage -scale 200%
-              -fx "j%2 ? floor(u*255/2)/255 : u" ${png_options} PNG24:${icon_out}/16.png
-      DEPENDS ${font_bmp} intro_font
-      COMMENT "Drawing the 16 px icon from the font"
-      VERBATIM)
     foreach(size 16 32 48 64 128 256)
-      if(NOT size EQUAL 16)
-        math(EXPR percent "${size} * 100 / 16")
-        add_custom_command(OUTPUT ${icon_out}/${size}.png
-          COMMAND ${IMAGEMAGICK_CONVERT} ${icon_out}/16.png -scale ${percent}% ${png_options}
-                  PNG24:${icon_out}/${size}.png
-          DEPENDS ${icon_out}/16.png
-          VERBATIM)
+      math(EXPR factor "${size} * 3 / 32")
+      math(EXPR odd "${factor} % 2")
+      if(odd)
+        math(EXPR percent "${factor} * 100")
+        set(draw ${glyph} -scale ${percent}%)
+      else()
+        math(EXPR percent "${factor} * 50")
+        set(draw ${glyph} -scale 200% -fx "j%2 ? floor(u*255/2)/255 : u" -scale ${percent}%)
       endif()
+      add_custom_command(OUTPUT ${icon_out}/${size}.png
+        COMMAND ${IMAGEMAGICK_CONVERT} ${draw} ${finish} ${size}x${size} ${png_options}
+                PNG24:${icon_out}/${size}.png
+        DEPENDS ${font_bmp} intro_font
+        COMMENT "Drawing the ${size} px icon from the font"
+        VERBATIM)
       list(APPEND desktop_extras ${icon_out}/${size}.png)
       install(FILES ${icon_out}/${size}.png
               DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
@@ -159,11 +161,12 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME intro)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small intro typing text pages to its own tracker song")
+# The extended description (cpack puts the summary above it). No double
+# quotes: cpack writes it into its own configuration file unescaped.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-"${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-A small intro in the old style: one window that types pages of text in an
+"A small intro in the old style: one window that types pages of text in an
 8x8 bitmap font, pixel-doubled with every second scan line at half
-brightness, while an original four-voice tracker song (\"FC14\" or \"SMOD\"
+brightness, while an original four-voice tracker song (FC14 or SMOD
 modules) plays through its own replayer and software mixer on SDL2.
 .
 The package also holds the tools the song and the pictures are made with:

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 const char* const IntroUsage =
-    "usage: intro [--scale N] [--fullscreen] [--seconds S]\n"
+    "Usage: intro [--scale N] [--fullscreen] [--seconds S]\n"
     "Types the intro's pages in a window and plays its song.\n"
     "  --scale N      show the 528x384 picture N times as large, 1 to 16\n"
     "                 (default: the largest that fits the display)\n"
@@ -15,12 +15,14 @@ const char* const IntroUsage =
     "  --version      print the version and licence and exit\n"
     "Escape or closing the window ends it.\n"
     "\n"
-    "Exit status: 0 when it ends (Escape, the window closed, --seconds), 1 when\n"
-    "there is no display or the window cannot be opened, 2 for a wrong command\n"
-    "line. Without a sound device it plays silent.\n";
+    "Exit status:\n"
+    "  0  it ended: Escape, the window closed, or --seconds (without a sound\n"
+    "     device it plays silent)\n"
+    "  1  there is no display, or the window cannot be opened\n"
+    "  2  a wrong command line\n";
 
 const char* const IntroUsageLine =
-    "usage: intro [--scale N] [--fullscreen] [--seconds S]   (intro --help tells more)\n";
+    "Usage: intro [--scale N] [--fullscreen] [--seconds S]   (intro --help tells more)\n";
 
 namespace {
 

@@ -24,7 +24,7 @@ foreach(program ${PROGRAMS})
     string(APPEND problems "${program} --version: exit ${result}, '${version}'\n")
   endif()
   execute_process(COMMAND ${path} --help RESULT_VARIABLE result OUTPUT_VARIABLE help)
-  if(NOT result EQUAL 0 OR NOT help MATCHES "^usage: ${program} " OR NOT help MATCHES "\nExit status: 0 ")
+  if(NOT result EQUAL 0 OR NOT help MATCHES "^Usage: ${program} " OR NOT help MATCHES "\nExit status:\n +0 ")
     string(APPEND problems "${program} --help: exit ${result}, '${help}'\n")
   endif()
   # Every option the parser names, as the first word of a string literal.

@@ -13,16 +13,18 @@
 
 namespace {
 constexpr char UsageText[] =
-    "usage: fontc ART.txt FONT.bmp [FONT.cpp]\n"
+    "Usage: fontc ART.txt FONT.bmp [FONT.cpp]\n"
     "Turns the intro's font art (one 8x8 block per glyph in character-set order)\n"
     "into the 256x16 4-bit BMP of the font resource, and optionally into a C++\n"
     "source holding the same bytes. The build runs it.\n"
     "  -h, --help   print this help and exit\n"
     "  --version    print the version and licence and exit\n"
     "\n"
-    "Exit status: 0 when the files are written, 1 when the art cannot be read or is\n"
-    "malformed (file:line: reason) or an output cannot be written (none is left\n"
-    "behind), 2 for a wrong command line.\n";
+    "Exit status:\n"
+    "  0  the files are written\n"
+    "  1  the art cannot be read or is malformed (file:line: reason), or an output\n"
+    "     cannot be written (none is left behind)\n"
+    "  2  a wrong command line\n";
 
 bool WriteOutput(const std::string& path, const void* data, size_t size) {
     std::string error;

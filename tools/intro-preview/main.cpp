@@ -27,7 +27,7 @@ struct Options {
 };
 
 constexpr char UsageText[] =
-    "usage: intro-preview (--steps N | --sheet N1,N2,...) -o out.png [--client]\n"
+    "Usage: intro-preview (--steps N | --sheet N1,N2,...) -o out.png [--client]\n"
     "Runs the intro's start-up and N acting frame steps on a simulated clock and\n"
     "writes the 528x384 screen as PNG.\n"
     "  --steps N        acting frame steps after start-up, 0 to 1000000\n"
@@ -37,8 +37,10 @@ constexpr char UsageText[] =
     "  -h, --help       print this help and exit\n"
     "  --version        print the version and licence and exit\n"
     "\n"
-    "Exit status: 0 when the PNG is written, 1 when the picture cannot be made or\n"
-    "written, 2 for a wrong command line.\n";
+    "Exit status:\n"
+    "  0  the PNG is written\n"
+    "  1  the picture cannot be made or written\n"
+    "  2  a wrong command line\n";
 
 bool ParseCount(const std::string& text, long* value) {
     if (text.empty() || text.size() > 7 || text.find_first_not_of("0123456789") != std::string::npos)

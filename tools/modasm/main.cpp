@@ -16,7 +16,7 @@ namespace {
 constexpr int MaxMessagesShown = 20;
 
 constexpr char UsageText[] =
-    "usage: modasm SOURCE -o MODULE [--cpp FILE [--symbol NAME]] [--summary]\n"
+    "Usage: modasm SOURCE -o MODULE [--cpp FILE [--symbol NAME]] [--summary]\n"
     "Assembles a module source into an \"FC14\" or \"SMOD\" module. The source\n"
     "format is described in " INTRO_DOC_DIR "/module-source.md.\n"
     "  -o MODULE      the module file to write\n"
@@ -26,9 +26,10 @@ constexpr char UsageText[] =
     "  -h, --help     print this help and exit\n"
     "  --version      print the version and licence and exit\n"
     "\n"
-    "Exit status: 0 when the module is written, 1 when the source does not\n"
-    "assemble (each problem as file:line: reason), 2 for a wrong command line or\n"
-    "a file that cannot be read or written.\n";
+    "Exit status:\n"
+    "  0  the module is written\n"
+    "  1  the source does not assemble (each problem as file:line: reason)\n"
+    "  2  a wrong command line, or a file that cannot be read or written\n";
 
 int Usage(const char* problem) {
     std::fprintf(stderr, "modasm: %s\n%s", problem, UsageText);

@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 const char* const PlayUsage =
-    "usage: modplay FILE [--watch] [--seconds S | --loops N]\n"
-    "       modplay --builtin [--seconds S | --loops N]\n"
+    "Usage: modplay FILE [--watch] [--seconds S | --loops N]\n"
+    "  or:  modplay --builtin [--seconds S | --loops N]\n"
     "Plays an \"FC14\"/\"SMOD\" module or a song source (.fcs) through the intro's\n"
     "sound path on SDL's audio device (44100 Hz, 16-bit stereo), with a view of\n"
     "the position and the four voices.\n"
@@ -20,9 +20,10 @@ const char* const PlayUsage =
     "a voice, q or Escape quit. SDL_AUDIODRIVER chooses the output (pulse, alsa,\n"
     "disk with SDL_DISKAUDIOFILE=FILE, ...).\n"
     "\n"
-    "Exit status: 0 when it has played to the end or was quit, 1 when the file\n"
-    "cannot be read or used or there is no audio output, 2 for a wrong command\n"
-    "line.\n";
+    "Exit status:\n"
+    "  0  it has played to the end or was quit\n"
+    "  1  the file cannot be read or used, or there is no audio output\n"
+    "  2  a wrong command line\n";
 
 int ParsePlayOptions(int argc, const char* const* argv, PlayOptions& options, std::string& error) {
     bool lengthGiven = false;

@@ -16,16 +16,18 @@
 
 namespace {
 constexpr char UsageText[] =
-    "usage: pagec PAGES.txt PAGES.cpp\n"
+    "Usage: pagec PAGES.txt PAGES.cpp\n"
     "Checks the intro's text pages against the font's character set and the\n"
     "lines the window shows, and writes them as the C++ source of IntroPages.\n"
     "The build runs it.\n"
     "  -h, --help   print this help and exit\n"
     "  --version    print the version and licence and exit\n"
     "\n"
-    "Exit status: 0 when PAGES.cpp is written, 1 when a page would not show whole\n"
-    "(file:line: reason) or PAGES.cpp cannot be written, 2 for a wrong command\n"
-    "line or an unreadable PAGES.txt.\n";
+    "Exit status:\n"
+    "  0  PAGES.cpp is written\n"
+    "  1  a page would not show whole (file:line: reason), or PAGES.cpp cannot be\n"
+    "     written\n"
+    "  2  a wrong command line, or PAGES.txt cannot be read\n";
 
 std::string BaseName(const std::string& path) {
     const size_t slash = path.find_last_of('/');

@@ -28,9 +28,9 @@ constexpr int64_t AlignmentSlackFrames = 4410;  // 100 ms either way
 constexpr int64_t StartSkipFrames = 4410;
 
 constexpr char UsageText[] =
-    "usage: wavcompare match RECORDED.wav REFERENCE[.wav|.raw] --seconds S\n"
+    "Usage: wavcompare match RECORDED.wav REFERENCE[.wav|.raw] --seconds S\n"
     "                        [--max-differing N] [--max-gap FRAMES]\n"
-    "       wavcompare level RECORDED.wav --from S --to S --min-rms R\n"
+    "  or:  wavcompare level RECORDED.wav --from S --to S --min-rms R\n"
     "Checks a recording of the intro's sound (44100 Hz, 16-bit stereo).\n"
     "  match              lines REFERENCE up with the recording by their first\n"
     "                     sounding frames and compares them sample by sample\n"
@@ -44,8 +44,10 @@ constexpr char UsageText[] =
     "  -h, --help         print this help and exit\n"
     "  --version          print the version and licence and exit\n"
     "\n"
-    "Exit status: 0 when the check passes, 1 when it fails, 2 for a wrong command\n"
-    "line or an unreadable input.\n";
+    "Exit status:\n"
+    "  0  the check passes\n"
+    "  1  the check fails\n"
+    "  2  a wrong command line, or an input that cannot be read\n";
 
 int Usage(const std::string& problem) {
     std::fprintf(stderr, "wavcompare: %s\n%s", problem.c_str(), UsageText);
