@@ -22,6 +22,11 @@ case ${1:-} in
     exec ./scripts/run-wine.sh
     ;;
 esac
-./scripts/install-deps.sh intro
+# Without a display the intro runs on a virtual one: install its tools now too.
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  ./scripts/install-deps.sh intro headless
+else
+  ./scripts/install-deps.sh intro
+fi
 ./scripts/build-native.sh --intro
 exec ./scripts/run-native.sh "$@"

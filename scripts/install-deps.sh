@@ -95,10 +95,22 @@ echo "install-deps: installing ${lean_missing[*]} ${full_missing[*]}"
 SUDO=()
 if [ "$(id -u)" != 0 ]; then SUDO=(sudo); fi
 export DEBIAN_FRONTEND=noninteractive
+install_missing() {
+  if ((${#lean_missing[@]})); then
+    "${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${lean_missing[@]}" >/dev/null || return 1
+  fi
+  if ((${#full_missing[@]})); then
+    "${SUDO[@]}" apt-get install -y -qq "${full_missing[@]}" >/dev/null || return 1
+  fi
+}
+# The package lists are read again only when they lack a package (a fresh
+# machine has none) or when installing from them fails (they are stale).
+listed=1
+for p in "${lean_missing[@]}" "${full_missing[@]}"; do
+  apt-cache show --no-all-versions "$p" >/dev/null 2>&1 || { listed=0; break; }
+done
+if [ "$listed" = 1 ] && install_missing 2>/dev/null; then
+  exit 0
+fi
 "${SUDO[@]}" apt-get update -qq
-if ((${#lean_missing[@]})); then
-  "${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${lean_missing[@]}" >/dev/null
-fi
-if ((${#full_missing[@]})); then
-  "${SUDO[@]}" apt-get install -y -qq "${full_missing[@]}" >/dev/null
-fi
+install_missing

@@ -44,7 +44,10 @@ set -u
 cd /root/intro || exit 2
 dpkg-query -W -f='${Package}\n' | sort >/root/packages.before
 start=$(date +%s.%N)
-./run.sh >/root/run.log 2>&1 &
+# Every line of its output with the seconds since the start.
+./run.sh > >(while IFS= read -r line; do
+  printf '%6.1f %s\n' "$(awk -v s="$start" -v n="$(date +%s.%N)" 'BEGIN { print n - s }')" "$line"
+done >/root/run.log) 2>&1 &
 run=$!
 intro_pid() {
   local p
@@ -73,7 +76,8 @@ for _ in $(seq 300); do
 done
 wait "$run"
 echo "run.sh ended with $?:"
-tail -4 /root/run.log
+# The build's progress lines: only its first and its end.
+awk '!/^ *[0-9.]+ \[ *[0-9]+%\]/ || !seen++ || /Built target intro$/' /root/run.log
 awk -v s="$start" -v i="$started" 'BEGIN { printf "intro started %.1f s after ./run.sh\n", i - s }'
 [ -n "$typed" ] && awk -v s="$start" -v t="$typed" 'BEGIN { printf "first typed character %.1f s after ./run.sh\n", t - s }'
 dpkg-query -W -f='${Package} ${Installed-Size}\n' | sort >/root/packages.after
