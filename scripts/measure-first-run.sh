@@ -86,7 +86,7 @@ join -v 2 /root/packages.before /root/packages.after |
 EOF
 chmod +x "$SYSTEM/root/first-run.sh"
 # The system's size without the clone (and its build folder).
-system_mib() { echo $(($(du -sm "$SYSTEM" | cut -f1) - $(du -sm "$SYSTEM/root/intro" | cut -f1))); }
+system_mib() { echo $(($(du -smx "$SYSTEM" | cut -f1) - $(du -smx "$SYSTEM/root/intro" | cut -f1))); }
 before=$(system_mib)
 env -i HOME=/root TERM=dumb PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
   chroot "$SYSTEM" /root/first-run.sh
