@@ -38,6 +38,8 @@ done
 
 # Runs inside the new system: ./run.sh in the background, then waits for the
 # intro's window and for a picture with more than its two background colours.
+# The machine's other processes are visible in /proc too: the intro is the
+# one running this clone's build.
 cat >"$SYSTEM/root/first-run.sh" <<'EOF'
 #!/bin/bash
 set -u
@@ -52,7 +54,7 @@ run=$!
 intro_pid() {
   local p
   for p in /proc/[0-9]*; do
-    [ "$(cat "$p/comm" 2>/dev/null)" = intro ] && [ "$(readlink "$p/root")" = / ] && { echo "${p#/proc/}"; return 0; }
+    [ "$(readlink "$p/exe" 2>/dev/null)" = /root/intro/build/native/bin/intro ] && { echo "${p#/proc/}"; return 0; }
   done
   return 1
 }
