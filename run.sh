@@ -6,16 +6,27 @@
 #                             recording under out/
 #   ./run.sh --wine           intro.exe under Wine, the same way
 #   ./run.sh --web            the browser version, served on 127.0.0.1
+# Each installs only what it uses (scripts/install-deps.sh intro, wine or web)
+# and builds only the intro's targets; ./test.sh installs and builds the rest.
 set -euo pipefail
 cd "$(dirname "$0")"
-./scripts/install-deps.sh
-# --web: the browser version instead, served on 127.0.0.1 (port: INTRO_WEB_PORT).
-if [ "${1:-}" = "--web" ]; then
-  exec ./scripts/serve-web.sh
+case ${1:-} in
+  --web)
+    # The browser version instead, served on 127.0.0.1 (port: INTRO_WEB_PORT).
+    ./scripts/install-deps.sh web
+    exec ./scripts/serve-web.sh
+    ;;
+  --wine)
+    ./scripts/install-deps.sh wine
+    ./scripts/build-win32.sh
+    exec ./scripts/run-wine.sh
+    ;;
+esac
+# Without a display the intro runs on a virtual one: install its tools now too.
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  ./scripts/install-deps.sh intro headless
+else
+  ./scripts/install-deps.sh intro
 fi
-./scripts/build-native.sh
-if [ "${1:-}" = --wine ]; then
-  ./scripts/build-win32.sh
-  exec ./scripts/run-wine.sh
-fi
+./scripts/build-native.sh --intro
 exec ./scripts/run-native.sh "$@"

@@ -7,6 +7,7 @@
 #   5. the end-to-end tests of the native intro (SDL2) under Xvfb
 #   6. the win32 cross build and the end-to-end tests of intro.exe under Wine
 #   7. the web build and its tests in headless Chromium and Firefox ESR
+#   8. the Debian package, checked with lintian, and the scripts with shellcheck
 # Every stage is required: a missing script or folder stops the run with an
 # error before anything is built, so "all tests passed" means all of them ran.
 set -euo pipefail
@@ -34,19 +35,27 @@ require scripts/build-win32.sh "win32 build"
 require scripts/e2e/run-all.sh "end-to-end"
 require scripts/test-web.sh "web"
 require platform/web "web"
+require scripts/build-deb.sh "package"
+require scripts/check-scripts.sh "script check"
 if [ "$missing" != 0 ]; then
   echo "test.sh: stopped before running anything; restore the files above" >&2
   exit 1
 fi
 
-./scripts/install-deps.sh
+./scripts/install-deps.sh all
+# Here warnings are errors and no optional part may be left out.
+export INTRO_WERROR=ON INTRO_REQUIRE_ALL=ON
+
+echo "== shell scripts (shellcheck)"
+./scripts/check-scripts.sh
 
 echo "== native build and unit tests"
 ./scripts/build-native.sh
 ctest --test-dir build/native --output-on-failure -j"$(nproc)"
 
 echo "== unit tests under ASan and UBSan"
-cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DINTRO_SANITIZE=ON >/dev/null
+cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DINTRO_SANITIZE=ON -DINTRO_WERROR=ON \
+  -DINTRO_REQUIRE_ALL=ON >/dev/null
 cmake --build build/asan -j"$(nproc)"
 ctest --test-dir build/asan --output-on-failure -j"$(nproc)"
 
@@ -67,4 +76,7 @@ echo "== end-to-end tests under Wine"
 
 echo "== web build and its tests in headless Chromium and Firefox ESR"
 ./scripts/test-web.sh
+
+echo "== the Debian package (lintian, desktop-file-validate, appstreamcli)"
+./scripts/build-deb.sh
 echo "== all tests passed"

@@ -23,7 +23,7 @@ fi
 build_host_tools
 
 emcmake cmake -S . -B "$CMAKE_BUILD" -DCMAKE_BUILD_TYPE=MinSizeRel \
-  -DINTRO_HOST_TOOLS="$HOST_BUILD/bin" -DINTRO_WEB_SITE="$SITE" "${content[@]}" >/dev/null
+  -DINTRO_HOST_TOOLS="$HOST_BUILD/bin" -DINTRO_WEB_SITE="$SITE" "${strict[@]}" "${content[@]}" >/dev/null
 cmake --build "$CMAKE_BUILD" -j"$JOBS" --target web_page
 
 # The page must stay small: the whole folder at most 128 KiB.

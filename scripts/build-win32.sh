@@ -14,6 +14,6 @@ build_host_tools
 
 cmake -S . -B "$WIN32_BUILD" -DCMAKE_BUILD_TYPE=MinSizeRel \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DINTRO_HOST_TOOLS="$HOST_BUILD/bin" "${content[@]}" >/dev/null
+  -DINTRO_HOST_TOOLS="$HOST_BUILD/bin" "${strict[@]}" "${content[@]}" >/dev/null
 cmake --build "$WIN32_BUILD" -j"$JOBS" --target intro introctl
 echo "build-win32: $WIN32_BUILD/platform/win32/intro.exe"

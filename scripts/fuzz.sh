@@ -18,7 +18,7 @@ for tool in clang-14 clang++-14; do
     { echo "fuzz.sh: $tool is missing; run scripts/install-deps.sh" >&2; exit 2; }
 done
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$out" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DINTRO_FUZZ=ON >/dev/null
+  -DINTRO_FUZZ=ON ${INTRO_WERROR:+-DINTRO_WERROR="$INTRO_WERROR"} >/dev/null
 cmake --build "$out" -j"${INTRO_JOBS:-2}" --target replayer_fuzz make_seeds
 mkdir -p "$out/corpus" "$out/seeds" "$out/artifacts"
 fuzzer=$out/bin/replayer_fuzz

@@ -1,39 +1,116 @@
 #!/usr/bin/env bash
-# Installs, from Debian's packages, whatever the build, the tools and the tests
-# need and this machine lacks. Needs root (or sudo) only when something is missing.
+# Installs, from Debian's packages, what the named groups need and this
+# machine lacks. Needs root (or sudo) only when something is missing.
+#   scripts/install-deps.sh [GROUP...]     default: all
+#     intro     build the native intro (./run.sh)
+#     headless  run it on a virtual display, with a screenshot and a recording
+#     tools     intro-preview's PNG output, modplay's terminal view, intro-capture's ffmpeg
+#     wine      cross-build intro.exe and run it under Wine (./run.sh --wine)
+#     web       build the browser version (./run.sh --web)
+#     test      everything ./test.sh runs: unit, fuzz, end-to-end, browser and
+#               package tests (includes all of the above)
+#     all       the same as test
 set -euo pipefail
 
-PACKAGES=(
-  cmake make g++ pkg-config            # native build
-  libgtest-dev libgmock-dev            # unit tests
-  libbenchmark-dev                     # benchmarks
+# Each group's packages. The lean groups (intro, headless, tools) leave out
+# recommended packages: the first run installs only what it uses.
+INTRO=(
+  cmake make g++                       # native build
+  libsdl2-dev                          # window, texture, events, audio device, BMP decoding
+  xdotool                              # asks whether the display answers
+)
+HEADLESS=(
+  xvfb xdotool                         # virtual display, finding the window
+  imagemagick                          # screenshots (import)
+  sox                                  # the recording as a WAV file
+)
+TOOLS=(
   libpng-dev                           # intro-preview writes PNG
-  libsdl2-dev                          # native BMP decoding (SDL_LoadBMP)
-  clang-14 libclang-rt-14-dev          # libFuzzer target with ASan/UBSan
+  libncurses-dev                       # modplay's terminal view
+  ffmpeg                               # intro-capture encodes through it
+)
+WINE=(
   g++-mingw-w64-x86-64                 # win32 cross build (also brings windres)
   wine wine64                          # runs intro.exe
-  xvfb xdotool x11-apps imagemagick    # headless display, keys, screenshots
-  pulseaudio pulseaudio-utils sox      # null sink, recording, spectrogram
-  libncurses-dev tmux                  # modplay's terminal view and its test
-  ffmpeg                               # intro-capture encodes through it
-  emscripten                           # the web build
-  chromium                             # browser tests of the web build
+  pulseaudio pulseaudio-utils          # null sink and recording
 )
-PACKAGES+=(firefox-esr)                # the web tests' second browser (scripts/test-web.sh)
-# npm installs the browser tests' driver (tests/web); take Debian's only
-# where no npm came with the machine's Node.js.
-command -v npm >/dev/null || PACKAGES+=(npm)
+WEB=(
+  emscripten                           # the web build; python3 serves it
+)
+TEST=(
+  libgtest-dev libgmock-dev            # unit tests
+  libbenchmark-dev                     # benchmarks
+  clang-14 libclang-rt-14-dev          # libFuzzer target with ASan/UBSan; the clang build
+  x11-apps tmux                        # xwd for the end-to-end checks, modplay's view test
+  chromium firefox-esr                 # browser tests of the web build
+  dpkg-dev                             # dpkg-shlibdeps computes the package's Depends
+  help2man                             # manual pages from --help
+  lintian                              # checks the .deb
+  desktop-file-utils appstream         # check the menu entry and the AppStream metainfo
+  shellcheck                           # checks the scripts
+)
 
-missing=()
-for p in "${PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]} == 0)); then
+lean=()
+full=()
+add_group() {
+  case $1 in
+    intro) lean+=("${INTRO[@]}") ;;
+    headless) lean+=("${HEADLESS[@]}") ;;
+    tools) lean+=("${TOOLS[@]}") ;;
+    wine) lean+=("${INTRO[@]}" "${HEADLESS[@]}"); full+=("${WINE[@]}") ;;
+    web) lean+=("${INTRO[@]}"); full+=("${WEB[@]}") ;;
+    test | all)
+      lean+=("${INTRO[@]}" "${HEADLESS[@]}" "${TOOLS[@]}")
+      full+=("${WINE[@]}" "${WEB[@]}" "${TEST[@]}")
+      # npm installs the browser tests' driver (tests/web); take Debian's
+      # only where no npm came with the machine's Node.js.
+      command -v npm >/dev/null || full+=(npm)
+      ;;
+    *)
+      echo "install-deps: unknown group '$1' (intro, headless, tools, wine, web, test, all)" >&2
+      exit 2
+      ;;
+  esac
+}
+if (($# == 0)); then set -- all; fi
+for group in "$@"; do add_group "$group"; done
+
+# The packages of the list given that are not installed yet, once each.
+missing_of() {
+  local p
+  declare -A seen=()
+  for p in "$@"; do
+    [ -n "${seen[$p]:-}" ] && continue
+    seen[$p]=1
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || echo "$p"
+  done
+}
+mapfile -t lean_missing < <(missing_of "${lean[@]}")
+mapfile -t full_missing < <(((${#full[@]} == 0)) || missing_of "${full[@]}")
+if ((${#lean_missing[@]} + ${#full_missing[@]} == 0)); then
   exit 0
 fi
-echo "install-deps: installing ${missing[*]}"
-SUDO=""
-if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
+
+echo "install-deps: installing ${lean_missing[*]} ${full_missing[*]}"
+SUDO=()
+if [ "$(id -u)" != 0 ]; then SUDO=(sudo); fi
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
+install_missing() {
+  if ((${#lean_missing[@]})); then
+    "${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${lean_missing[@]}" >/dev/null || return 1
+  fi
+  if ((${#full_missing[@]})); then
+    "${SUDO[@]}" apt-get install -y -qq "${full_missing[@]}" >/dev/null || return 1
+  fi
+}
+# The package lists are read again only when they lack a package (a fresh
+# machine has none) or when installing from them fails (they are stale).
+listed=1
+for p in "${lean_missing[@]}" "${full_missing[@]}"; do
+  apt-cache show --no-all-versions "$p" >/dev/null 2>&1 || { listed=0; break; }
+done
+if [ "$listed" = 1 ] && install_missing 2>/dev/null; then
+  exit 0
+fi
+"${SUDO[@]}" apt-get update -qq
+install_missing

@@ -7,7 +7,7 @@
 #                                   character
 #   scripts/measure-cpu.sh --wine   intro.exe under Wine, with the Wine server
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 2
 ROOT=$PWD
 MEASURE_SECONDS=${MEASURE_SECONDS:-30}
 SETTLE_SECONDS=2  # after the window appears: start-up and first page under way

@@ -4,9 +4,10 @@
 #    you press Escape or close it. Arguments are passed on (intro --help).
 #  - Without one: on a private virtual display for about RUN_SECONDS (20)
 #    seconds, saving a screenshot (taken after SHOT_SECONDS, 8) and a WAV
-#    recording of what it played (through SDL's disk audio driver) under out/.
+#    recording of what it played (through SDL's disk audio driver) under out/;
+#    what that needs is installed first (scripts/install-deps.sh headless).
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 2
 ROOT=$PWD
 INTRO=$ROOT/${INTRO_HOST_BUILD:-build/native}/bin/intro
 RUN_SECONDS=${RUN_SECONDS:-20}
@@ -19,6 +20,7 @@ if [ -n "${WAYLAND_DISPLAY:-}" ] ||
   exec "$INTRO" "$@"
 fi
 
+"$ROOT/scripts/install-deps.sh" headless || exit 1
 mkdir -p out
 OUT=$ROOT/out
 WORK=$(mktemp -d /tmp/intro-run.XXXXXX)

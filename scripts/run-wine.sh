@@ -6,7 +6,7 @@
 #    about RUN_SECONDS (20) seconds, saving a screenshot (taken after
 #    SHOT_SECONDS, 8) and a WAV recording of what it played under out/.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 2
 ROOT=$PWD
 WIN32_BUILD=${INTRO_WIN32_BUILD:-build/win32}
 case $WIN32_BUILD in /*) ;; *) WIN32_BUILD=$ROOT/$WIN32_BUILD ;; esac

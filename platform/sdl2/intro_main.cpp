@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
     if (!HasVisibleDisplay()) {
         SDL_Quit();
         return Fail("no display to show the window on (DISPLAY and WAYLAND_DISPLAY are unset); "
-                    "./run.sh runs it on a virtual display instead");
+                    "start it from a desktop session, or on a virtual display with xvfb-run intro");
     }
     const int scale = options.scale > 0 ? options.scale : LargestScaleThatFits();
     if (!OpenIntroWindow(introWindow, scale, options.fullscreen, error)) {

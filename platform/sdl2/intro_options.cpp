@@ -5,18 +5,24 @@
 #include <cstdlib>
 
 const char* const IntroUsage =
-    "usage: intro [--scale N] [--fullscreen] [--seconds S]\n"
+    "Usage: intro [--scale N] [--fullscreen] [--seconds S]\n"
     "Types the intro's pages in a window and plays its song.\n"
     "  --scale N      show the 528x384 picture N times as large, 1 to 16\n"
     "                 (default: the largest that fits the display)\n"
     "  --fullscreen   start full screen; F11 or Alt+Enter switch at any time\n"
-    "  --seconds S    end by itself after S seconds\n"
-    "  --help         print this and exit\n"
-    "  --version      print the version and exit\n"
-    "Escape or closing the window ends it.\n";
+    "  --seconds S    end by itself after S seconds, at most 1000000\n"
+    "  -h, --help     print this help and exit\n"
+    "  --version      print the version and licence and exit\n"
+    "Escape or closing the window ends it.\n"
+    "\n"
+    "Exit status:\n"
+    "  0  it ended: Escape, the window closed, or --seconds (without a sound\n"
+    "     device it plays silent)\n"
+    "  1  there is no display, or the window cannot be opened\n"
+    "  2  a wrong command line\n";
 
 const char* const IntroUsageLine =
-    "usage: intro [--scale N] [--fullscreen] [--seconds S]   (intro --help tells more)\n";
+    "Usage: intro [--scale N] [--fullscreen] [--seconds S]   (intro --help tells more)\n";
 
 namespace {
 

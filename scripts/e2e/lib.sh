@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared machinery of the end-to-end tests: a private X server, a PulseAudio
 # daemon whose only output is a null sink, a fresh quiet Wine prefix, and
 # helpers to start the intro, find its window, take screenshots and record the
@@ -112,7 +113,7 @@ prefix_pids() {
 # Waits (up to 10 s) for the intro's sound threads, then gives every thread
 # of the intro but its message loop, and the wineserver, SOUND_RT_PRIORITY.
 raise_sound_priority() {
-  local pid="" task tasks=() names=() server
+  local pid="" task tasks=() names=() servers=()
   for _ in $(seq 100); do
     pid=$(prefix_pids "$(basename "$INTRO_EXE")" | head -1)
     [ -n "$pid" ] && grep -qx winepulse_timer "/proc/$pid"/task/*/comm 2>/dev/null && break
@@ -125,8 +126,8 @@ raise_sound_priority() {
     tasks+=("${task##*/}")
     names+=("$(cat "$task/comm" 2>/dev/null)")
   done
-  server=$(prefix_pids wineserver)
-  [ -n "$server" ] && tasks+=($server) && names+=(wineserver)
+  mapfile -t servers < <(prefix_pids wineserver)
+  ((${#servers[@]})) && tasks+=("${servers[@]}") && names+=(wineserver)
   for task in "${tasks[@]}"; do
     chrt -r -p "$SOUND_RT_PRIORITY" "$task" >/dev/null || { log "chrt failed for $task"; return 1; }
   done
@@ -177,6 +178,7 @@ start_recording() {
     [ "$(stat -c %s "$out" 2>/dev/null || echo 0)" -gt 4096 ] && break
     sleep 0.05
   done
+  # shellcheck disable=SC2034 # read by run-all.sh, which sources this file
   RECORDING_T0=$(date +%s.%N)
 }
 

@@ -5,7 +5,7 @@
 #   INTRO_HOST_BUILD   native build folder  (default build/native)
 #   KEEP_E2E_WORK=1    keep the scratch folder (screenshots, audio, logs)
 set -uo pipefail
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.." || exit 2
 ROOT=$PWD
 HOST_BUILD=${INTRO_HOST_BUILD:-build/native}
 case $HOST_BUILD in /*) ;; *) HOST_BUILD=$ROOT/$HOST_BUILD ;; esac

@@ -6,7 +6,7 @@
 #   INTRO_HOST_BUILD   native build folder  (default build/native)
 #   KEEP_E2E_WORK=1    keep the scratch folder (screenshots, recording, logs)
 set -uo pipefail
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.." || exit 2
 ROOT=$PWD
 WIN32_BUILD=${INTRO_WIN32_BUILD:-build/win32}
 HOST_BUILD=${INTRO_HOST_BUILD:-build/native}

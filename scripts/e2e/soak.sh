@@ -13,13 +13,14 @@ if ! [[ "$runs" =~ ^[0-9]+$ ]] || [ "$runs" -lt 1 ]; then
   echo "soak: RUNS must be a positive whole number, got '$runs'" >&2
   exit 2
 fi
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.." || exit 2
 load_dir=${SOAK_LOAD_BUILD:-build/soak-load}
 log_dir=${SOAK_LOG:-build/soak-logs}
 mkdir -p "$log_dir"
 
 # The load: configure, build with -j2, wipe, again, until stopped. It runs in
 # its own session, so stopping its process group ends its compilers too.
+# shellcheck disable=SC2016 # the loop is the inner bash's, its folder is its $0
 setsid bash -c 'while true; do
     rm -rf "$0"
     cmake -S . -B "$0" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null 2>&1

@@ -16,7 +16,12 @@ bool AnswerHelpOrVersion(int argc, const char* const* argv, const char* program,
             return true;
         }
         if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("%s %s\n", program, IntroVersion());
+            std::printf("%s (intro) %s\n"
+                        "Copyright (C) 2026 the INTRO developers\n"
+                        "License: MIT <https://opensource.org/licenses/MIT>\n"
+                        "This is free software: you are free to change and redistribute it.\n"
+                        "There is NO WARRANTY, to the extent permitted by law.\n",
+                        program, IntroVersion());
             return true;
         }
     }

@@ -1,5 +1,5 @@
 # intro-capture run as a user would run it, its files decoded with ffmpeg.
-if(TARGET intro-capture)
+if(TARGET intro-capture AND TARGET intro-preview)
   add_executable(intro_capture_tests ${CMAKE_CURRENT_LIST_DIR}/intro_capture_test.cpp)
   target_link_libraries(intro_capture_tests PRIVATE GTest::gtest_main)
   target_compile_definitions(intro_capture_tests PRIVATE

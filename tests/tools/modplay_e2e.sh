@@ -60,7 +60,7 @@ view)
   [ "$(screen | grep -cE '^  [1-4]    ')" = 4 ] || fail "four voice lines expected in: $(screen)"
   sleep 1
   second=$(position)
-  [ -n "$first" ] && [ "$first" != "$second" ] || fail "the position did not advance: '$first'"
+  { [ -n "$first" ] && [ "$first" != "$second" ]; } || fail "the position did not advance: '$first'"
   "${tmux[@]}" send-keys ' '
   sleep 0.5
   paused=$(position)

@@ -211,7 +211,7 @@ TEST_F(Modrender, BadArgumentsFailWithAMessageAndNoOutput) {
         const Result result = Run(c.arguments);
         EXPECT_NE(result.exitCode, 0) << c.arguments;
         EXPECT_NE(result.err.find(c.message), std::string::npos) << c.arguments << "\n" << result.err;
-        EXPECT_NE(result.err.find("usage:"), std::string::npos);
+        EXPECT_NE(result.err.find("Usage:"), std::string::npos);
     }
     EXPECT_TRUE(Leftovers().empty());
 }

@@ -6,11 +6,26 @@
 #include <sstream>
 #include <string>
 
+#include "app/program_info.h"
 #include "data/intro_data.h"
 #include "font_art.h"
 #include "safe_output.h"
 
 namespace {
+constexpr char UsageText[] =
+    "Usage: fontc ART.txt FONT.bmp [FONT.cpp]\n"
+    "Turns the intro's font art (one 8x8 block per glyph in character-set order)\n"
+    "into the 256x16 4-bit BMP of the font resource, and optionally into a C++\n"
+    "source holding the same bytes. The build runs it.\n"
+    "  -h, --help   print this help and exit\n"
+    "  --version    print the version and licence and exit\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the files are written\n"
+    "  1  the art cannot be read or is malformed (file:line: reason), or an output\n"
+    "     cannot be written (none is left behind)\n"
+    "  2  a wrong command line\n";
+
 bool WriteOutput(const std::string& path, const void* data, size_t size) {
     std::string error;
     if (WriteFileSafely(path, data, size, error)) return true;
@@ -20,8 +35,9 @@ bool WriteOutput(const std::string& path, const void* data, size_t size) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (AnswerHelpOrVersion(argc, argv, "fontc", UsageText)) return 0;
     if (argc != 3 && argc != 4) {
-        std::fprintf(stderr, "usage: fontc <art.txt> <font.bmp> [<font_bitmap.cpp>]\n");
+        std::fputs(UsageText, stderr);
         return 2;
     }
     std::ifstream input(argv[1], std::ios::binary);

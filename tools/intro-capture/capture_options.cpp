@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 const char* const CaptureUsage =
-    "usage: intro-capture -o FILE [--seconds N] [--from S] [--scale N] [--lossless]\n"
+    "Usage: intro-capture -o FILE [--seconds N] [--from S] [--scale N] [--lossless]\n"
     "Renders the intro offline, 50 frames a second with its music, and encodes it\n"
     "with ffmpeg. The time line starts with the start-up, where the music starts.\n"
     "  -o FILE      FILE.mp4  H.264 (yuv420p) + AAC, scaled 2x: plays everywhere\n"
@@ -16,7 +16,15 @@ const char* const CaptureUsage =
     "  --from S     start S seconds into the time line (default 0)\n"
     "  --scale N    nearest-neighbour scale, 1 to 8\n"
     "  --lossless   the exact capture, as Matroska\n"
-    "Times are rounded to whole frames of 20 ms.\n";
+    "  -h, --help   print this help and exit\n"
+    "  --version    print the version and licence and exit\n"
+    "Times are rounded to whole frames of 20 ms. ffmpeg must be on PATH.\n"
+    "\n"
+    "Exit status:\n"
+    "  0  FILE is written whole\n"
+    "  1  ffmpeg is missing or fails, or FILE cannot be written (nothing is left\n"
+    "     behind)\n"
+    "  2  a wrong command line\n";
 
 namespace {
 

@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
     const std::string ffmpegPath = FindOnPath("ffmpeg");
     if (ffmpegPath.empty())
         return Fail("ffmpeg was not found on PATH; install Debian's ffmpeg package "
-                    "(scripts/install-deps.sh does)");
+                    "(apt-get install ffmpeg)");
 
     // Measured before the music starts: measuring resets the sound path.
     const SongScan song = MeasureSong(songImage, 1, SongScanCapTicks);

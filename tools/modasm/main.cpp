@@ -1,5 +1,6 @@
 // modasm: assembles a module source (.fcs) into an "FC14" or "SMOD" module,
 // and optionally into a C++ file that carries the bytes as a constant array.
+// INTRO_DOC_DIR, the installed documentation folder, comes from CMake.
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -15,13 +16,20 @@ namespace {
 constexpr int MaxMessagesShown = 20;
 
 constexpr char UsageText[] =
-    "usage: modasm SOURCE -o MODULE [--cpp FILE [--symbol NAME]] [--summary]\n"
-    "Assembles a module source (docs/module-source.md) into an \"FC14\" or \"SMOD\" module.\n"
+    "Usage: modasm SOURCE -o MODULE [--cpp FILE [--symbol NAME]] [--summary]\n"
+    "Assembles a module source into an \"FC14\" or \"SMOD\" module. The source\n"
+    "format is described in " INTRO_DOC_DIR "/module-source.md.\n"
     "  -o MODULE      the module file to write\n"
     "  --cpp FILE     also write the bytes as C++ (const uint8_t NAME[], NAMESize)\n"
     "  --symbol NAME  the array's name (default ModuleImage)\n"
     "  --summary      print counts, size and song length\n"
-    "  --help, --version\n";
+    "  -h, --help     print this help and exit\n"
+    "  --version      print the version and licence and exit\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the module is written\n"
+    "  1  the source does not assemble (each problem as file:line: reason)\n"
+    "  2  a wrong command line, or a file that cannot be read or written\n";
 
 int Usage(const char* problem) {
     std::fprintf(stderr, "modasm: %s\n%s", problem, UsageText);

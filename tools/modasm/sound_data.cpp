@@ -140,17 +140,20 @@ SoundData ReadSound(const SourceBlock& block, bool isSample, Diagnostics& diagno
     if (isSample && parameters.Has("loop")) {
         const std::string& loop = parameters.values.at("loop");
         size_t comma = loop.find(',');
-        auto start = ParseInteger(loop.substr(0, comma));
-        auto words = comma == std::string::npos ? std::nullopt : ParseInteger(loop.substr(comma + 1));
-        if (!start || !words || *start < 0 || *start > 65534 || *words < 2 || *start % 2 != 0 ||
-            *start + 2 * *words > shape.bytes) {
+        // A missing or malformed number fails the range checks (GCC 12 at -Os
+        // warns falsely of *optional reads behind a has_value test).
+        const long start = ParseInteger(loop.substr(0, comma)).value_or(-1);
+        const long words =
+            comma == std::string::npos ? 0 : ParseInteger(loop.substr(comma + 1)).value_or(0);
+        if (start < 0 || start > 65534 || words < 2 || start % 2 != 0 ||
+            start + 2 * words > shape.bytes) {
             diagnostics.Error(line, "loop=" + loop + ": expected loop=START,WORDS with an even "
                                         "byte START and at least 2 WORDS inside the " +
                                         std::to_string(shape.bytes) + "-byte sample");
             return sound;
         }
-        sound.repeatStart = static_cast<uint16_t>(*start);
-        sound.repeatWords = static_cast<uint16_t>(*words);
+        sound.repeatStart = static_cast<uint16_t>(start);
+        sound.repeatWords = static_cast<uint16_t>(words);
     }
     return sound;
 }

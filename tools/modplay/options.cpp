@@ -5,18 +5,25 @@
 #include <cstdlib>
 
 const char* const PlayUsage =
-    "usage: modplay FILE [--watch] [--seconds S | --loops N]\n"
-    "       modplay --builtin [--seconds S | --loops N]\n"
+    "Usage: modplay FILE [--watch] [--seconds S | --loops N]\n"
+    "  or:  modplay --builtin [--seconds S | --loops N]\n"
     "Plays an \"FC14\"/\"SMOD\" module or a song source (.fcs) through the intro's\n"
     "sound path on SDL's audio device (44100 Hz, 16-bit stereo), with a view of\n"
     "the position and the four voices.\n"
     "  --builtin    the intro's own song\n"
     "  --watch      re-assemble FILE on every save and play on from the same entry\n"
     "  --seconds S  stop after S seconds of playback\n"
-    "  --loops N    stop after the song has played N times\n"
+    "  --loops N    stop after the song has played N times, 1 to 1000\n"
+    "  -h, --help   print this help and exit\n"
+    "  --version    print the version and licence and exit\n"
     "Keys: space pause, left/right previous/next entry, r restart, m then 1-4 mute\n"
     "a voice, q or Escape quit. SDL_AUDIODRIVER chooses the output (pulse, alsa,\n"
-    "disk with SDL_DISKAUDIOFILE=FILE, ...).\n";
+    "disk with SDL_DISKAUDIOFILE=FILE, ...).\n"
+    "\n"
+    "Exit status:\n"
+    "  0  it has played to the end or was quit\n"
+    "  1  the file cannot be read or used, or there is no audio output\n"
+    "  2  a wrong command line\n";
 
 int ParsePlayOptions(int argc, const char* const* argv, PlayOptions& options, std::string& error) {
     bool lengthGiven = false;

@@ -41,8 +41,9 @@ std::string StatusLine(const ViewModel& model) {
     std::string line = PositionText(model);
     line += " |";
     for (int v = 0; v < 4; ++v) {
-        line += " " + (model.muted[v] ? std::string("mut") : NoteOf(model.position.voices[v],
-                                                                     model.position.started));
+        line += ' ';
+        line += model.muted[v] ? std::string("mut") : NoteOf(model.position.voices[v],
+                                                             model.position.started);
     }
     if (model.paused) line += " | paused";
     return line;

@@ -8,12 +8,12 @@
 #include "audio/sound_settings.h"
 
 const char* const RenderUsage =
-    "usage: modrender MODULE -o OUT.wav [--raw] [--include-prefill]\n"
-    "                        [--loops N | --seconds S | --frames N]\n"
-    "       modrender MODULE --trace [--ticks N] [-o OUT.txt]\n"
-    "       modrender MODULE --info\n"
+    "Usage: modrender MODULE -o OUT.wav [--raw] [--include-prefill] [LENGTH]\n"
+    "  or:  modrender MODULE --trace [--ticks N] [-o OUT.txt]\n"
+    "  or:  modrender MODULE --info\n"
     "Renders an \"FC14\" or \"SMOD\" module through the intro's sound path\n"
-    "(44100 Hz, 16-bit stereo, 8 blocks of 4000 frames).\n"
+    "(44100 Hz, 16-bit stereo, 8 blocks of 4000 frames). LENGTH is one of the\n"
+    "options --loops N, --seconds S and --frames N.\n"
     "  --builtin          the intro's own song instead of a MODULE file\n"
     "  -o PATH            output file, '-' for standard output\n"
     "  --raw              headerless little-endian s16 stereo frames instead of WAV\n"
@@ -25,7 +25,13 @@ const char* const RenderUsage =
     "                     '<tick> <voice> <Operation> [<argument>]'\n"
     "  --ticks N          trace N ticks (default: the song once)\n"
     "  --info             print the module's counts and song length\n"
-    "  --help, --version\n";
+    "  -h, --help         print this help and exit\n"
+    "  --version          print the version and licence and exit\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the output is written\n"
+    "  1  the module cannot be read or used, or the output cannot be written\n"
+    "  2  a wrong command line\n";
 
 namespace {
 

@@ -9,11 +9,26 @@
 #include <string>
 #include <vector>
 
+#include "app/program_info.h"
 #include "data/intro_data.h"
 #include "page_text.h"
 #include "safe_output.h"
 
 namespace {
+constexpr char UsageText[] =
+    "Usage: pagec PAGES.txt PAGES.cpp\n"
+    "Checks the intro's text pages against the font's character set and the\n"
+    "lines the window shows, and writes them as the C++ source of IntroPages.\n"
+    "The build runs it.\n"
+    "  -h, --help   print this help and exit\n"
+    "  --version    print the version and licence and exit\n"
+    "\n"
+    "Exit status:\n"
+    "  0  PAGES.cpp is written\n"
+    "  1  a page would not show whole (file:line: reason), or PAGES.cpp cannot be\n"
+    "     written\n"
+    "  2  a wrong command line, or PAGES.txt cannot be read\n";
+
 std::string BaseName(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -21,8 +36,9 @@ std::string BaseName(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (AnswerHelpOrVersion(argc, argv, "pagec", UsageText)) return 0;
     if (argc != 3) {
-        std::fprintf(stderr, "usage: pagec <pages.txt> <pages.cpp>\n");
+        std::fputs(UsageText, stderr);
         return 2;
     }
     std::ifstream input(argv[1], std::ios::binary);

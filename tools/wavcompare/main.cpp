@@ -17,6 +17,7 @@
 #include <iterator>
 #include <string>
 
+#include "app/program_info.h"
 #include "audio/sound_settings.h"
 #include "wav_audio.h"
 
@@ -29,13 +30,30 @@ constexpr int MaxSlipPercent = 5;  // of the frames compared, all slips together
 // start can lose a few frames with no silent gap to show for it.
 constexpr int64_t StartSkipFrames = 4410;
 
+constexpr char UsageText[] =
+    "Usage: wavcompare match RECORDED.wav REFERENCE[.wav|.raw] --seconds S\n"
+    "                        [--max-differing N] [--max-gap FRAMES]\n"
+    "  or:  wavcompare level RECORDED.wav --from S --to S --min-rms R\n"
+    "Checks a recording of the intro's sound (44100 Hz, 16-bit stereo).\n"
+    "  match              lines REFERENCE up with the recording by their first\n"
+    "                     sounding frames and compares them sample by sample\n"
+    "  --seconds S        compare S seconds\n"
+    "  --max-differing N  samples allowed to differ (default 0)\n"
+    "  --max-gap FRAMES   the longest slip of the sound server's feed allowed\n"
+    "                     (default 2205, 50 ms); all slips stay under 1%\n"
+    "  level              the RMS level of the recording between two times\n"
+    "  --from S, --to S   the stretch, in seconds\n"
+    "  --min-rms R        the level it must reach\n"
+    "  -h, --help         print this help and exit\n"
+    "  --version          print the version and licence and exit\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the check passes\n"
+    "  1  the check fails\n"
+    "  2  a wrong command line, or an input that cannot be read\n";
+
 int Usage(const std::string& problem) {
-    std::fprintf(stderr,
-                 "wavcompare: %s\n"
-                 "usage: wavcompare match RECORDED.wav REFERENCE[.wav|.raw] --seconds S "
-                 "[--max-differing N] [--max-gap FRAMES]\n"
-                 "       wavcompare level RECORDED.wav --from S --to S --min-rms R\n",
-                 problem.c_str());
+    std::fprintf(stderr, "wavcompare: %s\n%s", problem.c_str(), UsageText);
     return 2;
 }
 
@@ -156,6 +174,7 @@ int Level(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (AnswerHelpOrVersion(argc, argv, "wavcompare", UsageText)) return 0;
     if (argc < 2) return Usage("give a command: match or level");
     const std::string command = argv[1];
     if (command == "match") return Match(argc, argv);
