@@ -29,37 +29,24 @@ struct Options {
 };
 
 constexpr char UsageText[] =
-    "Usage: intro-preview (--steps N | --sheet N1,N2,...) -o out.png [--client]
-"
-    "  or:  intro-preview --find SCREEN.png [--up-to N]
-"
+    "Usage: intro-preview (--steps N | --sheet N1,N2,...) -o out.png [--client]\n"
+    "  or:  intro-preview --find SCREEN.png [--up-to N]\n"
     "Runs the intro's start-up and N acting frame steps on a simulated clock and\n"
     "writes the 528x384 screen as PNG.\n"
     "  --steps N        acting frame steps after start-up, 0 to 1000000\n"
     "  --sheet N1,N2..  several moments (at most 16), stacked\n"
     "  --client         the 528x365 client area the window shows instead\n"
-    "  --find SCREEN    print the step counts (first-last) after which the screen
-"
-    "                   equals the 528x384 picture, the first such stretch within
-"
-    "                   --up-to N steps (default 20000)
-"
-    "  -o out.png       the PNG file to write
-"
-    "  -h, --help       print this help and exit
-"
-    "  --version        print the version and licence and exit
-"
-    "
-"
-    "Exit status:
-"
-    "  0  the PNG is written (--find: the screen was found)
-"
-    "  1  the picture cannot be made or written (--find: not found)
-"
-    "  2  a wrong command line
-";
+    "  --find SCREEN    print the step counts (first-last) after which the screen\n"
+    "                   equals the 528x384 picture, the first such stretch within\n"
+    "                   --up-to N steps (default 20000)\n"
+    "  -o out.png       the PNG file to write\n"
+    "  -h, --help       print this help and exit\n"
+    "  --version        print the version and licence and exit\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the PNG is written (--find: the screen was found)\n"
+    "  1  the picture cannot be made or written (--find: not found)\n"
+    "  2  a wrong command line\n";
 
 bool ParseCount(const std::string& text, long* value) {
     if (text.empty() || text.size() > 7 || text.find_first_not_of("0123456789") != std::string::npos)
