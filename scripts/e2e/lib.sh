@@ -135,10 +135,11 @@ raise_sound_priority() {
     "PulseAudio buffer ${E2E_PULSE_LATENCY_MSEC} ms"
 }
 
-# Prints the intro window's X id once it is mapped (false after 20 s).
+# Prints the intro window's X id once it is mapped (false after 40 s: under a
+# parallel build, Wine was seen to take over 20 s to bring up a window).
 find_window() {
   local id
-  for _ in $(seq 200); do
+  for _ in $(seq 400); do
     id=$(xdotool search --onlyvisible --name "^$CAPTION\$" 2>/dev/null | head -1)
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.1
