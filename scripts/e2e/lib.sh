@@ -136,7 +136,7 @@ raise_sound_priority() {
 }
 
 # Prints the intro window's X id once it is mapped (false after 40 s: under a
-# parallel build, Wine was seen to take over 20 s to bring up a window).
+# parallel build, Wine once showed no window within 20 s).
 find_window() {
   local id
   for _ in $(seq 400); do
