@@ -12,6 +12,7 @@
 #                                tools, manual pages, icons) cannot be built
 #   INTRO_JOBS                   parallel jobs (default: the number of cores)
 set -euo pipefail
+content=() strict=()  # filled by build-common.sh
 source "$(dirname "$0")/build-common.sh"
 cd "$(dirname "$0")/.."
 targets=()

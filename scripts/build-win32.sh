@@ -6,6 +6,7 @@
 #   INTRO_CONTENT_DIR=<folder>                   build the intro from that folder's
 #                                                pages.txt, font.txt and song.fcs
 set -euo pipefail
+content=() strict=()  # filled by build-common.sh
 source "$(dirname "$0")/build-common.sh"
 cd "$(dirname "$0")/.."
 WIN32_BUILD=${1:-build/win32}

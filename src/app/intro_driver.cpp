@@ -59,16 +59,16 @@ void FinishFirstShow() {
     if (driver.cellGrid != nullptr) driver.cellGrid->Fill(CellDirty);
 }
 
-// Converts every dirty cell before the first blit, then presents them all
-// through one presentation, so a frame never shows a half-updated screen
-// longer than its blits take. Compatibility: cells are marked clean whether
-// or not their blit reached the window (no draw target, a failed blit);
-// they are not retried.
 void StepIntro() {
     if (introDriver.platform.clock == nullptr) return;  // Guard: no clock, no frames
     StepIntroAt(introDriver.platform.clock());
 }
 
+// Converts every dirty cell before the first blit, then presents them all
+// through one presentation, so a frame never shows a half-updated screen
+// longer than its blits take. Compatibility: cells are marked clean whether
+// or not their blit reached the window (no draw target, a failed blit);
+// they are not retried.
 void StepIntroAt(uint32_t now) {
     IntroDriver& driver = introDriver;
     // Unsigned difference: right across the counter's wrap.
