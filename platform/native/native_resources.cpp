@@ -5,18 +5,19 @@
 #include <cstring>
 #include <new>
 
-#include "data/font/font_bitmap.h"
+#include "app/intro_content.h"
 #include "data/resource_ids.h"
 
-const NativeResource IntroResources[] = {
-    {INTRO_FONT_RESOURCE_ID, FontBitmap, FontBitmapSize},
-    {0, nullptr, 0},
-};
-
 const NativeResource* FindNativeResource(const void* source, int id) {
-    const NativeResource* table =
-        source != nullptr ? static_cast<const NativeResource*>(source) : IntroResources;
-    for (; table->id != 0; ++table) {
+    // The program's own resources are its content's: the font is the pack's.
+    static NativeResource contentFont;
+    if (source == nullptr) {
+        const ContentPack& content = IntroContent();
+        if (id != INTRO_FONT_RESOURCE_ID || content.font == nullptr) return nullptr;
+        contentFont = {id, content.font, content.fontSize};
+        return &contentFont;
+    }
+    for (const auto* table = static_cast<const NativeResource*>(source); table->id != 0; ++table) {
         if (table->id == id) return table;
     }
     return nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 // Natively a ResourceSource is a pointer to a table of resources ended by an
-// entry with id 0; a null source means the program's built-in table.
+// entry with id 0; a null source means the program's own: the font of the
+// content in use (app/intro_content.h) as FontResourceId.
 #include <cstdint>
 
 #include "display/memory_backing.h"
@@ -11,9 +12,7 @@ struct NativeResource {
     uint32_t size;
 };
 
-extern const NativeResource IntroResources[];  // the font bitmap as FontResourceId
-
-// The resource `id` of `source` (null = IntroResources), or null.
+// The resource `id` of `source` (null = the content's), or null.
 const NativeResource* FindNativeResource(const void* source, int id);
 
 // Decodes a BMP held in memory into top-down 0x00RRGGBB pixels. Returns false

@@ -15,6 +15,7 @@
 #include "intro_window.h"
 #include "native_draw_target.h"
 #include "sdl_stream.h"
+#include "tool_content.h"
 
 namespace {
 
@@ -120,6 +121,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "intro: %s\n%s", error.c_str(), IntroUsageLine);
         return 2;
     }
+    if (!UseToolContent(options.contentPath, &error)) return Fail(error);
     const Uint64 startTick = SDL_GetTicks64();
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         return Fail(std::string("cannot use the display (") + SDL_GetError() + "); is DISPLAY set?");

@@ -5,8 +5,10 @@
 #include <cstdlib>
 
 const char* const IntroUsage =
-    "Usage: intro [--scale N] [--fullscreen] [--seconds S]\n"
+    "Usage: intro [--content FILE] [--scale N] [--fullscreen] [--seconds S]\n"
     "Types the intro's pages in a window and plays its song.\n"
+    "  --content FILE play a content pack (made by intro-pack) instead of the\n"
+    "                 built-in pages, font and song\n"
     "  --scale N      show the 528x384 picture N times as large, 1 to 16\n"
     "                 (default: the largest that fits the display)\n"
     "  --fullscreen   start full screen; F11 or Alt+Enter switch at any time\n"
@@ -18,11 +20,13 @@ const char* const IntroUsage =
     "Exit status:\n"
     "  0  it ended: Escape, the window closed, or --seconds (without a sound\n"
     "     device it plays silent)\n"
-    "  1  there is no display, or the window cannot be opened\n"
+    "  1  there is no display, the window cannot be opened, or the content pack\n"
+    "     cannot be read\n"
     "  2  a wrong command line\n";
 
 const char* const IntroUsageLine =
-    "Usage: intro [--scale N] [--fullscreen] [--seconds S]   (intro --help tells more)\n";
+    "Usage: intro [--content FILE] [--scale N] [--fullscreen] [--seconds S]\n"
+    "  (intro --help tells more)\n";
 
 namespace {
 
@@ -55,6 +59,13 @@ bool ParseIntroOptions(int argc, const char* const* argv, IntroOptions& options,
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         if (argument == "--fullscreen") {
             options.fullscreen = true;
+        } else if (argument == "--content") {
+            if (value == nullptr) {
+                error = "--content needs a file (a content pack, NAME.intro)";
+                return false;
+            }
+            options.contentPath = value;
+            ++i;
         } else if (argument == "--scale" || argument == "--seconds") {
             if (value == nullptr) {
                 error = argument + " needs a value";

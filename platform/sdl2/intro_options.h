@@ -6,6 +6,7 @@ struct IntroOptions {
     int scale = 0;          // whole factor of 528x384; 0: the largest that fits the display
     bool fullscreen = false;
     double seconds = 0;     // end by itself after this long; 0: run until closed
+    std::string contentPath;  // a content pack to play; empty: the built-in one
 };
 
 constexpr int MaxScale = 16;

@@ -3,9 +3,11 @@
 // (app/intro_loop.h) with GetTickCount as the clock.
 #include <windows.h>
 
+#include "app/intro_content.h"
 #include "app/intro_driver.h"
 #include "app/intro_loop.h"
 #include "app/intro_music.h"
+#include "data/resource_ids.h"
 
 namespace {
 
@@ -43,6 +45,20 @@ void Paint(HWND window) {
                                  r.right - r.left, r.bottom - r.top);
     }
     EndPaint(window, &paint);
+}
+
+// The pages and the song are the program's content-pack resource; its font is
+// bitmap resource 103, which the font surface loads itself. Guard: a missing
+// or damaged pack leaves the intro without content, typing nothing and
+// silent, rather than reading what is not there.
+void UseContentResource(HINSTANCE instance) {
+    HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(INTRO_CONTENT_RESOURCE_ID),
+                                MAKEINTRESOURCEA(10));  // RT_RCDATA
+    HGLOBAL loaded = found != nullptr ? LoadResource(instance, found) : nullptr;
+    const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+    if (bytes == nullptr) return;
+    UseContentPack(static_cast<const uint8_t*>(bytes), SizeofResource(instance, found), FontBeside,
+                   nullptr, 0);
 }
 
 int RunMessageLoop() {
@@ -105,6 +121,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int sh
         RegisterClassA(&windowClass);
     }
     introDriver.instance = instance;
+    UseContentResource(instance);
     introDriver.window = CreateWindowExA(0, ClassName, Caption, WindowStyle, 0, 0, WindowWidth,
                                          WindowHeight, nullptr, nullptr, instance, nullptr);
     ShowWindow(static_cast<HWND>(introDriver.window), showCommand);

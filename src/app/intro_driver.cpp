@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "app/intro_content.h"
 #include "app/intro_loop.h"
 #include "data/intro_data.h"
 
@@ -44,7 +45,7 @@ void StartIntro() {
         driver.cellGrid != nullptr && driver.cellGrid->states != nullptr;
     if (displayReady) {
         driver.typewriter = new (std::nothrow) Typewriter(
-            driver.font, driver.canvas, IntroCharset, IntroPages, driver.cellGrid, GlyphWidth,
+            driver.font, driver.canvas, IntroCharset, IntroContent().pages, driver.cellGrid, GlyphWidth,
             GlyphHeight);
     }
     if (driver.typewriter == nullptr) DeleteDisplayObjects();

@@ -19,7 +19,7 @@ struct IntroPlatform {
     // handed back after its last blit.
     DrawTarget* (*beginPresent)(void* window);
     void (*endPresent)(void* window, DrawTarget*);
-    void (*musicStart)();  // InitAudio, LoadModule(ModuleImage), StartAudio
+    void (*musicStart)();  // InitAudio, LoadModule(the content's song), StartAudio
     void (*musicStop)();   // PauseAudio, ShutdownAudio
 };
 

@@ -1,7 +1,7 @@
 // The checked entry for module files: refuses, with a reason a person can act
 // on, an image whose fixed part, sequence or data regions reach past its end.
-// Kept apart from the trusting loader so the intro, which never calls it,
-// does not link the formatting code.
+// Kept apart from the trusting loader so a program that loads only trusted
+// images does not link the formatting code.
 #include <cstdio>
 #include "replayer/loader_internal.h"
 #include "replayer/replayer.h"
@@ -30,7 +30,7 @@ struct Region {
 
 }  // namespace
 
-int LoadModuleChecked(const uint8_t* image, size_t size, char* reason, size_t reasonSize) {
+int CheckModuleImage(const uint8_t* image, size_t size, char* reason, size_t reasonSize) {
     if (reason && reasonSize > 0) reason[0] = '\0';
     if (!image || size < 4)
         return Refuse(reason, reasonSize,
@@ -71,5 +71,13 @@ int LoadModuleChecked(const uint8_t* image, size_t size, char* reason, size_t re
                           static_cast<unsigned long long>(region.length),
                           static_cast<unsigned long long>(end), size);
     }
+    return 0;
+}
+
+int LoadModuleChecked(const uint8_t* image, size_t size, char* reason, size_t reasonSize) {
+    const int checked = CheckModuleImage(image, size, reason, reasonSize);
+    if (checked != 0) return checked;
+    Format format;
+    FormatOf(image, &format);
     return CopyModuleIntoSong(image, format);
 }

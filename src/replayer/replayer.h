@@ -154,6 +154,9 @@ int LoadSmod(const uint8_t* image);
 // nothing changed and `reason` (if given) holds a message naming the field,
 // its value and the image size.
 int LoadModuleChecked(const uint8_t* image, size_t size, char* reason, size_t reasonSize);
+// LoadModuleChecked's checks alone: 0 when it would load `image`, else 1 with
+// the same reason. Nothing in the replayer changes.
+int CheckModuleImage(const uint8_t* image, size_t size, char* reason, size_t reasonSize);
 
 int ReplayerTick();
 void StepRow(int voice);

@@ -78,7 +78,7 @@ TEST(BmpDecoder, RejectsMalformedFiles) {
     EXPECT_FALSE(DecodeBmp(nullptr, 10, nullptr, nullptr, nullptr));
 }
 
-TEST(NativeResources, NullInstanceIsBuiltInTableAndOthersAreSearched) {
+TEST(NativeResources, NullInstanceIsTheContentsFontAndOthersAreSearched) {
     const NativeResource* font = FindNativeResource(nullptr, 103);
     ASSERT_NE(font, nullptr);
     EXPECT_EQ(std::memcmp(font->bytes, "BM", 2), 0);

@@ -1,6 +1,10 @@
 #include "simulated_intro.h"
 
+#include <string>
+
+#include "app/intro_content.h"
 #include "app/intro_loop.h"
+#include "tool_content.h"
 
 namespace {
 uint32_t simulatedTick = 0;
@@ -19,6 +23,8 @@ bool StartSimulatedIntro(void (*musicStart)(), void (*musicStop)()) {
     ResetIntroDriver();
     introDriver.platform = {Tick, Wait, ClientArea, EndPresent, musicStart, musicStop};
     introDriver.appActive = 1;
+    std::string error;
+    if (IntroContent().pageCount == 0 && !UseToolContent("", &error)) return false;
     return BeginIntro();
 }
 

@@ -8,7 +8,8 @@
 #include "app/intro_driver.h"
 #include "native_draw_target.h"
 
-// Runs the first show. The music hooks run where the program starts and
+// Runs the first show, of the content in use (app/intro_content.h), or of the
+// built-in content when none was chosen. The music hooks run where the program starts and
 // stops its music (null: silent). False when the display could not be set up.
 bool StartSimulatedIntro(void (*musicStart)(), void (*musicStop)());
 uint32_t SimulatedTick();

@@ -6,6 +6,7 @@
 
 const char* const CaptureUsage =
     "Usage: intro-capture -o FILE [--seconds N] [--from S] [--scale N] [--lossless]\n"
+    "                     [--content FILE]\n"
     "Renders the intro offline, 50 frames a second with its music, and encodes it\n"
     "with ffmpeg. The time line starts with the start-up, where the music starts.\n"
     "  -o FILE      FILE.mp4  H.264 (yuv420p) + AAC, scaled 2x: plays everywhere\n"
@@ -16,14 +17,16 @@ const char* const CaptureUsage =
     "  --from S     start S seconds into the time line (default 0)\n"
     "  --scale N    nearest-neighbour scale, 1 to 8\n"
     "  --lossless   the exact capture, as Matroska\n"
+    "  --content FILE  the intro of a content pack (made by intro-pack) instead of\n"
+    "               the built-in one\n"
     "  -h, --help   print this help and exit\n"
     "  --version    print the version and licence and exit\n"
     "Times are rounded to whole frames of 20 ms. ffmpeg must be on PATH.\n"
     "\n"
     "Exit status:\n"
     "  0  FILE is written whole\n"
-    "  1  ffmpeg is missing or fails, or FILE cannot be written (nothing is left\n"
-    "     behind)\n"
+    "  1  ffmpeg is missing or fails, FILE cannot be written (nothing is left\n"
+    "     behind), or the content pack cannot be read\n"
     "  2  a wrong command line\n";
 
 namespace {
@@ -71,7 +74,8 @@ int ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& optio
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool takesValue =
-            arg == "-o" || arg == "--seconds" || arg == "--from" || arg == "--scale";
+            arg == "-o" || arg == "--seconds" || arg == "--from" || arg == "--scale" ||
+            arg == "--content";
         if (takesValue && i + 1 >= argc) return error = arg + " needs a value", 1;
         if (arg == "-o") {
             if (haveOutput) return error = "-o given twice", 1;
@@ -79,6 +83,8 @@ int ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& optio
             haveOutput = true;
             if (options.outputPath.empty() || options.outputPath == "-")
                 return error = "-o needs a file name (the container cannot be streamed)", 1;
+        } else if (arg == "--content") {
+            options.contentPath = argv[++i];
         } else if (arg == "--seconds") {
             double seconds = 0;
             const bool usable = ParseTime(argv[++i], false, seconds) &&

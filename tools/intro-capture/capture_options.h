@@ -19,6 +19,7 @@ struct CaptureOptions {
     int64_t firstFrame = 0;   // --from, in 20 ms frames from the start-up
     int64_t frameCount = -1;  // --seconds in frames; -1: to the end of the song's first pass
     int scale = 0;            // 0: the kind's own (2 for MP4, 1 otherwise)
+    std::string contentPath;  // --content: a content pack; empty: the built-in one
 };
 
 // 0 when the arguments are usable; 1 with `error` saying what is wrong.

@@ -12,13 +12,13 @@
 #include <vector>
 
 #include "capture_options.h"
-#include "data/intro_data.h"
 #include "ffmpeg_arguments.h"
 #include "ffmpeg_process.h"
 #include "app/program_info.h"
 #include "render_session.h"
 #include "safe_output.h"
 #include "simulated_intro.h"
+#include "tool_content.h"
 
 static_assert(std::endian::native == std::endian::little,
               "pixels go to ffmpeg as bgr0 and sound as s16le, straight from memory");
@@ -28,7 +28,7 @@ namespace {
 constexpr int64_t SoundFramesPerFrame = IntroSound.rate / FramesPerSecond;  // 882
 constexpr int FrameMs = 1000 / FramesPerSecond;
 
-const std::vector<uint8_t> songImage(ModuleImage, ModuleImage + ModuleImageSize);
+std::vector<uint8_t> songImage;  // the content's song
 PlaybackRender playback;
 bool musicStarted = false;
 std::string musicError;
@@ -101,6 +101,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "intro-capture: %s\n%s", error.c_str(), CaptureUsage);
         return 2;
     }
+    if (!UseToolContent(options.contentPath, &error)) return Fail(error);
+    songImage = ToolContentSong();
     const std::string ffmpegPath = FindOnPath("ffmpeg");
     if (ffmpegPath.empty())
         return Fail("ffmpeg was not found on PATH; install Debian's ffmpeg package "
@@ -110,7 +112,7 @@ int main(int argc, char** argv) {
     const SongScan song = MeasureSong(songImage, 1, SongScanCapTicks);
     if (!StartSimulatedIntro(StartMusic, StopMusic))
         return Fail("the display could not be set up (font resource?)");
-    if (!musicStarted) return Fail("the built-in song did not start: " + musicError);
+    if (!musicStarted) return Fail("the song did not start: " + musicError);
 
     const int64_t songEnd = playback.PrefillFrames() + SongFrames(song.ticks);
     const int64_t passFrames = (songEnd + SoundFramesPerFrame - 1) / SoundFramesPerFrame;

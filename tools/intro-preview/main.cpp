@@ -14,6 +14,7 @@
 #include "png_file.h"
 #include "app/program_info.h"
 #include "simulated_intro.h"
+#include "tool_content.h"
 
 namespace {
 constexpr long MaxSteps = 1000000;
@@ -26,11 +27,13 @@ struct Options {
     std::string find;  // a picture of the screen to find on the timeline
     long findUpTo = 20000;
     bool client = false;
+    std::string content;  // a content pack; empty: the built-in content
 };
 
 constexpr char UsageText[] =
     "Usage: intro-preview (--steps N | --sheet N1,N2,...) -o out.png [--client]\n"
-    "  or:  intro-preview --find SCREEN.png [--up-to N]\n"
+    "                     [--content FILE]\n"
+    "  or:  intro-preview --find SCREEN.png [--up-to N] [--content FILE]\n"
     "Runs the intro's start-up and N acting frame steps on a simulated clock and\n"
     "writes the 528x384 screen as PNG.\n"
     "  --steps N        acting frame steps after start-up, 0 to 1000000\n"
@@ -40,6 +43,8 @@ constexpr char UsageText[] =
     "                   equals the 528x384 picture, the first such stretch within\n"
     "                   --up-to N steps (default 20000)\n"
     "  -o out.png       the PNG file to write\n"
+    "  --content FILE   the intro of a content pack (made by intro-pack) instead of\n"
+    "                   the built-in one\n"
     "  -h, --help       print this help and exit\n"
     "  --version        print the version and licence and exit\n"
     "\n"
@@ -65,7 +70,8 @@ bool ParseArguments(int argc, char** argv, Options* options) {
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         const bool takesValue = argument == "--steps" || argument == "--sheet" ||
-                                argument == "-o" || argument == "--find" || argument == "--up-to";
+                                argument == "-o" || argument == "--find" || argument == "--up-to" ||
+                                argument == "--content";
         if (takesValue && i + 1 >= argc) return Fail(argument + " needs a value");
         if (argument == "--steps") {
             long count = 0;
@@ -98,6 +104,8 @@ bool ParseArguments(int argc, char** argv, Options* options) {
                             std::string(argv[i]) + "'");
         } else if (argument == "-o") {
             options->output = argv[++i];
+        } else if (argument == "--content") {
+            options->content = argv[++i];
         } else if (argument == "--client") {
             options->client = true;
         } else {
@@ -151,6 +159,11 @@ int main(int argc, char** argv) {
     if (!ParseArguments(argc, argv, &options)) {
         std::fputs(UsageText, stderr);
         return 2;
+    }
+    std::string contentError;
+    if (!UseToolContent(options.content, &contentError)) {
+        std::fprintf(stderr, "intro-preview: %s\n", contentError.c_str());
+        return 1;
     }
     if (!StartSimulatedIntro(nullptr, nullptr)) {
         std::fprintf(stderr, "intro-preview: the display could not be set up (font resource?)\n");

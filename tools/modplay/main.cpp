@@ -15,11 +15,8 @@
 #include "sdl_stream.h"
 #include "song_file.h"
 #include "terminal.h"
+#include "tool_content.h"
 #include "view.h"
-
-#ifdef MODPLAY_HAVE_BUILTIN
-#include "data/intro_data.h"
-#endif
 
 namespace {
 
@@ -95,13 +92,10 @@ int main(int argc, char** argv) {
     SongFile song;
     ViewModel model;
     if (options.builtin) {
-#ifdef MODPLAY_HAVE_BUILTIN
-        song.image.assign(ModuleImage, ModuleImage + ModuleImageSize);
-        song.format = std::string(ModuleImage, ModuleImage + 4);
+        if (!UseToolContent("", &error)) return Fail(error);
+        song.image = ToolContentSong();
+        song.format = std::string(song.image.begin(), song.image.begin() + 4);
         model.title = "built-in song";
-#else
-        return Fail("this build has no built-in song (src/data has no song)");
-#endif
     } else {
         if (!ReadSongFile(options.path, song, error)) return Fail(error);
         model.title = BaseName(options.path);

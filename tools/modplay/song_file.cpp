@@ -6,6 +6,7 @@
 
 #include "assembler.h"
 #include "input_file.h"
+#include "tool_content.h"
 
 bool IsSongSource(const std::string& path) {
     return path.size() > 4 && path.compare(path.size() - 4, 4, ".fcs") == 0;
@@ -13,7 +14,8 @@ bool IsSongSource(const std::string& path) {
 
 bool ReadSongFile(const std::string& path, SongFile& song, std::string& error) {
     std::vector<uint8_t> bytes;
-    if (!ReadInputFile(path, "a module or song source", bytes, error)) return false;
+    if (!ReadInputFile(path, "a module, song source or content pack", bytes, error)) return false;
+    if (!SongFromPackFile(path, &bytes, &error)) return false;
     song.path = path;
     song.source = IsSongSource(path);
     if (song.source) {

@@ -8,9 +8,7 @@
 #include "app/program_info.h"
 #include "render_session.h"
 
-#ifdef MODRENDER_HAVE_BUILTIN
-#include "data/intro_data.h"
-#endif
+#include "tool_content.h"
 
 namespace {
 
@@ -22,14 +20,10 @@ int Fail(const std::string& message) {
 bool GetModule(const RenderOptions& options, std::vector<uint8_t>& image, std::string& name,
                std::string& error) {
     if (options.builtin) {
-#ifdef MODRENDER_HAVE_BUILTIN
-        image.assign(ModuleImage, ModuleImage + ModuleImageSize);
+        if (!UseToolContent("", &error)) return false;
+        image = ToolContentSong();
         name = "the built-in module";
         return true;
-#else
-        error = "this build has no built-in module (src/data has no song)";
-        return false;
-#endif
     }
     name = "'" + options.modulePath + "'";
     return ReadModuleFile(options.modulePath, image, error);

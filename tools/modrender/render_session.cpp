@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "input_file.h"
+#include "tool_content.h"
 #include "memory_stream.h"
 #include "replayer/replayer.h"
 #include "audio/audio_control.h"
@@ -130,7 +131,8 @@ void TraceOperation(void* context, int channel, const char* operation, bool hasA
 }  // namespace
 
 bool ReadModuleFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
-    return ReadInputFile(path, "a module", bytes, error);
+    return ReadInputFile(path, "a module or content pack", bytes, error) &&
+           SongFromPackFile(path, &bytes, &error);
 }
 
 bool CheckModule(const std::vector<uint8_t>& image, std::string& error) {

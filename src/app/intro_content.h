@@ -1,0 +1,24 @@
+#pragma once
+// The content the intro plays (pages, font bitmap, song), taken from a content
+// pack. Every front end hands the driver its pack before the start-up: the
+// built-in one or a user's (intro --content FILE, a Windows program's
+// resource, a page's fetched file). The pack's bytes must outlive the intro.
+#include <cstddef>
+#include <cstdint>
+
+#include "data/content_pack.h"
+
+// Reads `bytes` as a content pack and checks its song with the checked
+// module loader; on success the pack becomes the intro's content and 0 is
+// returned. On failure the content is unchanged and `reason` (cut to
+// reasonSize) says what is wrong; the result is a PackStatus, or PackNoModule
+// for a song the loader refuses.
+int UseContentPack(const uint8_t* bytes, size_t size, PackFont font, char* reason,
+                   size_t reasonSize);
+
+// The content in use. Before any pack: no page, no font, no song, so the
+// intro shows nothing and plays nothing rather than reading stale data.
+const ContentPack& IntroContent();
+
+// Back to no content: for tests and tools that run several packs.
+void ResetIntroContent();
