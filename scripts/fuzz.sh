@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Fuzzes the module loader and replayer through the real mixer with libFuzzer.
+# Fuzzes the module loader and replayer through the real mixer, then the
+# content-pack reader, with libFuzzer.
 # Usage: scripts/fuzz.sh [SECONDS]   (default 60)
 # Builds the target through CMake (INTRO_FUZZ=ON, clang-14) into build/fuzz,
 # writes the seed modules, replays the checked-in regression inputs, then
@@ -19,7 +20,7 @@ for tool in clang-14 clang++-14; do
 done
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$out" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DINTRO_FUZZ=ON ${INTRO_WERROR:+-DINTRO_WERROR="$INTRO_WERROR"} >/dev/null
-cmake --build "$out" -j"${INTRO_JOBS:-2}" --target replayer_fuzz make_seeds
+cmake --build "$out" -j"${INTRO_JOBS:-2}" --target replayer_fuzz pack_fuzz make_seeds
 mkdir -p "$out/corpus" "$out/seeds" "$out/artifacts"
 fuzzer=$out/bin/replayer_fuzz
 "$out/bin/make_seeds" "$out/seeds"
@@ -37,3 +38,14 @@ REPLAYER_FUZZ_EXPECT_LOAD=1 "$fuzzer" "$out/seeds"/*
 
 "$fuzzer" -max_total_time="$seconds" -timeout=2 -rss_limit_mb=2048 \
   -artifact_prefix="$out/artifacts/" -print_final_stats=1 "$out/corpus" "$out/seeds"
+
+# The content-pack reader, a quarter of the time, from the built-in pack (and
+# the example's, when the tests have made it).
+packs=$out/pack-seeds
+mkdir -p "$packs" "$out/pack-corpus"
+for pack in build/native/data/builtin.intro build/native/tests/content/*.intro; do
+  [ -f "$pack" ] && cp "$pack" "$packs/"
+done
+if [ -n "$(ls -A "$packs")" ]; then PACK_FUZZ_EXPECT_ACCEPT=1 "$out/bin/pack_fuzz" "$packs"/*; fi
+"$out/bin/pack_fuzz" -max_total_time=$(((seconds + 3) / 4)) -timeout=2 -rss_limit_mb=2048 \
+  -artifact_prefix="$out/artifacts/" -print_final_stats=1 "$out/pack-corpus" "$packs"

@@ -1,0 +1,83 @@
+# intro-pack end to end on examples/own-intro: the pack plays in intro-preview
+# and modrender exactly as the example built from source does, and a folder
+# with a problem is refused with its file's own message and nothing written.
+set(pack ${WORK}/own.intro)
+file(REMOVE_RECURSE ${WORK}/pack-test)
+file(MAKE_DIRECTORY ${WORK}/pack-test)
+set(work ${WORK}/pack-test)
+
+function(run what)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${what} failed (${result}):\n${output}")
+  endif()
+endfunction()
+
+# Expects exit status `status`, a message matching `pattern` and no `output`.
+function(refused what status pattern output)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE text ERROR_VARIABLE text)
+  if(NOT result EQUAL status OR NOT text MATCHES "${pattern}" OR EXISTS ${output})
+    message(FATAL_ERROR "${what}: expected exit ${status} and '${pattern}', no ${output}; "
+                        "got exit ${result}:\n${text}")
+  endif()
+endfunction()
+
+run("packing the example" ${PACK} ${CONTENT} -o ${pack})
+run("the pack's preview" ${PREVIEW} --content ${pack} --sheet 200,500 -o ${work}/own.png)
+file(SHA256 ${work}/own.png hash)
+file(READ ${GOLDEN} golden)
+if(NOT golden STREQUAL "own-intro --sheet 200,500 ${hash}\n")
+  message(FATAL_ERROR "the pack's preview differs from the example built from source: ${hash}, "
+                      "${GOLDEN} says ${golden}")
+endif()
+
+run("assembling the example's song" ${MODASM} ${CONTENT}/song.fcs -o ${work}/song.mod)
+run("rendering the pack's song" ${MODRENDER} ${pack} -o ${work}/pack.wav --seconds 3)
+run("rendering the song" ${MODRENDER} ${work}/song.mod -o ${work}/song.wav --seconds 3)
+file(SHA256 ${work}/pack.wav pack_sound)
+file(SHA256 ${work}/song.wav song_sound)
+if(NOT pack_sound STREQUAL song_sound)
+  message(FATAL_ERROR "modrender plays the pack's song differently from the song itself")
+endif()
+
+# A module file as the song packs the same content as its source.
+file(COPY ${CONTENT}/pages.txt ${CONTENT}/font.txt DESTINATION ${work}/module-song)
+file(COPY ${work}/song.mod DESTINATION ${work}/module-song)
+run("packing with a module file" ${PACK} ${work}/module-song -o ${work}/module-song.intro)
+file(SHA256 ${pack} source_pack)
+file(SHA256 ${work}/module-song.intro module_pack)
+if(NOT source_pack STREQUAL module_pack)
+  message(FATAL_ERROR "a module as the song packs differently from its source")
+endif()
+
+# Folders with a problem.
+file(COPY ${CONTENT}/song.fcs DESTINATION ${work}/module-song)
+refused("both song forms" 1 "both song\\.fcs and song\\.mod" ${work}/both.intro
+        ${PACK} ${work}/module-song -o ${work}/both.intro)
+file(COPY ${CONTENT}/pages.txt ${CONTENT}/font.txt DESTINATION ${work}/no-song)
+refused("no song" 1 "has no song" ${work}/none.intro ${PACK} ${work}/no-song -o ${work}/none.intro)
+file(WRITE ${work}/bad-pages.txt "page\nLOWER case\nend\n")
+refused("a page outside the character set" 1 "bad-pages\\.txt:2: " ${work}/bad.intro
+        ${PACK} ${CONTENT} --pages ${work}/bad-pages.txt -o ${work}/bad.intro)
+
+# A damaged pack: each program names the file and what is wrong.
+file(WRITE ${work}/truncated.intro "INTROPAK")
+refused("a truncated pack in intro-preview" 1 "truncated.intro: truncated" ${work}/cut.png
+        ${PREVIEW} --content ${work}/truncated.intro --steps 10 -o ${work}/cut.png)
+refused("a truncated pack in modrender" 1 "truncated.intro: truncated" ${work}/cut.wav
+        ${MODRENDER} ${work}/truncated.intro -o ${work}/cut.wav)
+
+# A web folder: the web files and the pack, whole; a folder that is not one
+# intro-pack wrote is never replaced.
+file(WRITE ${work}/web-files/index.html "<!doctype html>")
+run("a web folder" ${PACK} ${CONTENT} -o ${work}/site/ --web ${work}/web-files)
+file(SHA256 ${work}/site/content.intro site_pack)
+if(NOT EXISTS ${work}/site/index.html OR NOT site_pack STREQUAL source_pack)
+  message(FATAL_ERROR "the web folder lacks the page or holds another pack")
+endif()
+run("the web folder again" ${PACK} ${CONTENT} -o ${work}/site --web ${work}/web-files)
+file(WRITE ${work}/mine/notes.txt "mine")
+refused("someone else's folder" 2 "not a web folder intro-pack wrote" ${work}/mine/content.intro
+        ${PACK} ${CONTENT} -o ${work}/mine --web ${work}/web-files)
+refused("a missing shell" 2 "no-shell\\.exe" ${work}/own.exe
+        ${PACK} ${CONTENT} -o ${work}/own.exe --shell ${work}/no-shell.exe)
