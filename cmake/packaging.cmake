@@ -14,7 +14,8 @@ set(intro_program_descriptions
   "modplay|plays a tracker module or song source live, with a view of its voices"
   "modasm|assembles a module source into an FC14 or SMOD tracker module"
   "intro-preview|writes the intro's screen after a number of frame steps as PNG"
-  "intro-capture|records the intro and its song as a video through ffmpeg")
+  "intro-capture|records the intro and its song as a video through ffmpeg"
+  "intro-pack|makes an intro from a folder of pages, font art and song, without a compiler")
 set(INTRO_INSTALLED_PROGRAMS "")
 foreach(entry ${intro_program_descriptions})
   string(REPLACE "|" ";" entry "${entry}")
@@ -73,6 +74,20 @@ set(package_docs ${doc_out}/changelog.gz)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright ${doc_out}/changelog.gz
               ${CMAKE_SOURCE_DIR}/docs/module-source.md
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# What intro-pack builds on, from the other two builds of the tree: the
+# Windows intro (scripts/build-win32.sh) and the web folder
+# (scripts/build-web.sh). scripts/build-deb.sh gives both; a plain install
+# without them has an intro-pack that writes packs and videos only.
+set(INTRO_PACKAGE_EXE "" CACHE FILEPATH "intro.exe for intro-pack to build on (a win32 build's)")
+set(INTRO_PACKAGE_WEB "" CACHE PATH "the web folder intro-pack copies (scripts/build-web.sh's)")
+set(intro_pack_data ${CMAKE_INSTALL_DATADIR}/${PROJECT_NAME})
+if(INTRO_PACKAGE_EXE)
+  install(FILES ${INTRO_PACKAGE_EXE} DESTINATION ${intro_pack_data})
+endif()
+if(INTRO_PACKAGE_WEB)
+  install(DIRECTORY ${INTRO_PACKAGE_WEB}/ DESTINATION ${intro_pack_data}/web)
+endif()
 
 # Manual pages from each program's --help and --version. The intro's page is
 # section 1intro: intro(1) is Debian's introduction to user commands, so
@@ -174,6 +189,11 @@ modasm assembles a song source into a module, modrender renders a module
 to WAV, modplay plays one live with a terminal view of its voices,
 intro-preview writes the intro's screen as PNG and intro-capture records
 the intro with its music as a video through ffmpeg.
+.
+intro-pack makes a person's own intro from a folder holding text pages,
+font art and a song (a song source or a module file), without a compiler:
+a content pack that intro --content plays, a Windows intro.exe made from
+the prebuilt one the package carries, a web folder, or a video.
 .
 The intro's manual page is intro(1intro): man 1intro intro.")
 set(CPACK_PACKAGE_CONTACT "INTRO maintainers <maintainers@users.noreply.c-seed-ba49e3d7.example>")

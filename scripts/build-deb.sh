@@ -12,7 +12,13 @@ for tool in cpack dpkg-shlibdeps lintian desktop-file-validate appstreamcli; do
   command -v "$tool" >/dev/null ||
     { echo "build-deb: $tool is missing; run scripts/install-deps.sh test" >&2; exit 2; }
 done
-cmake -S . -B "$BUILD" -DCMAKE_INSTALL_PREFIX=/usr -DINTRO_REQUIRE_ALL=ON >/dev/null
+# intro-pack's prebuilt Windows intro and web folder come from the other two
+# builds (already up to date when ./test.sh has run them).
+./scripts/build-win32.sh build/win32 >/dev/null
+./scripts/build-web.sh build/web >/dev/null
+exe=$PWD/build/win32/platform/win32/intro.exe
+cmake -S . -B "$BUILD" -DCMAKE_INSTALL_PREFIX=/usr -DINTRO_REQUIRE_ALL=ON \
+  -DINTRO_PACKAGE_EXE="$exe" -DINTRO_PACKAGE_WEB="$PWD/build/web" >/dev/null
 cmake --build "$BUILD" -j"${INTRO_JOBS:-$(nproc)}"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$BUILD/CMakeCache.txt")
 deb=$BUILD/intro_${version}_$(dpkg --print-architecture).deb

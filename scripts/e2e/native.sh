@@ -13,7 +13,7 @@ BIN=$HOST_BUILD/bin
 SOUND_SECONDS=8  # of the song compared byte for byte
 FRAME_BYTES=4
 
-cmake --build "$HOST_BUILD" -j2 --target intro intro-x11-close intro-preview modrender >/dev/null ||
+cmake --build "$HOST_BUILD" -j2 --target intro intro-x11-close intro-preview modrender intro-pack >/dev/null ||
   { echo "e2e-native: could not build intro and its helpers in $HOST_BUILD" >&2; exit 2; }
 
 WORK=$(mktemp -d /tmp/intro-native-e2e.XXXXXX)
@@ -84,11 +84,14 @@ note_window_shown() {
 
 # The first step count at which intro-preview's screen shows page 0 complete:
 # the same picture 100 steps later, which only a page hold (250 steps) allows.
+# CONTENT, when set, is the content pack both programs play.
+CONTENT=()
 preview_of_first_page() {
   local steps
   for steps in $(seq 25 25 2000); do
-    "$BIN/intro-preview" --steps "$steps" -o "$WORK/preview.png" >/dev/null &&
-      "$BIN/intro-preview" --steps $((steps + 100)) -o "$WORK/preview-later.png" >/dev/null || return 1
+    "$BIN/intro-preview" "${CONTENT[@]}" --steps "$steps" -o "$WORK/preview.png" >/dev/null &&
+      "$BIN/intro-preview" "${CONTENT[@]}" --steps $((steps + 100)) -o "$WORK/preview-later.png" \
+        >/dev/null || return 1
     if same_image "$WORK/preview.png" "$WORK/preview-later.png"; then
       log "page 0 holds from about step $steps"
       return 0
@@ -193,19 +196,21 @@ first_sound_byte() {
 
 # SDL's device thread plays silence while the device is still paused, so the
 # leading silence may be longer than the ring's pre-fill; from the first
-# sound on, the file must equal modrender's rendering byte for byte.
+# sound on, the file (default disk.raw) must equal modrender's rendering of
+# the song (default --builtin) byte for byte.
 disk_audio_is_the_song() {
-  "$BIN/modrender" --builtin --raw --include-prefill --seconds $((SOUND_SECONDS + 2)) \
+  local disk=${1:-$WORK/disk.raw} song=${2:---builtin}
+  "$BIN/modrender" "$song" --raw --include-prefill --seconds $((SOUND_SECONDS + 2)) \
     -o "$WORK/song.raw" >"$WORK/modrender.log" 2>&1 ||
     { log "modrender failed: $(cat "$WORK/modrender.log")"; return 1; }
   local disk_start song_start length=$((SOUND_SECONDS * 44100 * FRAME_BYTES))
-  disk_start=$(first_sound_byte "$WORK/disk.raw") || { log "the disk audio is silent"; return 1; }
+  disk_start=$(first_sound_byte "$disk") || { log "the disk audio is silent"; return 1; }
   song_start=$(first_sound_byte "$WORK/song.raw") || return 1
   log "first sound at frame $((disk_start / FRAME_BYTES)) of the disk file," \
     "frame $((song_start / FRAME_BYTES)) of modrender's"
-  [ $(($(bytes_of "$WORK/disk.raw") - disk_start)) -ge "$length" ] ||
+  [ $(($(bytes_of "$disk") - disk_start)) -ge "$length" ] ||
     { log "the disk file holds less than $SOUND_SECONDS s of sound"; return 1; }
-  cmp -n "$length" -i "$disk_start:$song_start" "$WORK/disk.raw" "$WORK/song.raw"
+  cmp -n "$length" -i "$disk_start:$song_start" "$disk" "$WORK/song.raw"
 }
 
 without_sound_it_types_and_ends_by_itself() {
@@ -224,7 +229,7 @@ without_sound_it_types_and_ends_by_itself() {
 
 bad_arguments_fail_clearly() {
   local args
-  for args in "--scale 0" "--seconds" "--seconds soon" "--wat"; do
+  for args in "--scale 0" "--seconds" "--seconds soon" "--wat" "--content /no/such.intro"; do
     # shellcheck disable=SC2086
     if "$BIN/intro" $args >"$WORK/bad.out" 2>"$WORK/bad.err"; then
       log "'intro $args' succeeded"; return 1
@@ -285,6 +290,25 @@ if note_window_shown; then
   wait_exit timeline 4 >/dev/null
 else
   check "intro window appears" false
+fi
+
+echo "e2e-native: run 5: a content pack (intro-pack examples/own-intro)"
+pack=$WORK/own.intro
+if "$BIN/intro-pack" examples/own-intro -o "$pack" >"$WORK/pack.log" 2>&1; then
+  CONTENT=(--content "$pack")
+  check "intro-preview --content shows the pack's page 0 complete (reference)" preview_of_first_page
+  SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$WORK/disk-pack.raw start_native pack --scale 1 "${CONTENT[@]}"
+  if WINDOW=$(find_window); then
+    check "the pack's page 0 equals intro-preview --content's screen pixel for pixel" \
+      first_page_matches_preview
+    check "Escape ends it with exit code 0 within 1 s" ends_with_0_within_1s pack Escape
+  else
+    check "intro window appears" false
+  fi
+  check "disk audio equals modrender's of the pack byte for byte (${SOUND_SECONDS} s)" \
+    disk_audio_is_the_song "$WORK/disk-pack.raw" "$pack"
+else
+  check "intro-pack packs examples/own-intro ($(head -1 "$WORK/pack.log"))" false
 fi
 
 echo "$PASSED passed, $FAILED failed"

@@ -6,7 +6,8 @@ set(option_sources
   "modplay=${CMAKE_SOURCE_DIR}/tools/modplay/options.cpp"
   "modasm=${CMAKE_SOURCE_DIR}/tools/modasm/main.cpp"
   "intro-preview=${CMAKE_SOURCE_DIR}/tools/intro-preview/main.cpp"
-  "intro-capture=${CMAKE_SOURCE_DIR}/tools/intro-capture/capture_options.cpp")
+  "intro-capture=${CMAKE_SOURCE_DIR}/tools/intro-capture/capture_options.cpp"
+  "intro-pack=${CMAKE_SOURCE_DIR}/tools/intro-pack/main.cpp")
 string(REPLACE ";" "|" option_sources "${option_sources}")
 string(REPLACE ";" "|" programs "${INTRO_INSTALLED_PROGRAMS}")
 add_test(NAME install.programs_answer_help_and_version
