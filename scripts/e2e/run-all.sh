@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end tests of intro.exe under Wine on a private Xvfb with a PulseAudio
 # null sink. Expects the win32 build (scripts/build-win32.sh) and builds the
-# native helpers it needs (intro-preview, modrender, wavcompare).
+# native helpers it needs (intro-preview, modrender, wavcompare, exe_rewrite).
 #   INTRO_WIN32_BUILD  win32 build folder   (default build/win32)
 #   INTRO_HOST_BUILD   native build folder  (default build/native)
 #   KEEP_E2E_WORK=1    keep the scratch folder (screenshots, recording, logs)
@@ -21,7 +21,7 @@ SOUND_SECONDS=8  # of the song compared sample by sample
 for exe in "$INTRO_EXE" "$INTROCTL_EXE"; do
   [ -f "$exe" ] || { echo "e2e: $exe is missing; run scripts/build-win32.sh first" >&2; exit 2; }
 done
-cmake --build "$HOST_BUILD" -j2 --target intro-preview modrender wavcompare >/dev/null ||
+cmake --build "$HOST_BUILD" -j2 --target intro-preview modrender wavcompare exe_rewrite >/dev/null ||
   { echo "e2e: could not build the native helpers in $HOST_BUILD" >&2; exit 2; }
 
 WORK=$(mktemp -d /tmp/intro-e2e.XXXXXX)
@@ -51,9 +51,11 @@ preview_of_first_page() {
   return 1
 }
 
-# Screenshots one second apart until two agree: the page is complete and holding.
+# Screenshots one second apart until two agree: the page is complete and
+# holding. The held picture is $WORK/<tag>-b.png (tag default "hold").
 wait_for_page_hold() {
-  local previous=$WORK/hold-a.png current=$WORK/hold-b.png
+  local tag=${1:-hold}
+  local previous=$WORK/$tag-a.png current=$WORK/$tag-b.png
   client_shot "$previous"
   for _ in $(seq 40); do
     sleep 1
@@ -172,6 +174,31 @@ typing_goes_on_silently() {
   ! same_image "$WORK/silent-a.png" "$WORK/silent-b.png"
 }
 
+# intro.exe rewritten by WriteIntroExe (through exe_rewrite) with the build's
+# own font and any content blob: objdump reads it and finds exactly BITMAP 103
+# (0x67) and RCDATA 104 (0x68) in its resource directory.
+rewrite_is_a_valid_pe() {
+  mkdir -p "$WORK/rewritten"
+  "$BIN/exe_rewrite" "$INTRO_EXE" "$WIN32_BUILD/data/font.bmp" "$ROOT/src/data/text/pages.txt" \
+    "$REWRITTEN_EXE" || return 1
+  log "intro.exe $(stat -c %s "$INTRO_EXE") bytes, rewritten $(stat -c %s "$REWRITTEN_EXE") bytes" \
+    "(content blob $(stat -c %s "$ROOT/src/data/text/pages.txt") bytes)"
+  local dump
+  dump=$(x86_64-w64-mingw32-objdump -p "$REWRITTEN_EXE") || { log "objdump -p refused it"; return 1; }
+  [[ $dump == *"Resource Directory [.rsrc]"* && $dump == *"Type Table:"*"IDs: 2"* &&
+    $dump == *"Entry: ID: 0x000002,"* && $dump == *"Entry: ID: 0x000067,"* &&
+    $dump == *"Entry: ID: 0x00000a,"* && $dump == *"Entry: ID: 0x000068,"* ]]
+}
+
+# The rewritten intro holds page 0 with the picture run 1's intro.exe held.
+rewritten_page_matches_original() {
+  wait_for_page_hold rewritten || { log "the picture never stood still"; return 1; }
+  local differing
+  differing=$(compare -metric AE "$WORK/rewritten-b.png" "$WORK/hold-b.png" null: 2>&1)
+  log "pixels differing from intro.exe's page 0: $differing"
+  [ "$differing" = 0 ]
+}
+
 # --- the runs ----------------------------------------------------------------
 
 echo "e2e: setting up Xvfb, PulseAudio and a Wine prefix in $WORK"
@@ -210,7 +237,24 @@ else
 fi
 wineserver -k 2>/dev/null
 
-echo "e2e: run 3: no sound device"
+echo "e2e: run 3: intro.exe rewritten by WriteIntroExe"
+REWRITTEN_EXE=$WORK/rewritten/intro.exe
+if check "the rewritten intro.exe is a PE objdump reads, with BITMAP 103 and RCDATA 104" rewrite_is_a_valid_pe
+then
+  ORIGINAL_EXE=$INTRO_EXE
+  INTRO_EXE=$REWRITTEN_EXE
+  start_intro rewritten
+  if WINDOW=$(find_window); then
+    check "the rewritten intro shows the same page 0 as intro.exe" rewritten_page_matches_original
+    check "the rewritten intro ends with exit code 0 on Escape" escape_ends_with_0 rewritten
+  else
+    check "rewritten intro window appears" false
+  fi
+  INTRO_EXE=$ORIGINAL_EXE
+fi
+wineserver -k 2>/dev/null
+
+echo "e2e: run 4: no sound device"
 stop_pid "$PULSE_PID"
 export PULSE_SERVER=unix:$WORK/no-such-server.sock
 start_intro silent

@@ -48,7 +48,7 @@ Bytes BuildShell(const std::vector<TestSection>& sections) {
         b.resize(b.size() + raw - s.bytes.size(), 0);
         rva += 0x1000;
     }
-    Set(b, Opt + 8, initialized), Set(b, Opt + 56, rva);
+    Set(b, Opt + 8, initialized), Set(b, Opt + 56, rva), Set(b, Opt + 64, 0x1234567);  // a stale checksum
     return b;
 }
 
