@@ -14,13 +14,19 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 constexpr uint32_t Opt = 0x80 + 24, Table = Opt + 240;  // e_lfanew 0x80, PE32+ optional header of 240 bytes
 
-uint32_t U32(const Bytes& b, size_t at) { return b.at(at) | b.at(at + 1) << 8 | b.at(at + 2) << 16 | uint32_t(b.at(at + 3)) << 24; }
+uint32_t U32(const Bytes& b, size_t at) {
+    return b.at(at) | b.at(at + 1) << 8 | b.at(at + 2) << 16 | uint32_t(b.at(at + 3)) << 24;
+}
 uint16_t U16(const Bytes& b, size_t at) { return uint16_t(b.at(at) | b.at(at + 1) << 8); }
 void Set(Bytes& b, size_t at, uint32_t v, int size = 4) {
     for (int i = 0; i < size; ++i) b.at(at + i) = uint8_t(v >> (8 * i));
 }
 
-struct TestSection { std::string name; uint32_t flags; Bytes bytes; };
+struct TestSection {
+    std::string name;
+    uint32_t flags;
+    Bytes bytes;
+};
 
 // Headers of 0x400 bytes, file alignment 0x200, sections 0x1000 apart in order.
 Bytes BuildShell(const std::vector<TestSection>& sections) {
@@ -53,16 +59,22 @@ Bytes BuildShell(const std::vector<TestSection>& sections) {
 }
 
 const TestSection Text{".text", 0x60000020, Bytes(0x300, 0xc3)};
-// One block for page 0x1000 (in .text): two DIR64 entries and a padding entry.
-const TestSection Reloc{".reloc", 0x42000040, {0x00, 0x10, 0, 0, 14, 0, 0, 0, 0x10, 0xa0, 0x18, 0xa0, 0, 0}};
+// One block for page 0x1000 (in .text): two DIR64 entries.
+const TestSection Reloc{".reloc", 0x42000040, {0x00, 0x10, 0, 0, 12, 0, 0, 0, 0x10, 0xa0, 0x18, 0xa0}};
 const TestSection OldRsrc{".rsrc", 0x40000040, Bytes(0x600, 0xee)};
-const Bytes Font = [] { Bytes f(14 + 40 + 64 + 128, 0x11); f[0] = 'B', f[1] = 'M'; Set(f, 14, 40); return f; }();
+const Bytes Font = [] {
+    Bytes f(14 + 40 + 64 + 128, 0x11);
+    f[0] = 'B', f[1] = 'M';
+    Set(f, 14, 40);
+    return f;
+}();
 const Bytes Content = {'p', 'a', 'c', 'k', 0, 1, 2};
 
 size_t FileOffset(const Bytes& exe, uint32_t rva) {
     for (uint16_t i = 0; i < U16(exe, 0x86); ++i) {
         size_t at = Table + 40 * i;
-        if (rva >= U32(exe, at + 12) && rva < U32(exe, at + 12) + U32(exe, at + 8)) return rva - U32(exe, at + 12) + U32(exe, at + 20);
+        if (rva >= U32(exe, at + 12) && rva < U32(exe, at + 12) + U32(exe, at + 8))
+            return rva - U32(exe, at + 12) + U32(exe, at + 20);
     }
     ADD_FAILURE() << "RVA " << rva << " is in no section";
     return 0;
@@ -78,7 +90,8 @@ uint32_t Entry(const Bytes& exe, size_t dir, int index, int count, uint32_t* id)
 // Walks type -> name -> language -> data for the resource `index` of two.
 Bytes Resource(const Bytes& exe, int index, uint32_t* type, uint32_t* name, uint32_t* language) {
     size_t root = FileOffset(exe, U32(exe, Opt + 112 + 16));
-    uint32_t names = Entry(exe, root, index, 2, type), languages = Entry(exe, root + (names & 0x7fffffff), 0, 1, name);
+    uint32_t names = Entry(exe, root, index, 2, type),
+             languages = Entry(exe, root + (names & 0x7fffffff), 0, 1, name);
     uint32_t data = Entry(exe, root + (languages & 0x7fffffff), 0, 1, language);
     EXPECT_TRUE((names & languages & 0x80000000) && !(data & 0x80000000));
     size_t at = FileOffset(exe, U32(exe, root + data));
@@ -168,13 +181,15 @@ TEST(ExeContent, RefusesMalformedOrUnsafeShells) {
     Bytes overlay = shell;
     overlay.resize(overlay.size() + 8, 0);
     ExpectRefused(overlay, "overlay");
-    ExpectRefused(BuildShell({Text, OldRsrc, TestSection{".data", 0xc0000040, Bytes(16, 1)}, Reloc}), ".data follows .rsrc");
+    ExpectRefused(BuildShell({Text, OldRsrc, TestSection{".data", 0xc0000040, Bytes(16, 1)}, Reloc}),
+                  ".data follows .rsrc");
     std::vector<TestSection> full(14, Text);  // 15 headers fill the 0x400 bytes of headers
     full.push_back(Reloc);
     ExpectRefused(BuildShell(full), "no room for another section header");
     ExpectRefused(shell, "not a BMP file", Bytes(Font.begin() + 14, Font.end()));
     // No prefix of a good shell is read past its end or accepted.
-    for (size_t size = 0; size < shell.size(); size += 7) ExpectRefused(Bytes(shell.begin(), shell.begin() + size), "");
+    for (size_t size = 0; size < shell.size(); size += 7)
+        ExpectRefused(Bytes(shell.begin(), shell.begin() + size), "");
 }
 
 }  // namespace

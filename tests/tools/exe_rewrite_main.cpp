@@ -15,12 +15,14 @@ int main(int argc, char** argv) {
     std::vector<uint8_t> shell, font, content, exe;
     std::string error;
     SafeOutput output;
-    bool ok = ReadInputFile(argv[1], "an intro.exe", shell, error) && ReadInputFile(argv[2], "a BMP", font, error) &&
+    bool ok = ReadInputFile(argv[1], "an intro.exe", shell, error) &&
+              ReadInputFile(argv[2], "a BMP", font, error) &&
               ReadInputFile(argv[3], "a content pack", content, error) &&
               WriteIntroExe(shell, font, content, &exe, &error) && output.Open(argv[4], error) &&
               output.Write(exe.data(), exe.size()) && output.Commit(error);
     if (!ok) {
-        std::fprintf(stderr, "exe_rewrite: %s\n", error.empty() ? "could not write the output" : error.c_str());
+        std::fprintf(stderr, "exe_rewrite: %s\n",
+                     error.empty() ? "could not write the output" : error.c_str());
         return 1;
     }
     return 0;

@@ -27,14 +27,14 @@ constexpr size_t CoffMachine = 0, CoffNumberOfSections = 2, CoffPointerToSymbolT
                  CoffSizeOfOptionalHeader = 16;
 constexpr uint16_t MachineAmd64 = 0x8664;
 constexpr uint16_t Pe32PlusMagic = 0x20b;
-constexpr size_t OptMagic = 0, OptSizeOfInitializedData = 8, OptSectionAlignment = 32,
-                 OptFileAlignment = 36, OptSizeOfImage = 56, OptSizeOfHeaders = 60,
-                 OptCheckSum = 64, OptNumberOfRvaAndSizes = 108, OptDataDirectories = 112;
+constexpr size_t OptMagic = 0, OptSizeOfInitializedData = 8, OptSectionAlignment = 32, OptFileAlignment = 36,
+                 OptSizeOfImage = 56, OptSizeOfHeaders = 60, OptCheckSum = 64, OptNumberOfRvaAndSizes = 108,
+                 OptDataDirectories = 112;
 constexpr size_t DirCertificate = 4, DirBaseReloc = 5, DirResource = 2;
 constexpr uint32_t MinDirectories = 6;  // up to the base relocations
 constexpr size_t SectionHeaderSize = 40;
-constexpr size_t SecVirtualSize = 8, SecVirtualAddress = 12, SecSizeOfRawData = 16,
-                 SecPointerToRawData = 20, SecCharacteristics = 36;
+constexpr size_t SecVirtualSize = 8, SecVirtualAddress = 12, SecSizeOfRawData = 16, SecPointerToRawData = 20,
+                 SecCharacteristics = 36;
 constexpr uint32_t ScnInitializedData = 0x00000040, ScnMemRead = 0x40000000;
 constexpr uint32_t RelocPageSize = 0x1000;  // each relocation block patches one page
 constexpr size_t BmpFileHeaderSize = 14;
@@ -42,7 +42,7 @@ constexpr size_t BmpFileHeaderSize = 14;
 constexpr size_t ResDirectorySize = 16, ResEntrySize = 8, ResDataEntrySize = 16;
 constexpr uint32_t ResSubdirectoryFlag = 0x80000000;
 constexpr size_t ResDataAlignment = 8;  // ld aligns each resource's bytes so
-// Images past this size are refused, so every offset computed below fits in 32 bits.
+// Inputs past this size are refused, so every offset computed below fits in 32 bits.
 constexpr uint64_t MaxImageBytes = 0x40000000;
 
 uint16_t Get16(const std::vector<uint8_t>& b, size_t at) { return uint16_t(b[at] | b[at + 1] << 8); }
@@ -60,8 +60,12 @@ void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
 void Put32Array(std::array<uint8_t, 40>& b, size_t at, uint32_t v) {
     for (size_t i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
 }
-bool Fits(const std::vector<uint8_t>& b, uint64_t at, uint64_t size) { return at <= b.size() && size <= b.size() - at; }
-uint64_t AlignUp(uint64_t value, uint64_t alignment) { return (value + alignment - 1) / alignment * alignment; }
+bool Fits(const std::vector<uint8_t>& b, uint64_t at, uint64_t size) {
+    return at <= b.size() && size <= b.size() - at;
+}
+uint64_t AlignUp(uint64_t value, uint64_t alignment) {
+    return (value + alignment - 1) / alignment * alignment;
+}
 bool IsPowerOfTwo(uint32_t v) { return v != 0 && (v & (v - 1)) == 0; }
 
 bool Fail(std::string* error, const std::string& message) {
@@ -91,6 +95,7 @@ struct PeImage {
 };
 
 bool ReadCoffHeader(const std::vector<uint8_t>& shell, size_t* coff, std::string* error) {
+    if (shell.size() > MaxImageBytes) return Fail(error, "larger than 1 GiB");
     if (!Fits(shell, 0, DosHeaderSize)) return Fail(error, "truncated DOS header");
     if (shell[0] != 'M' || shell[1] != 'Z') return Fail(error, "no MZ DOS header");
     uint32_t peOffset = Get32(shell, DosLfanewOffset);
@@ -133,7 +138,8 @@ bool ReadSections(const std::vector<uint8_t>& shell, size_t coff, PeImage* pe, s
     uint16_t count = Get16(shell, coff + CoffNumberOfSections);
     if (count == 0) return Fail(error, "no sections");
     uint64_t tableEnd = pe->sectionTable + uint64_t(count) * SectionHeaderSize;
-    if (!Fits(shell, 0, tableEnd) || tableEnd > pe->sizeOfHeaders) return Fail(error, "truncated section table");
+    if (!Fits(shell, 0, tableEnd) || tableEnd > pe->sizeOfHeaders)
+        return Fail(error, "truncated section table");
     if (!Fits(shell, 0, pe->sizeOfHeaders)) return Fail(error, "truncated headers");
     uint64_t previousEnd = pe->sizeOfHeaders;
     for (uint16_t i = 0; i < count; ++i) {
@@ -177,8 +183,8 @@ uint64_t RawEnd(const PeImage& pe, size_t count) {
 // Which trailing sections move: the shell ends in [.rsrc] [.reloc], and
 // everything else stays where it is, byte for byte.
 struct Plan {
-    size_t kept;                    // sections [0, kept) are left as they are
-    std::optional<size_t> reloc;    // a trailing .reloc, appended again after the new .rsrc
+    size_t kept;                  // sections [0, kept) are left as they are
+    std::optional<size_t> reloc;  // a trailing .reloc, appended again after the new .rsrc
 };
 
 bool IsResourceSection(const PeImage& pe, const Section& s) {
@@ -213,11 +219,13 @@ bool PlanLayout(const std::vector<uint8_t>& shell, const PeImage& pe, Plan* plan
 
 // Room for the section headers of the new layout: inside SizeOfHeaders and
 // over bytes that are zero (bound imports, for one, may sit right there).
-bool CheckHeaderRoom(const std::vector<uint8_t>& shell, const PeImage& pe, size_t newCount, std::string* error) {
+bool CheckHeaderRoom(const std::vector<uint8_t>& shell, const PeImage& pe, size_t newCount,
+                     std::string* error) {
     uint64_t oldEnd = pe.sectionTable + pe.sections.size() * SectionHeaderSize;
     uint64_t newEnd = pe.sectionTable + newCount * SectionHeaderSize;
-    bool zero = std::all_of(shell.begin() + oldEnd, shell.begin() + std::min<uint64_t>(newEnd, pe.sizeOfHeaders),
-                            [](uint8_t b) { return b == 0; });
+    bool zero =
+        std::all_of(shell.begin() + oldEnd, shell.begin() + std::min<uint64_t>(newEnd, pe.sizeOfHeaders),
+                    [](uint8_t b) { return b == 0; });
     if (newEnd > pe.sizeOfHeaders || !zero) return Fail(error, "no room for another section header");
     return true;
 }
@@ -226,10 +234,12 @@ bool CheckHeaderRoom(const std::vector<uint8_t>& shell, const PeImage& pe, size_
 // sections that move: their contents would be lost or stale.
 bool CheckDirectoriesStay(const PeImage& pe, const Plan& plan, std::string* error) {
     for (size_t d = 0; d < pe.directories.size(); ++d) {
-        if (d == DirResource || d == DirBaseReloc || d == DirCertificate || pe.directories[d].rva == 0) continue;
+        if (d == DirResource || d == DirBaseReloc || d == DirCertificate || pe.directories[d].rva == 0)
+            continue;
         for (size_t i = plan.kept; i < pe.sections.size(); ++i)
             if (pe.sections[i].Contains(pe.directories[d].rva))
-                return Fail(error, "data directory " + std::to_string(d) + " points into " + pe.sections[i].name);
+                return Fail(error,
+                            "data directory " + std::to_string(d) + " points into " + pe.sections[i].name);
     }
     const DataDirectory& relocs = pe.directories[DirBaseReloc];
     if (relocs.rva != 0 && !plan.reloc && plan.kept < pe.sections.size() &&
@@ -241,7 +251,8 @@ bool CheckDirectoriesStay(const PeImage& pe, const Plan& plan, std::string* erro
 // Relocation blocks name the pages they patch by RVA, so moving .reloc is
 // safe as long as no block patches a section that moves. The blocks must
 // also tile the directory exactly, or the copy would carry garbage.
-bool CheckRelocBlocks(const std::vector<uint8_t>& shell, const PeImage& pe, const Plan& plan, std::string* error) {
+bool CheckRelocBlocks(const std::vector<uint8_t>& shell, const PeImage& pe, const Plan& plan,
+                      std::string* error) {
     if (!plan.reloc) return true;
     const Section& s = pe.sections[*plan.reloc];
     const DataDirectory& dir = pe.directories[DirBaseReloc];
@@ -253,9 +264,11 @@ bool CheckRelocBlocks(const std::vector<uint8_t>& shell, const PeImage& pe, cons
     while (at < end) {
         if (end - at < 8) return Fail(error, "truncated base relocation block");
         uint32_t page = Get32(shell, at), size = Get32(shell, at + 4);
-        if (size < 8 || size % 2 != 0 || size > end - at) return Fail(error, "malformed base relocation block");
+        if (size < 8 || size % 4 != 0 || size > end - at)
+            return Fail(error, "malformed base relocation block");
         for (size_t i = plan.kept; i < pe.sections.size(); ++i)
-            if (page < pe.sections[i].VirtualEnd() && uint64_t(page) + RelocPageSize > pe.sections[i].virtualAddress)
+            if (page < pe.sections[i].VirtualEnd() &&
+                uint64_t(page) + RelocPageSize > pe.sections[i].virtualAddress)
                 return Fail(error, "base relocations patch " + pe.sections[i].name);
         at += size;
     }
@@ -286,9 +299,12 @@ void AppendDirectory(std::vector<uint8_t>& out, uint32_t id, uint32_t target) {
 // The resource section for `rva`: type -> name -> language, each level one
 // entry per resource, types in ascending order (BITMAP 2, RCDATA 10) as the
 // loader's binary search needs; then the data entries, then the bytes.
-std::vector<uint8_t> BuildResourceSection(const std::vector<uint8_t>& dib, const std::vector<uint8_t>& content,
-                                          uint32_t rva) {
-    struct Resource { uint32_t type, id; const std::vector<uint8_t>* bytes; };
+std::vector<uint8_t> BuildResourceSection(const std::vector<uint8_t>& dib,
+                                          const std::vector<uint8_t>& content, uint32_t rva) {
+    struct Resource {
+        uint32_t type, id;
+        const std::vector<uint8_t>* bytes;
+    };
     const Resource resources[2] = {{RtBitmap, FontResourceId, &dib}, {RtRcdata, ContentResourceId, &content}};
     const size_t level = ResDirectorySize + ResEntrySize;  // a one-entry directory
     const size_t rootSize = ResDirectorySize + 2 * ResEntrySize;
@@ -299,11 +315,13 @@ std::vector<uint8_t> BuildResourceSection(const std::vector<uint8_t>& dib, const
     Put16(out, 14, 2);
     for (size_t i = 0; i < 2; ++i) {
         Put32(out, ResDirectorySize + i * ResEntrySize, resources[i].type);
-        Put32(out, ResDirectorySize + i * ResEntrySize + 4, ResSubdirectoryFlag | uint32_t(names + i * level));
+        Put32(out, ResDirectorySize + i * ResEntrySize + 4,
+              ResSubdirectoryFlag | uint32_t(names + i * level));
     }
     for (size_t i = 0; i < 2; ++i)
         AppendDirectory(out, resources[i].id, ResSubdirectoryFlag | uint32_t(languages + i * level));
-    for (size_t i = 0; i < 2; ++i) AppendDirectory(out, LanguageEnUs, uint32_t(dataEntries + i * ResDataEntrySize));
+    for (size_t i = 0; i < 2; ++i)
+        AppendDirectory(out, LanguageEnUs, uint32_t(dataEntries + i * ResDataEntrySize));
     std::vector<uint8_t> data;
     for (size_t i = 0; i < 2; ++i) {
         size_t at = out.size();
@@ -318,8 +336,9 @@ std::vector<uint8_t> BuildResourceSection(const std::vector<uint8_t>& dib, const
     return out;
 }
 
-void WriteSectionHeader(std::vector<uint8_t>& exe, size_t at, const std::array<uint8_t, SectionHeaderSize>& header,
-                        uint32_t virtualSize, uint32_t rva, uint32_t rawSize, uint32_t rawPointer) {
+void WriteSectionHeader(std::vector<uint8_t>& exe, size_t at,
+                        const std::array<uint8_t, SectionHeaderSize>& header, uint32_t virtualSize,
+                        uint32_t rva, uint32_t rawSize, uint32_t rawPointer) {
     std::copy(header.begin(), header.end(), exe.begin() + at);
     Put32(exe, at + SecVirtualSize, virtualSize);
     Put32(exe, at + SecVirtualAddress, rva);
@@ -361,7 +380,8 @@ uint32_t SizeOfInitializedData(const std::vector<uint8_t>& exe, size_t sectionTa
     uint32_t total = 0;
     for (size_t i = 0; i < count; ++i) {
         size_t at = sectionTable + i * SectionHeaderSize;
-        if (Get32(exe, at + SecCharacteristics) & ScnInitializedData) total += Get32(exe, at + SecSizeOfRawData);
+        if (Get32(exe, at + SecCharacteristics) & ScnInitializedData)
+            total += Get32(exe, at + SecSizeOfRawData);
     }
     return total;
 }
@@ -393,8 +413,8 @@ std::vector<uint8_t> Assemble(const std::vector<uint8_t>& shell, const PeImage& 
     std::memcpy(rsrcHeader.data(), ".rsrc", 5);
     Put32Array(rsrcHeader, SecCharacteristics, ScnInitializedData | ScnMemRead);
     size_t count = plan.kept;
-    WriteSectionHeader(exe, pe.sectionTable + count++ * SectionHeaderSize, rsrcHeader, rsrc.virtualSize, rsrc.rva,
-                       rsrc.rawSize, rsrc.rawPointer);
+    WriteSectionHeader(exe, pe.sectionTable + count++ * SectionHeaderSize, rsrcHeader, rsrc.virtualSize,
+                       rsrc.rva, rsrc.rawSize, rsrc.rawPointer);
     const size_t opt = pe.optionalHeader;
     Put32(exe, opt + OptDataDirectories + 8 * DirResource, rsrc.rva);
     Put32(exe, opt + OptDataDirectories + 8 * DirResource + 4, rsrc.virtualSize);

@@ -17,5 +17,4 @@
 // header, ...) are refused: returns false with `error` naming the fault and
 // leaves `exe` untouched. The same inputs always give the same bytes.
 bool WriteIntroExe(const std::vector<uint8_t>& shell, const std::vector<uint8_t>& fontBmpFile,
-                   const std::vector<uint8_t>& contentPack, std::vector<uint8_t>* exe,
-                   std::string* error);
+                   const std::vector<uint8_t>& contentPack, std::vector<uint8_t>* exe, std::string* error);
