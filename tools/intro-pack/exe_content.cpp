@@ -41,7 +41,7 @@ constexpr size_t BmpFileHeaderSize = 14;
 // Resource tree records.
 constexpr size_t ResDirectorySize = 16, ResEntrySize = 8, ResDataEntrySize = 16;
 constexpr uint32_t ResSubdirectoryFlag = 0x80000000;
-constexpr size_t ResDataAlignment = 8;  // ld aligns each resource's bytes so
+constexpr size_t ResDataAlignment = 8;  // each resource's bytes start 8-aligned, as ld places them
 // Inputs past this size are refused, so every offset computed below fits in 32 bits.
 constexpr uint64_t MaxImageBytes = 0x40000000;
 
@@ -57,7 +57,7 @@ void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
     Put16(b, at, v & 0xffff);
     Put16(b, at + 2, v >> 16);
 }
-void Put32Array(std::array<uint8_t, 40>& b, size_t at, uint32_t v) {
+void Put32Array(std::array<uint8_t, SectionHeaderSize>& b, size_t at, uint32_t v) {
     for (size_t i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
 }
 bool Fits(const std::vector<uint8_t>& b, uint64_t at, uint64_t size) {
@@ -75,7 +75,7 @@ bool Fail(std::string* error, const std::string& message) {
 
 struct Section {
     std::string name;
-    uint32_t virtualSize, virtualAddress, rawSize, rawPointer, characteristics;
+    uint32_t virtualSize, virtualAddress, rawSize, rawPointer;
     std::array<uint8_t, SectionHeaderSize> header;  // as read, to rewrite with new places
     uint64_t VirtualEnd() const { return uint64_t(virtualAddress) + std::max(virtualSize, rawSize); }
     bool Contains(uint32_t rva) const { return rva >= virtualAddress && rva < VirtualEnd(); }
@@ -151,7 +151,6 @@ bool ReadSections(const std::vector<uint8_t>& shell, size_t coff, PeImage* pe, s
         s.virtualAddress = Get32(shell, at + SecVirtualAddress);
         s.rawSize = Get32(shell, at + SecSizeOfRawData);
         s.rawPointer = Get32(shell, at + SecPointerToRawData);
-        s.characteristics = Get32(shell, at + SecCharacteristics);
         std::copy_n(&shell[at], SectionHeaderSize, s.header.begin());
         if (s.rawSize != 0 && (!Fits(shell, s.rawPointer, s.rawSize) || s.rawPointer < pe->sizeOfHeaders))
             return Fail(error, "section " + s.name + " lies outside the file");
@@ -369,10 +368,6 @@ NewSection PlaceAfter(uint64_t virtualEnd, uint64_t fileEnd, uint64_t size, cons
     return {uint32_t(AlignUp(virtualEnd, pe.sectionAlignment)), uint32_t(fileEnd),
             uint32_t(AlignUp(size, pe.fileAlignment)), uint32_t(size)};
 }
-
-}  // namespace
-
-namespace {
 
 // Recomputed rather than adjusted: the sum of the raw sizes of the sections
 // holding initialized data, which is how ld fills it in.
