@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end tests of intro.exe under Wine on a private Xvfb with a PulseAudio
 # null sink. Expects the win32 build (scripts/build-win32.sh) and builds the
-# native helpers it needs (intro-preview, modrender, wavcompare).
+# native helpers it needs (intro-preview, modrender, wavcompare, intro-pack).
 #   INTRO_WIN32_BUILD  win32 build folder   (default build/win32)
 #   INTRO_HOST_BUILD   native build folder  (default build/native)
 #   KEEP_E2E_WORK=1    keep the scratch folder (screenshots, recording, logs)
@@ -21,7 +21,7 @@ SOUND_SECONDS=8  # of the song compared sample by sample
 for exe in "$INTRO_EXE" "$INTROCTL_EXE"; do
   [ -f "$exe" ] || { echo "e2e: $exe is missing; run scripts/build-win32.sh first" >&2; exit 2; }
 done
-cmake --build "$HOST_BUILD" -j2 --target intro-preview modrender wavcompare >/dev/null ||
+cmake --build "$HOST_BUILD" -j2 --target intro-preview modrender wavcompare intro-pack >/dev/null ||
   { echo "e2e: could not build the native helpers in $HOST_BUILD" >&2; exit 2; }
 
 WORK=$(mktemp -d /tmp/intro-e2e.XXXXXX)
@@ -41,19 +41,24 @@ window_at_centre() {
 
 # The first step count at which intro-preview shows page 0 complete: the
 # picture is the same 100 steps later, which only a page hold (250 steps) allows.
+# CONTENT, when set, is the content pack intro-preview plays.
+CONTENT=()
 preview_of_first_page() {
   local steps out=$WORK/preview.png later=$WORK/preview-later.png
   for steps in $(seq 25 25 2000); do
-    "$BIN/intro-preview" --steps "$steps" --client -o "$out" >/dev/null &&
-      "$BIN/intro-preview" --steps $((steps + 100)) --client -o "$later" >/dev/null || return 1
+    "$BIN/intro-preview" "${CONTENT[@]}" --steps "$steps" --client -o "$out" >/dev/null &&
+      "$BIN/intro-preview" "${CONTENT[@]}" --steps $((steps + 100)) --client -o "$later" \
+        >/dev/null || return 1
     if same_image "$out" "$later"; then log "page 0 holds from about step $steps"; return 0; fi
   done
   return 1
 }
 
-# Screenshots one second apart until two agree: the page is complete and holding.
+# Screenshots one second apart until two agree: the page is complete and
+# holding. The held picture is $WORK/<tag>-b.png (tag default "hold").
 wait_for_page_hold() {
-  local previous=$WORK/hold-a.png current=$WORK/hold-b.png
+  local tag=${1:-hold}
+  local previous=$WORK/$tag-a.png current=$WORK/$tag-b.png
   client_shot "$previous"
   for _ in $(seq 40); do
     sleep 1
@@ -137,12 +142,14 @@ close_box_ends_with_0() {
   [ "$code" = 0 ]
 }
 
-# The recording, once lined up, equals the song as modrender renders it.
+# The recording (default recording.wav), once lined up, equals the song
+# (default --builtin, or a module or content pack) as modrender renders it.
 recording_is_the_song() {
-  "$BIN/modrender" --builtin --raw --seconds $((SOUND_SECONDS + 2)) -o "$WORK/song.raw" \
+  local recording=${1:-$WORK/recording.wav} song=${2:---builtin}
+  "$BIN/modrender" "$song" --raw --seconds $((SOUND_SECONDS + 2)) -o "$WORK/song.raw" \
     >"$WORK/modrender.log" 2>&1 || { log "modrender failed: $(cat "$WORK/modrender.log")"; return 1; }
   local report
-  report=$("$BIN/wavcompare" match "$WORK/recording.wav" "$WORK/song.raw" --seconds "$SOUND_SECONDS")
+  report=$("$BIN/wavcompare" match "$recording" "$WORK/song.raw" --seconds "$SOUND_SECONDS")
   local status=$?
   log "$report"
   return $status
@@ -170,6 +177,22 @@ typing_goes_on_silently() {
   sleep 2
   client_shot "$WORK/silent-b.png"
   ! same_image "$WORK/silent-a.png" "$WORK/silent-b.png"
+}
+
+# intro-pack makes own.exe from examples/own-intro and the built intro.exe,
+# with no program on PATH (no compiler, no mingw-w64): objdump reads it and
+# finds exactly BITMAP 103 (0x67) and RCDATA 104 (0x68) in its resources.
+own_exe_is_a_valid_pe() {
+  env -i PATH=/nonexistent "$BIN/intro-pack" "$ROOT/examples/own-intro" --shell "$INTRO_EXE" \
+    -o "$OWN_EXE" >"$WORK/pack.log" 2>&1 || { log "intro-pack: $(cat "$WORK/pack.log")"; return 1; }
+  "$BIN/intro-pack" "$ROOT/examples/own-intro" -o "$WORK/own.intro" >>"$WORK/pack.log" 2>&1 || return 1
+  log "intro.exe $(stat -c %s "$INTRO_EXE") bytes, own.exe $(stat -c %s "$OWN_EXE") bytes," \
+    "own.intro $(stat -c %s "$WORK/own.intro") bytes"
+  local dump
+  dump=$(x86_64-w64-mingw32-objdump -p "$OWN_EXE") || { log "objdump -p refused it"; return 1; }
+  [[ $dump == *"Resource Directory [.rsrc]"* && $dump == *"Type Table:"*"IDs: 2"* &&
+    $dump == *"Entry: ID: 0x000002,"* && $dump == *"Entry: ID: 0x000067,"* &&
+    $dump == *"Entry: ID: 0x00000a,"* && $dump == *"Entry: ID: 0x000068,"* ]]
 }
 
 # --- the runs ----------------------------------------------------------------
@@ -210,7 +233,34 @@ else
 fi
 wineserver -k 2>/dev/null
 
-echo "e2e: run 3: no sound device"
+echo "e2e: run 3: own.exe, made by intro-pack from examples/own-intro without a compiler"
+OWN_EXE=$WORK/own.exe
+if check "intro-pack writes own.exe, a PE objdump reads, with BITMAP 103 and RCDATA 104" \
+  own_exe_is_a_valid_pe; then
+  CONTENT=(--content "$WORK/own.intro")
+  check "intro-preview --content shows the example's page 0 complete (reference)" \
+    preview_of_first_page
+  BUILT_EXE=$INTRO_EXE
+  INTRO_EXE=$OWN_EXE
+  start_recording "$WORK/own.wav"
+  start_intro own
+  if WINDOW=$(find_window); then
+    raise_sound_priority
+    check "own.exe's page 0 equals intro-preview --content's pixel for pixel" \
+      first_page_matches_preview
+    check "own.exe ends with exit code 0 on Escape" escape_ends_with_0 own
+  else
+    check "own.exe's window appears" false
+  fi
+  sleep 1
+  stop_recording
+  check "own.exe's sound equals modrender's of the pack (${SOUND_SECONDS} s)" \
+    recording_is_the_song "$WORK/own.wav" "$WORK/own.intro"
+  INTRO_EXE=$BUILT_EXE
+fi
+wineserver -k 2>/dev/null
+
+echo "e2e: run 4: no sound device"
 stop_pid "$PULSE_PID"
 export PULSE_SERVER=unix:$WORK/no-such-server.sock
 start_intro silent
