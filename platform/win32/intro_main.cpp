@@ -50,15 +50,16 @@ void Paint(HWND window) {
 // The pages and the song are the program's content-pack resource; its font is
 // bitmap resource 103, which the font surface loads itself. Guard: a missing
 // or damaged pack leaves the intro without content, typing nothing and
-// silent, rather than reading what is not there.
+// silent, rather than reading what is not there. The song is trusted as an
+// embedded module: intro-pack checked it when it wrote the program.
 void UseContentResource(HINSTANCE instance) {
     HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(INTRO_CONTENT_RESOURCE_ID),
                                 MAKEINTRESOURCEA(10));  // RT_RCDATA
     HGLOBAL loaded = found != nullptr ? LoadResource(instance, found) : nullptr;
     const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
     if (bytes == nullptr) return;
-    UseContentPack(static_cast<const uint8_t*>(bytes), SizeofResource(instance, found), FontBeside,
-                   nullptr, 0);
+    UseEmbeddedContentPack(static_cast<const uint8_t*>(bytes), SizeofResource(instance, found),
+                           FontBeside);
 }
 
 int RunMessageLoop() {

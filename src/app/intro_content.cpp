@@ -1,34 +1,17 @@
 #include "app/intro_content.h"
 
-#include <cstdio>
-
-#include "replayer/replayer.h"
-
 namespace {
 ContentPack content = {{nullptr}, 0, nullptr, 0, nullptr, 0};
 }  // namespace
 
-int UseContentPack(const uint8_t* bytes, size_t size, PackFont font, char* reason,
-                   size_t reasonSize) {
-    if (size > MaxPackBytes) {
-        if (reason != nullptr && reasonSize > 0)
-            std::snprintf(reason, reasonSize, "%zu bytes, more than a pack may hold (%u)", size,
-                          MaxPackBytes);
-        return PackTooLarge;
-    }
+void SetIntroContent(const ContentPack& pack) { content = pack; }
+
+int UseEmbeddedContentPack(const uint8_t* bytes, size_t size, PackFont font) {
+    if (size > MaxPackBytes) return PackTooLarge;
     ContentPack read;
-    const int status = ReadContentPack(bytes, static_cast<uint32_t>(size), font, &read, reason,
-                                       static_cast<uint32_t>(reasonSize));
-    if (status != PackOk) return status;
-    char moduleReason[200];
-    if (CheckModuleImage(read.module, read.moduleSize, moduleReason, sizeof moduleReason) != 0) {
-        if (reason != nullptr && reasonSize > 0)
-            std::snprintf(reason, reasonSize, "the song at offset %u: %s",
-                          static_cast<unsigned>(read.module - bytes), moduleReason);
-        return PackNoModule;
-    }
-    content = read;
-    return PackOk;
+    const int status = ReadContentPack(bytes, static_cast<uint32_t>(size), font, &read, nullptr, 0);
+    if (status == PackOk) SetIntroContent(read);
+    return status;
 }
 
 const ContentPack& IntroContent() { return content; }

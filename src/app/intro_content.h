@@ -16,9 +16,18 @@
 int UseContentPack(const uint8_t* bytes, size_t size, PackFont font, char* reason,
                    size_t reasonSize);
 
+// For a program's own embedded pack (the Windows program's resource, which
+// intro-pack checked whole when it wrote it): the layout and the checksum are
+// checked, the song is trusted as the built-in module always was, so the
+// program links no message formatting. Returns a PackStatus.
+int UseEmbeddedContentPack(const uint8_t* bytes, size_t size, PackFont font);
+
 // The content in use. Before any pack: no page, no font, no song, so the
 // intro shows nothing and plays nothing rather than reading stale data.
 const ContentPack& IntroContent();
+
+// Makes an already read pack the content in use (for the two ways in above).
+void SetIntroContent(const ContentPack& pack);
 
 // Back to no content: for tests and tools that run several packs.
 void ResetIntroContent();

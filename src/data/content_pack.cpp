@@ -1,7 +1,6 @@
 #include "data/content_pack.h"
 
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -11,15 +10,61 @@ uint32_t ReadU32(const uint8_t* p) {
            static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 
+// Appends `text` to the reason being written, cut at its end.
+struct ReasonText {
+    char* out;
+    uint32_t room;  // bytes left before the terminating zero
+    void Put(char c) {
+        if (room == 0) return;
+        *out++ = c;
+        *out = '\0';
+        --room;
+    }
+    void Put(const char* text) {
+        while (text != nullptr && *text != '\0') Put(*text++);
+    }
+    void Put(uint32_t value, uint32_t base, int width) {
+        char digits[12];
+        int count = 0;
+        do {
+            digits[count++] = "0123456789ABCDEF"[value % base];
+            value /= base;
+        } while (value != 0);
+        for (; width > count; --width) Put('0');
+        while (count > 0) Put(digits[--count]);
+    }
+};
+
+// The reason's own small formatter (%u, %d of non-negative values, %s, %08X):
+// the Windows program reads packs too, and must not link a printf for it.
 int Refuse(int status, char* reason, uint32_t reasonSize, const char* format, ...)
     __attribute__((format(printf, 4, 5)));
 int Refuse(int status, char* reason, uint32_t reasonSize, const char* format, ...) {
-    if (reason != nullptr && reasonSize > 0) {
-        va_list args;
-        va_start(args, format);
-        std::vsnprintf(reason, reasonSize, format, args);
-        va_end(args);
+    if (reason == nullptr || reasonSize == 0) return status;
+    reason[0] = '\0';
+    ReasonText text{reason, reasonSize - 1};
+    va_list args;
+    va_start(args, format);
+    for (const char* f = format; *f != '\0'; ++f) {
+        if (*f != '%') {
+            text.Put(*f);
+            continue;
+        }
+        const bool hex = f[1] == '0';  // only "%08X"
+        if (hex) f += 2;
+        switch (*++f) {
+        case 's': text.Put(va_arg(args, const char*)); break;
+        case 'd': text.Put(static_cast<uint32_t>(va_arg(args, int)), 10, 0); break;
+        case 'u': text.Put(va_arg(args, uint32_t), 10, 0); break;
+        case 'X': text.Put(va_arg(args, uint32_t), 16, hex ? 8 : 0); break;
+        default:
+            text.Put('%');
+            if (*f == '\0') --f;
+            else text.Put(*f);
+            break;
+        }
     }
+    va_end(args);
     return status;
 }
 

@@ -31,7 +31,9 @@ bool WriteExe(const std::string& output, const BuiltContent& content, const Pack
         *error = data.shell + ": " + *error;
         return false;
     }
-    return WriteFileSafely(output, exe.data(), exe.size(), *error);
+    if (!WriteFileSafely(output, exe.data(), exe.size(), *error)) return false;
+    chmod(output.c_str(), 0755);  // a program, as the linker leaves one
+    return true;
 }
 
 bool RemoveFolder(const std::string& path) {
