@@ -4,6 +4,10 @@
 #   scripts/build-web.sh [site folder]     default build/web
 #   INTRO_HOST_BUILD=<dir>                 native build for fontc, modasm and
 #                                          pagec, default build/native
+#   INTRO_MAKER_SITE=<folder>              the intro maker's folder, default
+#                                          build/maker beside the site
+#   INTRO_MAKER_SHELL=<intro.exe>          the prebuilt intro.exe the maker
+#                                          carries, default build/win32's
 #   INTRO_CONTENT_DIR=<folder>             build the intro from that folder's
 #                                          pages.txt, font.txt and song.fcs
 set -euo pipefail
@@ -11,6 +15,8 @@ content=() strict=()  # filled by build-common.sh
 source "$(dirname "$0")/build-common.sh"
 cd "$(dirname "$0")/.."
 SITE=$(realpath -m -- "${1:-build/web}")
+MAKER_SITE=$(realpath -m -- "${INTRO_MAKER_SITE:-$(dirname "$SITE")/maker}")
+MAKER_SHELL=$(realpath -m -- "${INTRO_MAKER_SHELL:-build/win32/platform/win32/intro.exe}")
 CMAKE_BUILD=build/web-cmake
 JOBS=${INTRO_JOBS:-2}
 # emcc runs its JavaScript optimizer under the system node, which may not
@@ -24,8 +30,9 @@ fi
 build_host_tools
 
 emcmake cmake -S . -B "$CMAKE_BUILD" -DCMAKE_BUILD_TYPE=MinSizeRel \
-  -DINTRO_HOST_TOOLS="$HOST_BUILD/bin" -DINTRO_WEB_SITE="$SITE" "${strict[@]}" "${content[@]}" >/dev/null
-cmake --build "$CMAKE_BUILD" -j"$JOBS" --target web_page
+  -DINTRO_HOST_TOOLS="$HOST_BUILD/bin" -DINTRO_WEB_SITE="$SITE" \
+  -DINTRO_MAKER_SITE="$MAKER_SITE" -DINTRO_MAKER_SHELL="$MAKER_SHELL" "${strict[@]}" "${content[@]}" >/dev/null
+cmake --build "$CMAKE_BUILD" -j"$JOBS" --target web_page maker_page
 
 # The page must stay small: the whole folder at most 128 KiB.
 raw=$(cat "$SITE"/* | wc -c)
@@ -35,4 +42,13 @@ echo "build-web: $SITE: $raw bytes, $packed bytes gzipped file by file"
 if ((raw > 128 * 1024)); then
   echo "build-web: the page is larger than 128 KiB ($raw bytes)" >&2
   exit 1
+fi
+
+# The maker's folder, intro.exe included, should stay within 512 KiB.
+maker_raw=$(find "$MAKER_SITE" -type f -exec cat {} + | wc -c)
+maker_packed=$(find "$MAKER_SITE" -type f -exec gzip -9c {} \; | wc -c)
+echo "build-web: $MAKER_SITE (the intro maker): $maker_raw bytes, $maker_packed bytes gzipped file by file"
+[ -f "$MAKER_SITE/intro.exe" ] || echo "build-web: no $MAKER_SHELL (scripts/build-win32.sh makes it): the maker offers no intro.exe" >&2
+if ((maker_raw > 512 * 1024)); then
+  echo "build-web: the intro maker is larger than 512 KiB ($maker_raw bytes)" >&2
 fi
