@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the web page and tests it end to end in Debian's headless Chromium
+# Builds the web page and the intro maker and tests them end to end in Debian's headless Chromium
 # and Firefox ESR (tests/web, driven by puppeteer-core as pinned in its
 # package-lock.json), against the native intro-preview and modrender.
 #   INTRO_BROWSERS=chromium,firefox   the browsers to test in (default: both)
@@ -26,7 +26,7 @@ for browser in ${BROWSERS//,/ }; do
 done
 
 ./scripts/build-web.sh
-cmake --build "$HOST_BUILD" -j"$JOBS" --target intro-preview modrender
+cmake --build "$HOST_BUILD" -j"$JOBS" --target intro-preview modrender intro-pack
 # The driver only: puppeteer-core never fetches a browser of its own.
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
 
@@ -59,3 +59,5 @@ fi
 cd tests/web
 INTRO_BROWSERS=$BROWSERS INTRO_WEB_SITE="$OLDPWD/build/web" INTRO_NATIVE_BIN="$HOST_BUILD/bin" \
   node --test intro.test.mjs
+INTRO_BROWSERS=$BROWSERS INTRO_MAKER_SITE="$OLDPWD/build/maker" INTRO_NATIVE_BIN="$HOST_BUILD/bin" \
+  node --test maker.test.mjs

@@ -33,13 +33,20 @@ const maker = {
 };
 window.maker = maker;
 
+// Every file a download needs is fetched once at start-up, so the maker keeps
+// working with the network gone.
+const fetched = new Map();
+function fetchOnce(file) {
+  if (!fetched.has(file)) fetched.set(file, fetchBytes(file));
+  return fetched.get(file);
+}
+
 function fetchBytes(file) {
   return fetch(file).then((response) => {
     if (!response.ok) throw new Error(`${file}: HTTP ${response.status}`);
     return response.arrayBuffer();
   }).then((buffer) => new Uint8Array(buffer));
 }
-const fetchText = (file) => fetchBytes(file).then((bytes) => new TextDecoder().decode(bytes));
 const status = (words) => { $('status').textContent = words; };
 
 // ---- line numbers and messages at their lines ----
@@ -179,7 +186,9 @@ function frame(now) {
 async function startSound() {
   if (!maker.audio) {
     maker.audio = new AudioContext({ sampleRate: SampleRate });
-    await maker.audio.audioWorklet.addModule('maker-worklet.js');
+    const source = URL.createObjectURL(new Blob([await fetchOnce('maker-worklet.js')], { type: 'text/javascript' }));
+    await maker.audio.audioWorklet.addModule(source);
+    URL.revokeObjectURL(source);
     maker.node = new AudioWorkletNode(maker.audio, 'maker-sound', {
       numberOfInputs: 0, outputChannelCount: [2], processorOptions: { wasm: maker.soundWasm },
     });
@@ -273,7 +282,7 @@ function save(name, blob) {
 
 // intro.exe from the prebuilt one this folder carries, as intro-pack --shell writes it.
 async function introExe() {
-  const shell = await fetchBytes('intro.exe');
+  const shell = await fetchOnce('intro.exe');
   const pack = build();
   if (!pack) throw new Error('the content has problems');
   const tools = maker.tools;
@@ -287,7 +296,7 @@ async function webFolderZip() {
   const pack = build();
   if (!pack) throw new Error('the content has problems');
   const entries = [];
-  for (const name of WebFiles) entries.push({ name: `intro/${name}`, bytes: await fetchBytes(`web/${name}`) });
+  for (const name of WebFiles) entries.push({ name: `intro/${name}`, bytes: await fetchOnce(`web/${name}`) });
   entries.push({ name: 'intro/content.intro', bytes: pack });
   return makeZip(entries);
 }
@@ -388,7 +397,7 @@ $('song-file').addEventListener('change', async (event) => {
 async function loadContent(which) {
   const names = { 'pages.txt': 'pages.txt', 'font.txt': 'font.txt', 'song.fcs': 'song.fcs' };
   for (const [file, name] of Object.entries(names)) {
-    editors[file].text.value = await fetchText(`content/${which}/${name}`);
+    editors[file].text.value = new TextDecoder().decode(await fetchOnce(`content/${which}/${name}`));
     editors[file].text.readOnly = false;
   }
   maker.songModule = null;
@@ -419,6 +428,11 @@ async function main() {
   maker.tools = tools;
   maker.previewModule = await WebAssembly.compile(previewBytes);
   maker.soundWasm = soundWasm;
+  // Kept for later; a missing intro.exe only takes that download away.
+  for (const which of ['intro', 'example']) for (const file of ['pages.txt', 'font.txt', 'song.fcs']) fetchOnce(`content/${which}/${file}`);
+  for (const name of WebFiles) fetchOnce(`web/${name}`).catch(() => {});
+  fetchOnce('maker-worklet.js');
+  fetchOnce('intro.exe').catch(() => { $('get-exe').disabled = true; });
   const shared = location.hash.match(/^#(play|edit)=(.*)$/);
   const texts = shared ? await readShared(shared[2]) : null;
   if (texts) setTexts(texts);

@@ -1,0 +1,182 @@
+// The intro maker end to end, in each browser: an edited page restarts the
+// live intro, which then shows what intro-preview shows for intro-pack's pack
+// of the same content; a bad character is reported at its line as intro-pack
+// reports it while the last intro plays on; intro.exe and the share link give
+// intro-pack's bytes; and all of it keeps working once the server is gone.
+import assert from 'node:assert/strict';
+import { execFileSync, spawn } from 'node:child_process';
+import { copyFileSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import path from 'node:path';
+import { after, before, describe, test } from 'node:test';
+import { fileURLToPath } from 'node:url';
+import { browserNames, firstDifference, launchBrowser, nativeBin, pixelAt, readCanvas, readRgbPng,
+  sleep } from './harness.mjs';
+
+const makerDir = process.env.INTRO_MAKER_SITE ?? fileURLToPath(new URL('../../build/maker', import.meta.url));
+const contentDir = path.join(makerDir, 'content/intro');
+
+// Serves the maker folder on a free port until stop().
+function serveMaker() {
+  return new Promise((resolve, reject) => {
+    const server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '--directory', makerDir],
+      { stdio: ['ignore', 'pipe', 'pipe'] });
+    let said = '';
+    server.stdout.on('data', (chunk) => {
+      said += chunk;
+      const port = said.match(/port (\d+)/);
+      if (port) resolve({ url: `http://127.0.0.1:${port[1]}/`, stop: () => server.kill() });
+    });
+    server.on('exit', (code) => reject(new Error(`http.server ended (${code}): ${said}`)));
+  });
+}
+
+// A content folder of the maker's intro content with pages.txt replaced.
+function contentFolder(pages) {
+  const dir = mkdtempSync(path.join(tmpdir(), 'maker-content-'));
+  writeFileSync(path.join(dir, 'pages.txt'), pages);
+  copyFileSync(path.join(contentDir, 'font.txt'), path.join(dir, 'font.txt'));
+  copyFileSync(path.join(contentDir, 'song.fcs'), path.join(dir, 'song.fcs'));
+  return dir;
+}
+
+// intro-pack's output `name` for that content, or its messages when it refuses.
+function introPack(pages, name, extra = []) {
+  const dir = contentFolder(pages);
+  try {
+    const out = path.join(dir, name);
+    execFileSync(path.join(nativeBin, 'intro-pack'), [dir, '-o', out, ...extra], { stdio: ['ignore', 'ignore', 'pipe'] });
+    return { bytes: readFileSync(out), dir };
+  } catch (error) {
+    return { messages: String(error.stderr).replaceAll(`${dir}/`, ''), dir };
+  } finally {
+    setTimeout(() => rmSync(dir, { recursive: true, force: true }), 0);
+  }
+}
+
+// Acting steps until page 0 of `pages` is typed and held, as the harness
+// counts them for the built-in pages: one to start, one per character, its
+// line ends ']' and final '|' included.
+function heldSteps(pages) {
+  const lines = [];
+  let inside = false;
+  for (const line of pages.split('\n').map((l) => l.replace(/\r$/, ''))) {
+    if (line.startsWith(';')) continue;
+    if (!inside && line === 'page') inside = true;
+    else if (inside && line === 'end') break;
+    else if (inside) lines.push(line);
+  }
+  return 1 + lines.join(']').length + 1;
+}
+
+function previewOf(pack, steps) {
+  const dir = mkdtempSync(path.join(tmpdir(), 'maker-preview-'));
+  try {
+    writeFileSync(path.join(dir, 'x.intro'), pack);
+    execFileSync(path.join(nativeBin, 'intro-preview'), ['--content', path.join(dir, 'x.intro'), '--steps', String(steps),
+      '-o', path.join(dir, 'x.png')]);
+    return readRgbPng(readFileSync(path.join(dir, 'x.png'))).rgba;
+  } finally {
+    rmSync(dir, { recursive: true, force: true });
+  }
+}
+
+const readPages = (page) => page.evaluate(() => document.querySelector('[data-file="pages.txt"] textarea').value);
+// Replaces line `line` (1-based) of pages.txt as typing does: an input event.
+const setPagesLine = (page, line, text) => page.evaluate((n, t) => {
+  const area = document.querySelector('[data-file="pages.txt"] textarea');
+  const lines = area.value.split('\n');
+  lines[n - 1] = t;
+  area.value = lines.join('\n');
+  area.dispatchEvent(new Event('input'));
+}, line, text);
+const bytesOf = async (page, expression) =>
+  Buffer.from(await page.evaluate(`(async () => { const b = await (${expression});
+    let s = ''; for (const x of b) s += String.fromCharCode(x); return btoa(s); })()`), 'base64');
+const waitFor = async (page, condition, what, ms = 20000) => {
+  for (const end = Date.now() + ms; Date.now() < end; await sleep(50)) if (await page.evaluate(condition)) return;
+  throw new Error(`waited ${ms} ms for ${what}`);
+};
+
+for (const name of browserNames) {
+  describe(`the intro maker in ${name}`, () => {
+    let browser, site, page, firstLine, pages;
+    before(async () => {
+      site = await serveMaker();
+      browser = await launchBrowser(name);
+      page = await browser.open(site.url);
+      await waitFor(page, 'window.maker?.preview !== null && maker.restarts >= 1', 'the first intro');
+      pages = await readPages(page);
+      firstLine = pages.split('\n').indexOf('page') + 2;  // page 0's first line
+    });
+    after(async () => { await browser?.close(); site?.stop(); });
+
+    test('an edited page restarts the intro, which then shows intro-preview\'s picture of the same pack', async () => {
+      const restarts = await page.evaluate('maker.restarts');
+      await setPagesLine(page, firstLine, 'MADE IN THE MAKER!');
+      await waitFor(page, `maker.restarts > ${restarts}`, 'the restart');
+      const delay = await page.evaluate('maker.lastRestartDelay');
+      console.log(`${name}: keystroke to restart ${delay.toFixed(0)} ms (the page waits 300 ms for more typing)`);
+      const edited = await readPages(page);
+      const { bytes: pack } = introPack(edited, 'x.intro');
+      assert.ok(pack, 'intro-pack refused the edited pages');
+      assert.deepEqual(await bytesOf(page, 'maker.pack'), pack);
+      await waitFor(page, 'maker.preview?._PreviewHeldPage() === 0', 'page 0 held');
+      const shown = await readCanvas(page, 'intro', '({ held: maker.preview._PreviewHeldPage() })');
+      assert.equal(shown.held, 0, 'page 0 no longer held when the canvas was read');
+      const expected = previewOf(pack, heldSteps(edited) + 10);
+      const at = firstDifference(shown.pixels, expected);
+      assert.equal(at, -1, `the canvas differs from intro-preview at ${pixelAt(at)}`);
+    });
+
+    test('a character outside the font is reported at its line, and the last intro plays on', async () => {
+      const restarts = await page.evaluate('maker.restarts');
+      const packBefore = await bytesOf(page, 'maker.pack');
+      await setPagesLine(page, firstLine + 1, 'LOWER case');
+      const { messages } = introPack(await readPages(page), 'x.intro');
+      const expected = messages.split('\n').filter((m) => m.startsWith('pages.txt'));
+      assert.match(expected[0], new RegExp(`^pages\\.txt:${firstLine + 1}: `));
+      await waitFor(page, `document.querySelector('[data-file="pages.txt"] .messages li') !== null`, 'the message');
+      const shown = await page.evaluate(() => ({
+        messages: [...document.querySelectorAll('[data-file="pages.txt"] .messages li')].map((li) => li.textContent),
+        marked: [...document.querySelectorAll('[data-file="pages.txt"] .gutter .bad')].map((s) => Number(s.dataset.line)),
+        clock: maker.preview._PreviewClock(),
+      }));
+      assert.deepEqual(shown.messages, expected);
+      assert.deepEqual(shown.marked, [firstLine + 1]);
+      await sleep(500);
+      const later = await page.evaluate('({ restarts: maker.restarts, clock: maker.preview._PreviewClock() })');
+      assert.equal(later.restarts, restarts, 'the intro restarted from content with an error');
+      assert.ok(later.clock > shown.clock, 'the last intro stopped running');
+      assert.deepEqual(await bytesOf(page, 'maker.pack'), packBefore);
+      await setPagesLine(page, firstLine + 1, '');
+      await waitFor(page, `document.querySelector('[data-file="pages.txt"] .messages li') === null`, 'the message to go');
+    });
+
+    test('with the server gone: intro.exe is intro-pack\'s, and the share link gives the same pack', async () => {
+      site.stop();
+      await sleep(300);
+      const pages = await readPages(page);
+      const shell = path.join(makerDir, 'intro.exe');
+      assert.deepEqual(await bytesOf(page, 'introExe()'), introPack(pages, 'x.exe', ['--shell', shell]).bytes);
+      const pack = await bytesOf(page, 'maker.pack');
+      assert.deepEqual(pack, introPack(pages, 'x.intro').bytes);
+      const zip = await bytesOf(page, 'webFolderZip().then((b) => b.arrayBuffer()).then((a) => new Uint8Array(a))');
+      assert.ok(zip.includes(pack), 'the web folder zip lacks the pack');
+      const link = await page.evaluate('shareLink()');
+      console.log(`${name}: share link of the edited intro content: ${link.length} characters`);
+      site = await serveMaker();  // the link's page loads from a new server
+      const shared = await browser.open(site.url + link.slice(link.indexOf('#')));
+      await waitFor(shared, 'window.maker?.pack !== null', 'the shared pack');
+      assert.deepEqual(await bytesOf(shared, 'maker.pack'), pack);
+      assert.equal(await shared.evaluate('document.body.classList.contains("playing")'), true);
+      await shared.click('#player-screen');
+      await waitFor(shared, 'maker.preview !== null', 'the shared intro to start');
+      await shared.close();
+    });
+
+    test('no console error, page error or failed request', () => {
+      assert.deepEqual(browser.problems, []);
+    });
+  });
+}
