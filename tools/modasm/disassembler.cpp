@@ -67,10 +67,14 @@ void WriteSequence(const ModuleView& view, const Plan& plan, SourceWriter& out) 
         if (text) {
             out.Add(Part::Entry, e, count, "  " + *text + (count > 1 ? " *" + std::to_string(count) : "") + "\n", false);
         } else {
+            // Pattern 0 on every voice, the speed kept; the comment shows the entry it stands for.
             const std::string first = PatternName(0, view) + " ";
             const uint8_t speed = view.sequence[e][SequenceSpeedByte];
+            const std::optional<std::string> real = EntryText(view, e);
             out.Add(Part::Entry, e, 1, "  " + first + first + first + PatternName(0, view) +
-                                           (speed ? " speed=" + std::to_string(speed) : "") + StandInNote, true);
+                                           (speed ? " speed=" + std::to_string(speed) : "") +
+                                           (real ? "  ; a stand-in for " + *real + ", which breaks a check\n" : StandInNote),
+                    true);
         }
         e += count;
     }
@@ -84,9 +88,9 @@ void WriteBlocks(const ModuleView& view, const Plan& plan, SourceWriter& out) {
         return;
     }
     for (size_t i = 0; i < view.samples.size(); ++i)
-        out.Add(Part::Sample, i, 1, "\n" + SoundText(view.samples[i], true, static_cast<int>(i)), false);
+        out.Add(Part::Sample, i, 1, "\n" + SoundText(view.samples[i], true, static_cast<int>(i)), view.samples[i].words <= 1);
     for (size_t i = 0; i < view.waves.size(); ++i)
-        out.Add(Part::Wave, i, 1, "\n" + SoundText(view.waves[i], false, static_cast<int>(i)), false);
+        out.Add(Part::Wave, i, 1, "\n" + SoundText(view.waves[i], false, static_cast<int>(i)), view.waves[i].words <= 1);
     auto add = [&](Part part, size_t count, auto text, auto standIn) {
         for (size_t i = 0; i < count; ++i) {
             std::optional<std::string> written;
@@ -209,8 +213,8 @@ std::string HeaderComment(const ModuleView& view, size_t imageBytes, const Plan&
         text += "; Its records break the source's rules, so the blocks are a minimal song and\n"
                 "; raw blocks at the end give the module's bytes.\n";
     } else if (kept > 0) {
-        text += "; " + Plural(standIns, "stand-in block") + " (marked); raw blocks at the end keep " +
-                Plural(kept, "byte") + "\n; the blocks do not express.\n";
+        if (standIns > 0) text += "; Stand-ins (marked) replace " + Plural(standIns, "record") + " with no source form.\n";
+        text += "; Raw blocks at the end keep " + Plural(kept, "byte") + " the blocks do not express.\n";
     }
     return text;
 }

@@ -300,7 +300,7 @@ std::string SoundText(const ModuleView::Sound& sound, bool isSample, int index) 
     const size_t start = sound.repeatStart, words = sound.repeatWords;
     if (isSample && words >= 2 && start % 2 == 0 && start + 2 * words <= bytes)
         text += " loop=" + std::to_string(start) + "," + std::to_string(words);
-    if (sound.words <= 1) text += "  ; an empty slot in the module";
+    if (sound.words <= 1) text += "  ; a stand-in for an empty slot; the raw blocks keep its bytes";
     for (size_t i = 0; i < bytes; ++i) {
         text += (i % 16 == 0 ? "\n  " : " ") + std::to_string(data[i]);
     }
