@@ -81,16 +81,17 @@ void WriteSequence(const ModuleView& view, const Plan& plan, SourceWriter& out) 
 }
 
 // The blocks for every record, stand-ins where the plan says or the bytes have no source form.
-void WriteBlocks(const ModuleView& view, const Plan& plan, SourceWriter& out) {
+void WriteBlocks(const ModuleView& view, const Plan& plan, const std::vector<std::string>& sounds,
+                 SourceWriter& out) {
     out.Append(std::string("format ") + (view.format == Format::Fc14 ? "FC14" : "SMOD") + "\n");
     if (plan.skeleton) {
         out.Append("\npattern pattern00\n\nsequence\n  pattern00 pattern00 pattern00 pattern00\n");
         return;
     }
     for (size_t i = 0; i < view.samples.size(); ++i)
-        out.Add(Part::Sample, i, 1, "\n" + SoundText(view.samples[i], true, static_cast<int>(i)), view.samples[i].words <= 1);
+        out.Add(Part::Sample, i, 1, "\n" + sounds[i], view.samples[i].words <= 1);
     for (size_t i = 0; i < view.waves.size(); ++i)
-        out.Add(Part::Wave, i, 1, "\n" + SoundText(view.waves[i], false, static_cast<int>(i)), view.waves[i].words <= 1);
+        out.Add(Part::Wave, i, 1, "\n" + sounds[view.samples.size() + i], view.waves[i].words <= 1);
     auto add = [&](Part part, size_t count, auto text, auto standIn) {
         for (size_t i = 0; i < count; ++i) {
             std::optional<std::string> written;
@@ -228,12 +229,15 @@ bool DisassembleModule(const std::vector<uint8_t>& image, std::string* source, s
         *error = reason[0] ? reason : "not a module";
         return false;
     }
+    std::vector<std::string> sounds;  // written once: finding a generator takes the time
+    for (size_t i = 0; i < view.samples.size(); ++i) sounds.push_back(SoundText(view.samples[i], true, static_cast<int>(i)));
+    for (size_t i = 0; i < view.waves.size(); ++i) sounds.push_back(SoundText(view.waves[i], false, static_cast<int>(i)));
     Plan plan;
     SourceWriter out;
     AssembledModule module;
     for (int round = 0;; ++round) {
         out = SourceWriter();
-        WriteBlocks(view, plan, out);
+        WriteBlocks(view, plan, sounds, out);
         Diagnostics diagnostics("disassembly");
         module = AssembledModule();
         if (AssembleSource(out.Text(), diagnostics, module)) break;

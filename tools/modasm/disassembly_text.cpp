@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "replayer/replayer.h"
+#include "sound_shapes.h"
 #include "source_values.h"
 
 using namespace module_format;
@@ -295,14 +296,13 @@ std::string SoundText(const ModuleView::Sound& sound, bool isSample, int index) 
     std::vector<int8_t> data = sound.data;
     if (data.size() < 4) data.assign(4, 0);  // an empty slot before used ones: a 2-word stand-in
     const size_t bytes = data.size();
-    std::string text = std::string(isSample ? "sample " + SampleName(index) : "wave " + WaveName(index)) +
-                       " data words=" + std::to_string(bytes / 2);
+    const std::optional<WaveShape> shape = sound.words > 1 ? RecognizeShape(data) : std::nullopt;
+    std::string text = std::string(isSample ? "sample " + SampleName(index) : "wave " + WaveName(index)) + " " +
+                       (shape ? ShapeParameters(*shape) : "data words=" + std::to_string(bytes / 2));
     const size_t start = sound.repeatStart, words = sound.repeatWords;
     if (isSample && words >= 2 && start % 2 == 0 && start + 2 * words <= bytes)
         text += " loop=" + std::to_string(start) + "," + std::to_string(words);
     if (sound.words <= 1) text += "  ; a stand-in for an empty slot; the raw blocks keep its bytes";
-    for (size_t i = 0; i < bytes; ++i) {
-        text += (i % 16 == 0 ? "\n  " : " ") + std::to_string(data[i]);
-    }
+    for (size_t i = 0; !shape && i < bytes; ++i) text += (i % 16 == 0 ? "\n  " : " ") + std::to_string(data[i]);
     return text + "\n";
 }
