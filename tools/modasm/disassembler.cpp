@@ -25,7 +25,7 @@ struct Piece {
 
 struct Plan {
     std::set<std::pair<Part, size_t>> standIns;  // records written as stand-ins
-    bool skeleton = false;  // only a minimal song; the raw blocks hold the whole image
+    bool skeleton = false;                       // only a minimal song; the raw blocks hold the whole image
 };
 
 class SourceWriter {
@@ -65,15 +65,17 @@ void WriteSequence(const ModuleView& view, const Plan& plan, SourceWriter& out) 
                EntryText(view, e + count) == text)
             ++count;
         if (text) {
-            out.Add(Part::Entry, e, count, "  " + *text + (count > 1 ? " *" + std::to_string(count) : "") + "\n", false);
+            out.Add(Part::Entry, e, count,
+                    "  " + *text + (count > 1 ? " *" + std::to_string(count) : "") + "\n", false);
         } else {
             // Pattern 0 on every voice, the speed kept; the comment shows the entry it stands for.
             const std::string first = PatternName(0, view) + " ";
             const uint8_t speed = view.sequence[e][SequenceSpeedByte];
             const std::optional<std::string> real = EntryText(view, e);
-            out.Add(Part::Entry, e, 1, "  " + first + first + first + PatternName(0, view) +
-                                           (speed ? " speed=" + std::to_string(speed) : "") +
-                                           (real ? "  ; a stand-in for " + *real + ", which breaks a check\n" : StandInNote),
+            out.Add(Part::Entry, e, 1,
+                    "  " + first + first + first + PatternName(0, view) +
+                        (speed ? " speed=" + std::to_string(speed) : "") +
+                        (real ? "  ; a stand-in for " + *real + ", which breaks a check\n" : StandInNote),
                     true);
         }
         e += count;
@@ -127,7 +129,8 @@ bool GiveUpOn(const std::vector<std::string>& messages, const std::vector<Piece>
             if (line >= p.firstLine && line <= p.lastLine) piece = &p;
         if (!piece) return false;
         if (!piece->standIn) {
-            for (size_t i = 0; i < piece->count; ++i) changed |= plan.standIns.insert({piece->part, piece->first + i}).second;
+            for (size_t i = 0; i < piece->count; ++i)
+                changed |= plan.standIns.insert({piece->part, piece->first + i}).second;
         } else if (piece->part == Part::Entry && !view.patterns.empty()) {
             changed |= plan.standIns.insert({Part::Pattern, 0}).second;  // a stand-in entry plays pattern 0
         } else {
@@ -145,7 +148,10 @@ std::string RegionOf(const std::vector<uint8_t>& image, const ModuleView& view, 
         return static_cast<size_t>(value);
     };
     const size_t fixed = static_cast<size_t>(FixedPartBytes(view.format));
-    struct Region { const char* name; size_t start, bytes; };
+    struct Region {
+        const char* name;
+        size_t start, bytes;
+    };
     const Region regions[] = {
         {"sequence", fixed, view.sequence.size() * SequenceEntryBytes},
         {"patterns", u32(PatternOffsetField), view.patterns.size() * PatternBytes},
@@ -203,7 +209,8 @@ std::string HeaderComment(const ModuleView& view, size_t imageBytes, const Plan&
     std::snprintf(length, sizeof length, "%ld ticks = %.2f s", ticks, static_cast<double>(ticks) / 50.0);
     std::string text = std::string("; Disassembled by modasm --disassemble: an ") + (fc14 ? "FC14" : "SMOD") +
                        " module of " + std::to_string(imageBytes) + " bytes with\n; " +
-                       std::to_string(view.sequence.size()) + (view.sequence.size() == 1 ? " sequence entry, " : " sequence entries, ") +
+                       std::to_string(view.sequence.size()) +
+                       (view.sequence.size() == 1 ? " sequence entry, " : " sequence entries, ") +
                        Plural(view.patterns.size(), "pattern") + ", " +
                        Plural(view.freqMacros.size(), "frequency macro") + ", " +
                        Plural(view.volMacros.size(), "volume macro") + ",\n; " +
@@ -211,10 +218,12 @@ std::string HeaderComment(const ModuleView& view, size_t imageBytes, const Plan&
                        (fc14 ? Plural(view.waves.size(), "wave") : "the built-in waveforms") + ".\n" +
                        "; One pass of the song: " + length + " at 50 ticks a second.\n";
     if (plan.skeleton) {
-        text += "; Its records break the source's rules, so the blocks are a minimal song and\n"
-                "; raw blocks at the end give the module's bytes.\n";
+        text +=
+            "; Its records break the source's rules, so the blocks are a minimal song and\n"
+            "; raw blocks at the end give the module's bytes.\n";
     } else if (kept > 0) {
-        if (standIns > 0) text += "; Stand-ins (marked) replace " + Plural(standIns, "record") + " with no source form.\n";
+        if (standIns > 0)
+            text += "; Stand-ins (marked) replace " + Plural(standIns, "record") + " with no source form.\n";
         text += "; Raw blocks at the end keep " + Plural(kept, "byte") + " the blocks do not express.\n";
     }
     return text;
@@ -225,13 +234,16 @@ std::string HeaderComment(const ModuleView& view, size_t imageBytes, const Plan&
 bool DisassembleModule(const std::vector<uint8_t>& image, std::string* source, std::string* error) {
     char reason[256] = "";
     ModuleView view;
-    if (LoadModuleChecked(image.data(), image.size(), reason, sizeof reason) != 0 || !ReadModuleView(image, view)) {
+    if (LoadModuleChecked(image.data(), image.size(), reason, sizeof reason) != 0 ||
+        !ReadModuleView(image, view)) {
         *error = reason[0] ? reason : "not a module";
         return false;
     }
     std::vector<std::string> sounds;  // written once: finding a generator takes the time
-    for (size_t i = 0; i < view.samples.size(); ++i) sounds.push_back(SoundText(view.samples[i], true, static_cast<int>(i)));
-    for (size_t i = 0; i < view.waves.size(); ++i) sounds.push_back(SoundText(view.waves[i], false, static_cast<int>(i)));
+    for (size_t i = 0; i < view.samples.size(); ++i)
+        sounds.push_back(SoundText(view.samples[i], true, static_cast<int>(i)));
+    for (size_t i = 0; i < view.waves.size(); ++i)
+        sounds.push_back(SoundText(view.waves[i], false, static_cast<int>(i)));
     Plan plan;
     SourceWriter out;
     AssembledModule module;
@@ -251,7 +263,8 @@ bool DisassembleModule(const std::vector<uint8_t>& image, std::string* source, s
     const std::string raw = RawBlocks(BuildModuleImage(module), image, view, kept);
     size_t standIns = 0;
     for (const Piece& piece : out.Pieces()) standIns += piece.standIn && piece.count > 0;
-    const std::string text = HeaderComment(view, image.size(), plan, standIns, kept) + "\n" + out.Text() + raw;
+    const std::string text =
+        HeaderComment(view, image.size(), plan, standIns, kept) + "\n" + out.Text() + raw;
 
     Diagnostics diagnostics("disassembly");
     AssembledModule check;

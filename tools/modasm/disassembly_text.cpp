@@ -25,8 +25,7 @@ std::optional<std::string> NoteValue(uint8_t byte) {
 
 std::optional<std::string> SoundRef(const ModuleView& view, uint8_t entry) {
     if (entry >= 64) return std::nullopt;
-    if (entry < SampleCount)
-        return entry < view.samples.size() ? SampleName(entry) : std::to_string(entry);
+    if (entry < SampleCount) return entry < view.samples.size() ? SampleName(entry) : std::to_string(entry);
     const int wave = entry - SampleCount;
     if (view.format == Format::Smod)
         return wave < BuiltinWaveformCount ? "builtin" + std::to_string(wave) : std::to_string(entry);
@@ -44,7 +43,8 @@ struct Item {
 };
 
 bool ZeroFrom(const Record& record, size_t at) {
-    return std::all_of(record.begin() + static_cast<long>(at), record.end(), [](uint8_t b) { return b == 0; });
+    return std::all_of(record.begin() + static_cast<long>(at), record.end(),
+                       [](uint8_t b) { return b == 0; });
 }
 
 // Decodes one command at `at`; false when the bytes are no command the source can write.
@@ -61,7 +61,9 @@ bool DecodeItem(const ModuleView& view, const Record& r, size_t at, bool volume,
     }
     if (volume) {
         if (code == CodeSlide) {
-            item = {at, 3, "VolumeSlide " + std::to_string(static_cast<int8_t>(op(1))) + " " + std::to_string(op(2))};
+            item = {
+                at, 3,
+                "VolumeSlide " + std::to_string(static_cast<int8_t>(op(1))) + " " + std::to_string(op(2))};
             return true;
         }
         if (code > 64) return false;
@@ -73,15 +75,19 @@ bool DecodeItem(const ModuleView& view, const Record& r, size_t at, bool volume,
     case CodeChangeWave:
         a = SoundRef(view, op(1));
         b = NoteValue(op(2));
-        item = {at, 3, std::string(code == CodeSetWave ? "SetWave " : "ChangeWave ") + a.value_or("") + " " + b.value_or("")};
+        item = {at, 3,
+                std::string(code == CodeSetWave ? "SetWave " : "ChangeWave ") + a.value_or("") + " " +
+                    b.value_or("")};
         return a && b;
     case CodeVibrato:
         b = NoteValue(op(3));
-        item = {at, 4, "Vibrato " + std::to_string(op(1)) + " " + std::to_string(op(2)) + " " + b.value_or("")};
+        item = {at, 4,
+                "Vibrato " + std::to_string(op(1)) + " " + std::to_string(op(2)) + " " + b.value_or("")};
         return b && op(2) <= 127;
     case CodeSlide:
         b = NoteValue(op(3));
-        item = {at, 4, "PitchSlide " + std::to_string(op(1)) + " " + std::to_string(op(2)) + " " + b.value_or("")};
+        item = {at, 4,
+                "PitchSlide " + std::to_string(op(1)) + " " + std::to_string(op(2)) + " " + b.value_or("")};
         return b.has_value();
     case CodeStopVoice:
         b = NoteValue(op(3));
@@ -98,7 +104,8 @@ bool DecodeItem(const ModuleView& view, const Record& r, size_t at, bool volume,
 }
 
 // Commands from `start` to the last one behind which the record holds only zeros.
-std::optional<std::vector<Item>> DecodeMacro(const ModuleView& view, const Record& r, size_t start, bool volume) {
+std::optional<std::vector<Item>> DecodeMacro(const ModuleView& view, const Record& r, size_t start,
+                                             bool volume) {
     std::vector<Item> items;
     size_t at = start;
     while (at < r.size() && !(!items.empty() && items.back().terminal && ZeroFrom(r, at))) {
@@ -132,7 +139,8 @@ std::optional<std::string> MacroBody(std::vector<Item> items) {
     std::map<size_t, std::string> labels;
     for (const Item& item : items) {
         if (item.target < 0) continue;
-        auto found = std::find_if(items.begin(), items.end(), [&](const Item& i) { return i.at == static_cast<size_t>(item.target); });
+        auto found = std::find_if(items.begin(), items.end(),
+                                  [&](const Item& i) { return i.at == static_cast<size_t>(item.target); });
         if (found == items.end()) return std::nullopt;
         labels[found->at] = "";
     }
@@ -195,7 +203,8 @@ std::optional<std::string> VolMacroText(const ModuleView& view, int slot) {
     std::string header = "vol " + VolName(slot) + " freq=" + FreqName(r[1]);
     if (r[0] != 1) header += " speed=" + std::to_string(r[0]);
     if (r[2] || r[3] || r[4])
-        header += " vibrato=" + std::to_string(r[2]) + "," + std::to_string(r[3]) + "," + std::to_string(r[4]);
+        header +=
+            " vibrato=" + std::to_string(r[2]) + "," + std::to_string(r[3]) + "," + std::to_string(r[4]);
     return header + "\n" + *body;
 }
 
@@ -203,7 +212,7 @@ namespace {
 
 struct RowText {
     std::string text;
-    bool repeatable = true;  // a portamento row cannot take *COUNT
+    bool repeatable = true;   // a portamento row cannot take *COUNT
     bool plainEmpty = false;  // may be left off at the end
 };
 
@@ -213,12 +222,14 @@ std::optional<int> DefaultInstrument(const Record& p, size_t volCount) {
         const uint8_t note = p[2 * r];
         if (note >= 1 && note <= 47) ++uses[p[2 * r + 1] & 0x3F];
     }
-    auto most = std::max_element(uses.begin(), uses.end(), [](auto& a, auto& b) { return a.second < b.second; });
+    auto most =
+        std::max_element(uses.begin(), uses.end(), [](auto& a, auto& b) { return a.second < b.second; });
     if (most == uses.end() || static_cast<size_t>(most->first) >= volCount) return std::nullopt;
     return most->first;
 }
 
-std::optional<std::vector<RowText>> PatternRowTexts(const Record& p, std::optional<int> inst, size_t volCount) {
+std::optional<std::vector<RowText>> PatternRowTexts(const Record& p, std::optional<int> inst,
+                                                    size_t volCount) {
     std::vector<RowText> rows;
     for (size_t r = 0; r < PatternRows; ++r) {
         const uint8_t note = p[2 * r], info = p[2 * r + 1];
@@ -236,7 +247,8 @@ std::optional<std::vector<RowText>> PatternRowTexts(const Record& p, std::option
         } else if (note <= 47) {
             row.text = NoteName(note);
             if (!inst || instrument != *inst)
-                row.text += " " + (static_cast<size_t>(instrument) < volCount ? VolName(instrument) : std::to_string(instrument));
+                row.text += " " + (static_cast<size_t>(instrument) < volCount ? VolName(instrument)
+                                                                              : std::to_string(instrument));
         } else {
             return std::nullopt;
         }
@@ -297,12 +309,13 @@ std::string SoundText(const ModuleView::Sound& sound, bool isSample, int index) 
     if (data.size() < 4) data.assign(4, 0);  // an empty slot before used ones: a 2-word stand-in
     const size_t bytes = data.size();
     const std::optional<WaveShape> shape = sound.words > 1 ? RecognizeShape(data) : std::nullopt;
-    std::string text = std::string(isSample ? "sample " + SampleName(index) : "wave " + WaveName(index)) + " " +
-                       (shape ? ShapeParameters(*shape) : "data words=" + std::to_string(bytes / 2));
+    std::string text = std::string(isSample ? "sample " + SampleName(index) : "wave " + WaveName(index)) +
+                       " " + (shape ? ShapeParameters(*shape) : "data words=" + std::to_string(bytes / 2));
     const size_t start = sound.repeatStart, words = sound.repeatWords;
     if (isSample && words >= 2 && start % 2 == 0 && start + 2 * words <= bytes)
         text += " loop=" + std::to_string(start) + "," + std::to_string(words);
     if (sound.words <= 1) text += "  ; a stand-in for an empty slot; the raw blocks keep its bytes";
-    for (size_t i = 0; !shape && i < bytes; ++i) text += (i % 16 == 0 ? "\n  " : " ") + std::to_string(data[i]);
+    for (size_t i = 0; !shape && i < bytes; ++i)
+        text += (i % 16 == 0 ? "\n  " : " ") + std::to_string(data[i]);
     return text + "\n";
 }

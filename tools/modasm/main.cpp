@@ -55,7 +55,8 @@ std::string BaseName(const std::string& path) {
 int Disassemble(const std::string& modulePath, const std::string& output) {
     std::ifstream in(modulePath, std::ios::binary);
     if (!in) {
-        std::fprintf(stderr, "modasm: %s: cannot read the file (%s)\n", modulePath.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "modasm: %s: cannot read the file (%s)\n", modulePath.c_str(),
+                     std::strerror(errno));
         return 2;
     }
     const std::vector<uint8_t> image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

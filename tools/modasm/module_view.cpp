@@ -14,7 +14,8 @@ public:
     uint32_t U32(uint64_t at) const { return static_cast<uint32_t>(U16(at)) << 16 | U16(at + 2); }
     // Records of a part: the count the loader takes (whole records, cut to 8 bits).
     template <size_t N>
-    void Records(int offsetField, uint64_t offset, int lengthField, std::vector<std::array<uint8_t, N>>& out) const {
+    void Records(int offsetField, uint64_t offset, int lengthField,
+                 std::vector<std::array<uint8_t, N>>& out) const {
         if (offsetField >= 0) offset = U32(offsetField);
         const uint32_t count = (U32(lengthField) / N) & 0xFF;
         out.resize(count);
@@ -64,8 +65,8 @@ bool ReadModuleView(const std::vector<uint8_t>& image, ModuleView& view) {
     view.waves.resize(Fc14WaveformCount);
     for (int w = 0; w < Fc14WaveformCount; ++w) {
         ModuleView::Sound& wave = view.waves[static_cast<size_t>(w)];
-        wave.words = std::min<uint16_t>(in.Byte(WaveformLengthOffset + static_cast<uint64_t>(w)),
-                                        WaveformMaxWords);
+        wave.words =
+            std::min<uint16_t>(in.Byte(WaveformLengthOffset + static_cast<uint64_t>(w)), WaveformMaxWords);
         if (wave.words > 1) wave.data = in.Data(at, 2u * wave.words);
         at += WaveformRoomBytes(wave.words);
     }
@@ -84,7 +85,8 @@ long SongTicksOf(const ModuleView& view) {
     int speed = 3;
     for (const auto& entry : view.sequence) {
         if (entry[SequenceSpeedByte] != 0) speed = entry[SequenceSpeedByte];
-        if (entry[0] < view.patterns.size()) ticks += static_cast<long>(PatternRowsOf(view.patterns[entry[0]])) * speed;
+        if (entry[0] < view.patterns.size())
+            ticks += static_cast<long>(PatternRowsOf(view.patterns[entry[0]])) * speed;
     }
     return ticks;
 }

@@ -36,7 +36,8 @@ void ReadRaw(const SourceBlock& block, Diagnostics& diagnostics, RawImage& raw) 
             const int high = token.size() == 2 ? HexDigit(token[0]) : -1;
             const int low = token.size() == 2 ? HexDigit(token[1]) : -1;
             if (high < 0 || low < 0) {
-                diagnostics.Error(bodyLine.number, "raw byte '" + token + "' is not two hex digits (00 .. FF)");
+                diagnostics.Error(bodyLine.number,
+                                  "raw byte '" + token + "' is not two hex digits (00 .. FF)");
                 return;
             }
             patch.bytes.push_back(static_cast<uint8_t>(high << 4 | low));

@@ -9,7 +9,9 @@ namespace {
 constexpr long NoiseSeeds = 65536;  // seeds tried for noise
 constexpr long MaxHalfLife = 1 << 20;
 
-bool Generates(const WaveShape& shape, const std::vector<int8_t>& data) { return GenerateWave(shape) == data; }
+bool Generates(const WaveShape& shape, const std::vector<int8_t>& data) {
+    return GenerateWave(shape) == data;
+}
 
 // Square, pulse, saw, triangle and sine over the whole length, without decay;
 // the level is the peak or next to it (sine and rounding).
@@ -22,7 +24,8 @@ std::optional<WaveShape> Periodic(const std::vector<int8_t>& data) {
         shape.generator = generator;
         shape.width = 0;
         if (shape.generator == "pulse") {  // the bytes at the high level lead each cycle
-            while (shape.width < shape.bytes && data[static_cast<size_t>(shape.width)] == data[0]) ++shape.width;
+            while (shape.width < shape.bytes && data[static_cast<size_t>(shape.width)] == data[0])
+                ++shape.width;
             if (shape.width >= shape.bytes) continue;
         }
         for (long amp = std::max(1, peak - 1); amp <= std::min(127, peak + 1); ++amp) {
@@ -45,7 +48,10 @@ long FirstHalfLife(double level, long i, long size) {
     long low = 1, high = MaxHalfLife + 1;
     while (low < high) {
         const long mid = low + (high - low) / 2;
-        if (std::labs(NoiseByte(level, i, mid)) >= size) high = mid; else low = mid + 1;
+        if (std::labs(NoiseByte(level, i, mid)) >= size)
+            high = mid;
+        else
+            low = mid + 1;
     }
     return low;
 }
@@ -99,7 +105,8 @@ std::optional<WaveShape> RecognizeShape(const std::vector<int8_t>& data) {
 std::string ShapeParameters(const WaveShape& shape) {
     std::string text = shape.generator + " words=" + std::to_string(shape.bytes / 2);
     if (shape.amplitude != 127) text += " amp=" + std::to_string(shape.amplitude);
-    if (shape.generator == "pulse" && shape.width != shape.bytes / 2) text += " width=" + std::to_string(shape.width);
+    if (shape.generator == "pulse" && shape.width != shape.bytes / 2)
+        text += " width=" + std::to_string(shape.width);
     if (shape.generator == "noise" && shape.seed != 1) text += " seed=" + std::to_string(shape.seed);
     if (shape.halfLife > 0) text += " decay=" + std::to_string(shape.halfLife);
     return text;
