@@ -49,6 +49,8 @@ TEST(ModasmDisassembly, ModulesComeBackByteForByte) {
         // What modasm lays out needs no raw bytes: every record has its block.
         EXPECT_EQ(source.find("\nraw "), std::string::npos) << name;
         EXPECT_NE(source.find("\npattern pattern00"), std::string::npos) << name;
+        // Their sources make every sound with a generator; so does the disassembly.
+        EXPECT_EQ(source.find(" data words="), std::string::npos) << name;
     }
     // The header comment gives the length the assembler's summary counts.
     const std::string source = ExpectRoundTrip("example song", example.image);
