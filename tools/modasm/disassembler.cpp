@@ -239,6 +239,11 @@ bool DisassembleModule(const std::vector<uint8_t>& image, std::string* source, s
         *error = reason[0] ? reason : "not a module";
         return false;
     }
+    if (image.size() > RawImageLimit) {
+        *error = "the module is " + std::to_string(image.size()) + " bytes; a source holds at most " +
+                 std::to_string(RawImageLimit);
+        return false;
+    }
     std::vector<std::string> sounds;  // written once: finding a generator takes the time
     for (size_t i = 0; i < view.samples.size(); ++i)
         sounds.push_back(SoundText(view.samples[i], true, static_cast<int>(i)));

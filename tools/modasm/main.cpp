@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -53,17 +52,20 @@ std::string BaseName(const std::string& path) {
 
 // --disassemble: the module's bytes in, its source out.
 int Disassemble(const std::string& modulePath, const std::string& output) {
-    std::ifstream in(modulePath, std::ios::binary);
-    if (!in) {
+    std::vector<uint8_t> image;
+    std::FILE* in = std::fopen(modulePath.c_str(), "rb");
+    if (in) {
+        uint8_t buffer[65536];
+        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
+            image.insert(image.end(), buffer, buffer + got);
+    }
+    if (!in || std::ferror(in)) {
         std::fprintf(stderr, "modasm: %s: cannot read the file (%s)\n", modulePath.c_str(),
                      std::strerror(errno));
+        if (in) std::fclose(in);
         return 2;
     }
-    const std::vector<uint8_t> image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        std::fprintf(stderr, "modasm: %s: reading failed\n", modulePath.c_str());
-        return 2;
-    }
+    std::fclose(in);
     std::string source, error;
     if (!DisassembleModule(image, &source, &error)) {
         std::fprintf(stderr, "modasm: %s: %s\nmodasm: %s not written\n", modulePath.c_str(), error.c_str(),
