@@ -57,7 +57,7 @@ long FirstHalfLife(double level, long i, long size) {
 }
 
 // Noise of amplitude 127: the seed from the first byte (which no decay
-// touches), then the half-lives every loud byte allows.
+// touches), then the half-life every loud byte allows.
 std::optional<WaveShape> Noise(const std::vector<int8_t>& data) {
     WaveShape shape;
     shape.generator = "noise";
@@ -78,17 +78,20 @@ std::optional<WaveShape> Noise(const std::vector<int8_t>& data) {
         }
         if (!fits) continue;
         shape.seed = seed;
-        long low = 0, high = MaxHalfLife + 1;  // half-lives [low, high) agree so far; 0 = no decay
-        for (size_t i = 1, checked = 0; i < data.size() && checked < 48 && low < high; ++i) {
-            if (std::fabs(levels[i]) < 0.5) continue;
+        // Half-lives [low, high) agree with every loud byte so far; the last
+        // bytes, most decayed, pin it hardest.
+        long low = 1, high = MaxHalfLife + 1;
+        for (size_t i = data.size() - 1; i > 0 && low < high; --i) {
+            if (std::fabs(levels[i]) < 0.25) continue;
             const long size = std::labs(data[i]);
             low = std::max(low, FirstHalfLife(levels[i], static_cast<long>(i), size));
             high = std::min(high, FirstHalfLife(levels[i], static_cast<long>(i), size + 1));
-            ++checked;
         }
-        for (long h : {0L, low, low + 1, low + 2}) {
+        shape.halfLife = 0;
+        if (Generates(shape, data)) return shape;
+        for (long h = low; h < high && h < low + 4; ++h) {
             shape.halfLife = h;
-            if (h <= MaxHalfLife && Generates(shape, data)) return shape;
+            if (Generates(shape, data)) return shape;
         }
     }
     return std::nullopt;
