@@ -249,6 +249,9 @@ bool DisassembleModule(const std::vector<uint8_t>& image, std::string* source, s
         sounds.push_back(SoundText(view.samples[i], true, static_cast<int>(i)));
     for (size_t i = 0; i < view.waves.size(); ++i)
         sounds.push_back(SoundText(view.waves[i], false, static_cast<int>(i)));
+    // Writes the blocks and assembles them; a record the assembler refuses
+    // becomes a stand-in, until everything assembles. The raw blocks then
+    // put back every byte the blocks lay out differently.
     Plan plan;
     SourceWriter out;
     AssembledModule module;
