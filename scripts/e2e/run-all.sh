@@ -54,11 +54,9 @@ preview_of_first_page() {
   return 1
 }
 
-# Screenshots one second apart until two agree: the page is complete and
-# holding. The held picture is $WORK/<tag>-b.png (tag default "hold").
+# Screenshots one second apart until two agree: the page is complete and holding.
 wait_for_page_hold() {
-  local tag=${1:-hold}
-  local previous=$WORK/$tag-a.png current=$WORK/$tag-b.png
+  local previous=$WORK/hold-a.png current=$WORK/hold-b.png
   client_shot "$previous"
   for _ in $(seq 40); do
     sleep 1
