@@ -81,3 +81,15 @@ refused("someone else's folder" 2 "not a web folder intro-pack wrote" ${work}/mi
         ${PACK} ${CONTENT} -o ${work}/mine --web ${work}/web-files)
 refused("a missing shell" 2 "no-shell\\.exe" ${work}/own.exe
         ${PACK} ${CONTENT} -o ${work}/own.exe --shell ${work}/no-shell.exe)
+
+# A video is intro-capture's of the same pack.
+find_program(FFMPEG ffmpeg)
+if(FFMPEG)
+  run("a video" ${PACK} ${CONTENT} -o ${work}/own.webp --seconds 1)
+  run("intro-capture of the pack" ${CAPTURE} --content ${pack} -o ${work}/capture.webp --seconds 1)
+  file(SHA256 ${work}/own.webp video)
+  file(SHA256 ${work}/capture.webp capture)
+  if(NOT video STREQUAL capture)
+    message(FATAL_ERROR "intro-pack's video differs from intro-capture's of the same pack")
+  endif()
+endif()

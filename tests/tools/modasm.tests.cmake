@@ -1,5 +1,6 @@
 # modasm: the assembler's layout and checks (through its library) and its
-# command line; then the intro's song as the replayer plays it.
+# command line; the disassembler's round trips; then the intro's song as the
+# replayer plays it.
 if(TARGET modasm)
   add_executable(modasm_tests
     ${CMAKE_CURRENT_LIST_DIR}/modasm_test_support.cpp
@@ -15,7 +16,19 @@ if(TARGET modasm)
 endif()
 
 get_property(intro_song_source GLOBAL PROPERTY INTRO_SONG_SOURCE)
+get_property(intro_song_module GLOBAL PROPERTY INTRO_SONG_MODULE)
 get_property(intro_smod_test_module GLOBAL PROPERTY INTRO_SMOD_TEST_MODULE)
+
+# The disassembler's round trips: the songs modasm builds and the test modules.
+if(TARGET modasm_tests AND TARGET sound_test_modules AND intro_smod_test_module)
+  target_sources(modasm_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/modasm_disassembly_test.cpp)
+  target_link_libraries(modasm_tests PRIVATE sound_test_modules)
+  target_compile_definitions(modasm_tests PRIVATE
+    INTRO_SONG_MODULE="${intro_song_module}"
+    INTRO_SMOD_TEST_MODULE="${intro_smod_test_module}"
+    EXAMPLE_SONG_SOURCE="${CMAKE_SOURCE_DIR}/examples/own-intro/song.fcs")
+  add_dependencies(modasm_tests intro_test_songs)
+endif()
 if(TARGET modasm AND TARGET intro_replayer AND TARGET modrender_core AND intro_smod_test_module)
   add_executable(song_tests
     ${CMAKE_CURRENT_LIST_DIR}/modasm_test_support.cpp

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "modasm_test_support.h"
+#include "replayer/replayer.h"
 #include "temp_folder_test.h"
 
 namespace fs = std::filesystem;
@@ -92,6 +93,22 @@ TEST_F(ModasmCli, UsageAndFileProblems) {
     EXPECT_EQ(Run(Path("song.fcs") + " -o " + Path("x.mod") + " --cpp " + Path("no/x.cpp")), 2);
     EXPECT_FALSE(fs::exists(Path("x.mod")));
     EXPECT_EQ(FileCount(), 1);
+}
+
+TEST_F(ModasmCli, DisassemblesAModuleAndRefusesATruncatedOne) {
+    const std::vector<uint8_t> image = AssembleText(MinimalSong()).image;
+    Write("song.mod", std::string(image.begin(), image.end()));
+    ASSERT_EQ(Run("--disassemble " + Path("song.mod") + " -o " + Path("song.fcs")), 0) << err;
+    EXPECT_EQ(AssembleText(ReadAll(Path("song.fcs"))).image, image);
+
+    const size_t cut = image.size() - 40;  // the last parts reach past the end
+    Write("cut.mod", std::string(image.begin(), image.begin() + static_cast<long>(cut)));
+    char reason[256];
+    ASSERT_NE(LoadModuleChecked(image.data(), cut, reason, sizeof reason), 0);
+    EXPECT_EQ(Run("--disassemble " + Path("cut.mod") + " -o " + Path("cut.fcs")), 1);
+    EXPECT_NE(err.find("modasm: " + Path("cut.mod") + ": " + reason), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(Path("cut.fcs")));
+    EXPECT_EQ(FileCount(), 3);  // song.mod, song.fcs, cut.mod
 }
 
 }  // namespace

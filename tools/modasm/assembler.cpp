@@ -103,6 +103,7 @@ bool AssembleSource(const std::string& text, Diagnostics& diagnostics, Assembled
         case BlockKind::Freq: module.freqMacros.push_back(ReadMacro(block, symbols, diagnostics)); break;
         case BlockKind::Vol: module.volMacros.push_back(ReadMacro(block, symbols, diagnostics)); break;
         case BlockKind::Pattern: module.patterns.push_back(ReadPattern(block, symbols, diagnostics)); break;
+        case BlockKind::Raw: ReadRaw(block, diagnostics, module.raw); break;
         case BlockKind::Sequence:
             if (++sequenceBlocks > 1) {
                 diagnostics.Error(block.header.number, "a second sequence; a module has one");

@@ -7,6 +7,7 @@
 
 #include "diagnostics.h"
 #include "macro_code.h"
+#include "raw_bytes.h"
 #include "song_code.h"
 #include "sound_data.h"
 #include "symbols.h"
@@ -19,12 +20,14 @@ struct AssembledModule {
     std::vector<Macro> volMacros;
     std::vector<SoundData> samples;  // sample table entries 0..9
     std::vector<SoundData> waves;    // "FC14": entries 10 onward
+    RawImage raw;                    // applied to the laid-out image last
 };
 
 // Returns false (with the reasons in `diagnostics`) when the source is wrong.
 bool AssembleSource(const std::string& text, Diagnostics& diagnostics, AssembledModule& module);
 
-// The module bytes: header, sequence, patterns, macros, samples, waveforms.
+// The module bytes: header, sequence, patterns, macros, samples, waveforms;
+// then the raw blocks.
 std::vector<uint8_t> BuildModuleImage(const AssembledModule& module);
 
 // Bytes of sample memory the module fills (samples with their 2 trailing

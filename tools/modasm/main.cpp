@@ -1,12 +1,17 @@
 // modasm: assembles a module source (.fcs) into an "FC14" or "SMOD" module,
-// and optionally into a C++ file that carries the bytes as a constant array.
+// and optionally into a C++ file that carries the bytes as a constant array;
+// with --disassemble, turns a module back into a source.
 // INTRO_DOC_DIR, the installed documentation folder, comes from CMake.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "assembler.h"
+#include "disassembler.h"
 #include "output_files.h"
 #include "app/program_info.h"
 #include "safe_output.h"
@@ -17,9 +22,12 @@ constexpr int MaxMessagesShown = 20;
 
 constexpr char UsageText[] =
     "Usage: modasm SOURCE -o MODULE [--cpp FILE [--symbol NAME]] [--summary]\n"
-    "Assembles a module source into an \"FC14\" or \"SMOD\" module. The source\n"
+    "       modasm --disassemble MODULE -o SOURCE\n"
+    "Assembles a module source into an \"FC14\" or \"SMOD\" module, or turns a\n"
+    "module into a source that assembles back to the same bytes. The source\n"
     "format is described in " INTRO_DOC_DIR "/module-source.md.\n"
-    "  -o MODULE      the module file to write\n"
+    "  -o FILE        the module (or, with --disassemble, the source) to write\n"
+    "  --disassemble  read MODULE and write its source\n"
     "  --cpp FILE     also write the bytes as C++ (const uint8_t NAME[], NAMESize)\n"
     "  --symbol NAME  the array's name (default ModuleImage)\n"
     "  --summary      print counts, size and song length\n"
@@ -27,8 +35,9 @@ constexpr char UsageText[] =
     "  --version      print the version and licence and exit\n"
     "\n"
     "Exit status:\n"
-    "  0  the module is written\n"
-    "  1  the source does not assemble (each problem as file:line: reason)\n"
+    "  0  the module (or the source) is written\n"
+    "  1  the source does not assemble (each problem as file:line: reason), or\n"
+    "     the file to disassemble is no module the loader accepts (file: reason)\n"
     "  2  a wrong command line, or a file that cannot be read or written\n";
 
 int Usage(const char* problem) {
@@ -41,11 +50,40 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// --disassemble: the module's bytes in, its source out.
+int Disassemble(const std::string& modulePath, const std::string& output) {
+    std::vector<uint8_t> image;
+    std::FILE* in = std::fopen(modulePath.c_str(), "rb");
+    if (in) {
+        uint8_t buffer[65536];
+        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
+            image.insert(image.end(), buffer, buffer + got);
+    }
+    if (!in || std::ferror(in)) {
+        std::fprintf(stderr, "modasm: %s: cannot read the file (%s)\n", modulePath.c_str(),
+                     std::strerror(errno));
+        if (in) std::fclose(in);
+        return 2;
+    }
+    std::fclose(in);
+    std::string source, error;
+    if (!DisassembleModule(image, &source, &error)) {
+        std::fprintf(stderr, "modasm: %s: %s\nmodasm: %s not written\n", modulePath.c_str(), error.c_str(),
+                     output.c_str());
+        return 1;
+    }
+    if (!WriteFileSafely(output, source, error)) {
+        std::fprintf(stderr, "modasm: %s\n", error.c_str());
+        return 2;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string source, output, cppOutput, symbol = "ModuleImage";
-    bool summary = false;
+    bool summary = false, disassemble = false;
     if (AnswerHelpOrVersion(argc, argv, "modasm", UsageText)) return 0;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
@@ -58,6 +96,8 @@ int main(int argc, char** argv) {
             symbol = argv[++i];
         } else if (arg == "--summary") {
             summary = true;
+        } else if (arg == "--disassemble") {
+            disassemble = true;
         } else if (!arg.empty() && arg[0] == '-') {
             return Usage(("unknown option or missing value: " + arg).c_str());
         } else if (source.empty()) {
@@ -65,6 +105,11 @@ int main(int argc, char** argv) {
         } else {
             return Usage(("more than one source file: " + arg).c_str());
         }
+    }
+    if (disassemble) {
+        if (source.empty() || output.empty()) return Usage("--disassemble needs a MODULE and -o SOURCE");
+        if (summary || !cppOutput.empty()) return Usage("--disassemble takes only MODULE and -o SOURCE");
+        return Disassemble(source, output);
     }
     if (source.empty() || output.empty()) return Usage("need a SOURCE and -o MODULE");
 

@@ -17,5 +17,7 @@ std::vector<uint8_t> BuildModuleImage(const AssembledModule& module) {
     std::vector<std::vector<int8_t>> waveforms;
     for (const SoundData& wave : module.waves) waveforms.push_back(wave.bytes);
     PackSounds(samples, waveforms, parts);
-    return WriteModule(parts);
+    std::vector<uint8_t> image = WriteModule(parts);
+    ApplyRaw(module.raw, image);
+    return image;
 }

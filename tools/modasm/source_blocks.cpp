@@ -13,6 +13,7 @@ std::optional<BlockKind> DirectiveKind(const std::string& word) {
     if (word == "vol") return BlockKind::Vol;
     if (word == "pattern") return BlockKind::Pattern;
     if (word == "sequence") return BlockKind::Sequence;
+    if (word == "raw") return BlockKind::Raw;
     return std::nullopt;
 }
 
@@ -50,7 +51,7 @@ std::vector<SourceBlock> SplitBlocks(const std::string& text, Diagnostics& diagn
         } else if (blocks.empty()) {
             diagnostics.Error(number, "'" + line.tokens[0] +
                                           "' outside any block; start one with format, wave, "
-                                          "sample, freq, vol, pattern or sequence");
+                                          "sample, freq, vol, pattern, sequence or raw");
         } else {
             blocks.back().body.push_back(line);
         }

@@ -1,6 +1,7 @@
 #pragma once
 // First stage of the assembler: splits the text into blocks. A block starts
-// at a directive line (format, wave, sample, freq, vol, pattern, sequence) and
+// at a directive line (format, wave, sample, freq, vol, pattern, sequence, raw)
+// and
 // takes every following line up to the next directive. Comments run from ';'
 // to the end of the line; tokens are separated by blanks.
 #include <string>
@@ -13,7 +14,7 @@ struct SourceLine {
     std::vector<std::string> tokens;
 };
 
-enum class BlockKind { Format, Wave, Sample, Freq, Vol, Pattern, Sequence };
+enum class BlockKind { Format, Wave, Sample, Freq, Vol, Pattern, Sequence, Raw };
 
 struct SourceBlock {
     BlockKind kind = BlockKind::Format;
