@@ -5,12 +5,19 @@
 // files, then reads the results through the calls below.
 #include <emscripten.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "assembler.h"
 #include "content_sources.h"
+#include "data/content_pack.h"
+#include "data/content_pack_writer.h"
+#include "data/intro_data.h"
+#include "disassembler.h"
+#include "font_art.h"
+#include "page_text.h"
+#include "replayer/replayer.h"
 #include "exe_content.h"
 
 namespace {
@@ -19,14 +26,51 @@ struct MakerState {
     bool built = false;
     std::string messages;      // one problem a line, as the tools print them
     std::vector<uint8_t> exe;
+    std::string source;        // the last disassembly
 } maker;
 
-bool WriteFile(const char* name, const uint8_t* bytes, int size) {
-    FILE* file = std::fopen(name, "wb");
-    if (file == nullptr) return false;
-    const bool written = size <= 0 || std::fwrite(bytes, 1, static_cast<size_t>(size), file) ==
-                                          static_cast<size_t>(size);
-    return std::fclose(file) == 0 && written;
+std::string Text(const uint8_t* bytes, int size) {
+    return std::string(reinterpret_cast<const char*>(bytes), size > 0 ? static_cast<size_t>(size) : 0);
+}
+
+// BuildContent's steps (tools/intro-pack/content_sources.cpp) on texts held
+// in memory rather than files, with the file names intro-pack gives them.
+bool BuildFromTexts(const std::string& pagesText, const std::string& fontText,
+                    const std::vector<uint8_t>& song, bool songIsModule, BuiltContent* content,
+                    std::vector<std::string>* errors) {
+    std::string error;
+    const bool pages = ParsePages(pagesText, "pages.txt", IntroCharset, &content->pages, &error);
+    if (!pages) errors->push_back(error);
+    FontImage image;
+    error.clear();
+    const bool font = ParseFontArt(fontText, "font.txt", IntroCharset, &image, &error);
+    if (font) content->fontBmp = BuildFontBmp(image);
+    else errors->push_back(error);
+    const std::string songName = songIsModule ? "song.mod" : "song.fcs";
+    bool songOk = true;
+    if (songIsModule) {
+        content->module = song;
+    } else {
+        Diagnostics diagnostics(songName);
+        AssembledModule assembled;
+        songOk = AssembleSource(std::string(song.begin(), song.end()), diagnostics, assembled);
+        if (songOk) content->module = BuildModuleImage(assembled);
+        else errors->insert(errors->end(), diagnostics.Messages().begin(), diagnostics.Messages().end());
+    }
+    char reason[256];
+    if (songOk && CheckModuleImage(content->module.data(), content->module.size(), reason, sizeof reason) != 0) {
+        errors->push_back(songName + ": " + reason);
+        songOk = false;
+    }
+    if (!pages || !font || !songOk) return false;
+    content->pack = BuildContentPack(content->pages, content->fontBmp, content->module);
+    content->exePack = BuildContentPack(content->pages, {}, content->module);
+    if (content->pack.size() > MaxPackBytes) {
+        errors->push_back(songName + ": the content is " + std::to_string(content->pack.size()) +
+                          " bytes, more than a pack holds (" + std::to_string(MaxPackBytes) + ")");
+        return false;
+    }
+    return true;
 }
 }  // namespace
 
@@ -45,16 +89,10 @@ EMSCRIPTEN_KEEPALIVE int MakerBuild(const uint8_t* pages, int pagesSize, const u
                                     int songIsModule) {
     maker.content = BuiltContent{};
     maker.messages.clear();
-    const char* songName = songIsModule ? "song.mod" : "song.fcs";
-    std::remove(songIsModule ? "song.fcs" : "song.mod");
-    if (!WriteFile("pages.txt", pages, pagesSize) || !WriteFile("font.txt", font, fontSize) ||
-        !WriteFile(songName, song, songSize)) {
-        maker.messages = "maker: cannot hold the sources in memory\n";
-        return maker.built = false;
-    }
-    ContentSources sources{"pages.txt", "font.txt", songName};
     std::vector<std::string> errors;
-    maker.built = BuildContent(sources, &maker.content, &errors);
+    maker.built = BuildFromTexts(Text(pages, pagesSize), Text(font, fontSize),
+                                 std::vector<uint8_t>(song, song + (songSize > 0 ? songSize : 0)),
+                                 songIsModule != 0, &maker.content, &errors);
     for (const std::string& error : errors) maker.messages += error + "\n";
     return maker.built;
 }
@@ -81,4 +119,19 @@ EMSCRIPTEN_KEEPALIVE int MakerBuildExe(const uint8_t* shell, int shellSize) {
     return static_cast<int>(maker.exe.size());
 }
 EMSCRIPTEN_KEEPALIVE const uint8_t* MakerExe() { return maker.exe.data(); }
+
+// A module file back into song source, as modasm --disassemble writes it.
+// Returns 1 with the source in MakerSource, or 0 with the reason in MakerMessages.
+EMSCRIPTEN_KEEPALIVE int MakerDisassemble(const uint8_t* module, int size) {
+    maker.source.clear();
+    std::vector<uint8_t> image(module, module + (size > 0 ? size : 0));
+    std::string error;
+    if (!DisassembleModule(image, &maker.source, &error)) {
+        maker.messages = "song.mod: " + error + "\n";
+        return 0;
+    }
+    maker.messages.clear();
+    return 1;
+}
+EMSCRIPTEN_KEEPALIVE const char* MakerSource() { return maker.source.c_str(); }
 }

@@ -175,6 +175,25 @@ for (const name of browserNames) {
       await shared.close();
     });
 
+    test('a module file loaded from disk becomes modasm --disassemble\'s source and plays', async () => {
+      const dir = mkdtempSync(path.join(tmpdir(), 'maker-song-'));
+      try {
+        const module = path.join(dir, 'song.mod'), source = path.join(dir, 'song.fcs');
+        execFileSync(path.join(nativeBin, 'modasm'), [path.join(makerDir, 'content/example/song.fcs'), '-o', module]);
+        execFileSync(path.join(nativeBin, 'modasm'), ['--disassemble', module, '-o', source]);
+        const restarts = await page.evaluate('maker.restarts');
+        await (await page.$('#song-file')).uploadFile(module);
+        await waitFor(page, `maker.restarts > ${restarts}`, 'the restart with the loaded song');
+        const shown = await page.evaluate(() => document.querySelector('[data-file="song.fcs"] textarea').value);
+        assert.equal(shown, readFileSync(source, 'utf8'));
+        const pack = await bytesOf(page, 'maker.pack');
+        const songAt = pack.length - readFileSync(module).length;
+        assert.deepEqual(pack.subarray(songAt), readFileSync(module), 'the pack does not end in the loaded module');
+      } finally {
+        rmSync(dir, { recursive: true, force: true });
+      }
+    });
+
     test('no console error, page error or failed request', () => {
       assert.deepEqual(browser.problems, []);
     });

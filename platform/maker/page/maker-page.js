@@ -24,7 +24,6 @@ for (const section of document.querySelectorAll('.editor')) {
 // What the page and its tests can see.
 const maker = {
   tools: null, previewModule: null, soundWasm: null,
-  songModule: null,      // a loaded module file's bytes, in place of song.fcs
   pack: null,            // the last valid content's pack, playing
   restarts: 0,           // how many times the intro restarted from new content
   lastEditTime: 0, lastRestartDelay: null,  // ms from the last keystroke to the restart
@@ -104,7 +103,7 @@ function sourceBytes() {
   return {
     pages: encode(editors['pages.txt'].text.value),
     font: encode(editors['font.txt'].text.value),
-    song: maker.songModule ?? encode(editors['song.fcs'].text.value),
+    song: encode(editors['song.fcs'].text.value),
   };
 }
 
@@ -112,7 +111,7 @@ function sourceBytes() {
 function build() {
   const tools = maker.tools, { pages, font, song } = sourceBytes();
   const ok = withBytes(pages, (p, pn) => withBytes(font, (f, fn) => withBytes(song, (s, sn) =>
-    tools._MakerBuild(p, pn, f, fn, s, sn, maker.songModule ? 1 : 0))));
+    tools._MakerBuild(p, pn, f, fn, s, sn, 0))));
   maker.messages = tools.UTF8ToString(tools._MakerMessages());
   showMessages(maker.messages);
   if (!ok) return null;
@@ -304,7 +303,7 @@ async function webFolderZip() {
 function sourcesZip() {
   const { pages, font, song } = sourceBytes();
   return makeZip([{ name: 'intro/pages.txt', bytes: pages }, { name: 'intro/font.txt', bytes: font },
-    { name: maker.songModule ? 'intro/song.mod' : 'intro/song.fcs', bytes: song }]);
+    { name: 'intro/song.fcs', bytes: song }]);
 }
 
 function action(id, run) {
@@ -338,7 +337,6 @@ function toBase64Url(bytes) {
 }
 
 async function shareLink() {
-  if (maker.songModule) throw new Error('a share link holds a song source, not a module file');
   const texts = ['pages.txt', 'font.txt', 'song.fcs'].map((file) => editors[file].text.value);
   const packed = await streamBytes(new TextEncoder().encode(JSON.stringify(texts)), new CompressionStream('deflate-raw'));
   return `${location.origin}${location.pathname}#play=${toBase64Url(packed)}`;
@@ -379,13 +377,15 @@ $('song-file').addEventListener('change', async (event) => {
   const magic = String.fromCharCode(...bytes.subarray(0, 4));
   const editor = editors['song.fcs'];
   if (magic === 'FC14' || magic === 'SMOD') {
-    // Without a disassembler the module is used as it is; the song editor is set aside.
-    maker.songModule = bytes;
-    editor.text.value = `; ${file.name}: a module file, used as it is (its source cannot be shown)`;
-    editor.text.readOnly = true;
+    // A module comes back as its song source, through modasm's disassembler.
+    const tools = maker.tools;
+    if (!withBytes(bytes, (at, length) => tools._MakerDisassemble(at, length))) {
+      showMessages(tools.UTF8ToString(tools._MakerMessages()));
+      status(`${file.name}: the module cannot be read (see the message)`);
+      return;
+    }
+    editor.text.value = tools.UTF8ToString(tools._MakerSource());
   } else {
-    maker.songModule = null;
-    editor.text.readOnly = false;
     editor.text.value = new TextDecoder().decode(bytes);
   }
   showGutter(editor);
@@ -398,9 +398,7 @@ async function loadContent(which) {
   const names = { 'pages.txt': 'pages.txt', 'font.txt': 'font.txt', 'song.fcs': 'song.fcs' };
   for (const [file, name] of Object.entries(names)) {
     editors[file].text.value = new TextDecoder().decode(await fetchOnce(`content/${which}/${name}`));
-    editors[file].text.readOnly = false;
   }
-  maker.songModule = null;
 }
 
 function setTexts(texts) {
