@@ -6,6 +6,8 @@
 #                             recording under out/
 #   ./run.sh --wine           intro.exe under Wine, the same way
 #   ./run.sh --web            the browser version, served on 127.0.0.1
+#   ./run.sh --maker          the intro maker in the browser, served on 127.0.0.1
+#                             (with intro.exe downloads when build/win32 has one)
 # Each installs only what it uses (scripts/install-deps.sh intro, wine or web)
 # and builds only the intro's targets; ./test.sh installs and builds the rest.
 set -euo pipefail
@@ -15,6 +17,11 @@ case ${1:-} in
     # The browser version instead, served on 127.0.0.1 (port: INTRO_WEB_PORT).
     ./scripts/install-deps.sh web
     exec ./scripts/serve-web.sh
+    ;;
+  --maker)
+    # The intro maker, served on 127.0.0.1 (port: INTRO_WEB_PORT).
+    ./scripts/install-deps.sh web
+    exec ./scripts/serve-web.sh --maker
     ;;
   --wine)
     ./scripts/install-deps.sh wine

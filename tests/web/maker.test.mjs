@@ -175,6 +175,17 @@ for (const name of browserNames) {
       await shared.close();
     });
 
+    test('Play starts the song in the worklet, with its sequence entry shown, and Stop ends it', async () => {
+      await page.click('#play');
+      await waitFor(page, 'maker.framesPlayed >= 8192', 'the song to play');
+      assert.match(await page.$eval('#song-entry', (e) => e.textContent), /^entry \d+ of [1-9]\d* *$/);
+      await page.click('#stop');
+      await sleep(300);
+      const stopped = await page.evaluate('maker.framesPlayed');
+      await sleep(500);
+      assert.equal(await page.evaluate('maker.framesPlayed'), stopped, 'frames still counted after Stop');
+    });
+
     test('a module file loaded from disk becomes modasm --disassemble\'s source and plays', async () => {
       const dir = mkdtempSync(path.join(tmpdir(), 'maker-song-'));
       try {

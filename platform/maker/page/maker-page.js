@@ -191,13 +191,24 @@ async function startSound() {
     maker.node = new AudioWorkletNode(maker.audio, 'maker-sound', {
       numberOfInputs: 0, outputChannelCount: [2], processorOptions: { wasm: maker.soundWasm },
     });
-    maker.node.port.onmessage = (event) => { if (event.data.played !== undefined) maker.framesPlayed = event.data.played; };
+    maker.node.port.onmessage = (event) => {
+      const { played, entry, entries } = event.data;
+      if (played === undefined) return;
+      maker.framesPlayed = played;
+      $('song-entry').textContent = `entry ${entry} of ${entries}`;
+    };
+    maker.node.port.postMessage({ mute: muteMask() });
     maker.node.connect(maker.audio.destination);
   }
   await maker.audio.resume();
   maker.soundOn = true;
   maker.framesPlayed = 0;
   if (maker.pack) restart(maker.pack);
+}
+
+const muteMask = () => [...document.querySelectorAll('.mute')].reduce((mask, box) => mask | (box.checked ? 1 << box.value : 0), 0);
+for (const box of document.querySelectorAll('.mute')) {
+  box.addEventListener('change', () => { if (maker.node) maker.node.port.postMessage({ mute: muteMask() }); });
 }
 
 function stopSound() {

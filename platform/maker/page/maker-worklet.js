@@ -11,6 +11,7 @@ class MakerSound extends AudioWorkletProcessor {
     this.sound = null;
     this.left = this.right = null;
     this.framesPlayed = 0;
+    this.muted = 0;
     this.port.onmessage = (event) => this.onMessage(event.data);
   }
 
@@ -24,9 +25,13 @@ class MakerSound extends AudioWorkletProcessor {
       new Uint8Array(sound.memory.buffer, at, message.pack.length).set(message.pack);
       if (sound.SoundUsePack(message.pack.length) !== 0) return;
       sound.SoundStart();
+      sound.SoundMute(this.muted);
       this.sound = sound;
       this.views(128);  // a render quantum; made here so process() makes none
       this.framesPlayed = 0;
+    } else if (typeof message.mute === 'number') {
+      this.muted = message.mute & 15;
+      if (this.sound) this.sound.SoundMute(this.muted);
     } else if (message === 'stop' && this.sound) {
       this.sound.SoundStop();
       this.sound = null;
@@ -50,7 +55,9 @@ class MakerSound extends AudioWorkletProcessor {
     right.set(this.right);
     const before = this.framesPlayed;
     this.framesPlayed += count;
-    if ((before >> 12) !== (this.framesPlayed >> 12)) this.port.postMessage({ played: this.framesPlayed });
+    if ((before >> 12) !== (this.framesPlayed >> 12)) this.port.postMessage({
+      played: this.framesPlayed, entry: this.sound.SoundEntry(), entries: this.sound.SoundEntries(),
+    });
     return true;
   }
 }
