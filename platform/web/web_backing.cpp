@@ -1,11 +1,11 @@
 // The surface backing in the browser: the memory backing of the core, the
-// font bitmap decoded from the built-in bytes, and blits turned into RGBA and
+// font bitmap decoded from the content pack in use, and blits turned into RGBA and
 // put on the page's canvas, one rectangle per blit.
 #include <emscripten.h>
 
+#include "app/intro_content.h"
 #include "app/intro_geometry.h"
 #include "bmp_decoder.h"
-#include "data/font/font_bitmap.h"
 #include "display/rect_clip.h"
 #include "display/memory_backing.h"
 #include "web_canvas.h"
@@ -27,11 +27,13 @@ EM_JS(void, PutCanvasRect, (const uint32_t* rgba, int x, int y, int width, int h
     Module.canvasContext.putImageData(image, x, y);
 });
 
-// The page carries one resource, the font bitmap; the source is not used.
+// The page has one resource, the font bitmap of the content in use; the
+// source is not used.
 bool DecodeBitmapResource(int resourceId, ResourceSource, int* width, int* height,
                           uint32_t** pixels) {
-    return resourceId == FontResourceId &&
-           DecodePaletteBmp(FontBitmap, FontBitmapSize, width, height, pixels);
+    const ContentPack& content = IntroContent();
+    return resourceId == FontResourceId && content.font != nullptr &&
+           DecodePaletteBmp(content.font, content.fontSize, width, height, pixels);
 }
 
 void BlitBacking(SurfaceBacking* backing, DrawTarget* dc, int x, int y, int sourceX,

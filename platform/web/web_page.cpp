@@ -1,14 +1,18 @@
 // The intro on a web page: the intro's loop over the page's canvas, its clock
 // and its sound worklet, and the entry points the page script calls
-// (intro-page.js): the start gesture, each animation frame, Escape and the
-// page's visibility.
+// (intro-page.js): the content pack, the start gesture, each animation
+// frame, Escape and the page's visibility.
 #include <emscripten.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 
+#include "app/intro_content.h"
 #include "app/intro_driver.h"
 #include "app/intro_loop.h"
 #include "app/message_line.h"
+#include "data/builtin_pack.h"
 #include "web_canvas.h"
 
 namespace {
@@ -16,6 +20,10 @@ struct PageState {
     double beginTime;     // performance.now() of the start gesture, ms
     double advancedTo;    // the time the loop last ran up to, ms
     uint32_t actingSteps; // frame steps that acted (each begins one presentation)
+    const uint8_t* pack;  // the content pack in use: BuiltInPack or `userPack`
+    uint32_t packSize;
+    uint8_t* userPack;    // the page's last accepted pack, kept for the page's life
+    char reason[256];     // why the last pack was refused
 } page;
 
 // Unsigned milliseconds that wrap, as GetTickCount's do.
@@ -33,6 +41,10 @@ void MusicStop() { PostMusic(0); }
 }  // namespace
 
 int main() {
+    page.pack = BuiltInPack;
+    page.packSize = BuiltInPackSize;
+    // intro-pack checked the built-in pack when the build made it.
+    UseContentPack(BuiltInPack, BuiltInPackSize, FontInPack, page.reason, sizeof page.reason);
     // No wait hook: the browser must not block, and the loop holds the first
     // frame step back until the start-up's 600 ms are over.
     introDriver.platform = {Clock, nullptr, BeginPresent, EndPresent, MusicStart, MusicStop};
@@ -42,6 +54,33 @@ int main() {
 }
 
 extern "C" {
+
+// A content pack for the intro, before the start gesture: `bytes` is a
+// malloc'ed block of `size` bytes the page filled, which this call takes.
+// Accepted, it stays for the page's life and replaces the previous one;
+// refused, it is freed, the content stays as it was, and WebContentReason()
+// says why. Returns 0, the reader's PackStatus, or -1 once the intro has started.
+EMSCRIPTEN_KEEPALIVE int WebUseContent(uint8_t* bytes, uint32_t size) {
+    int status = -1;
+    if (introLoop.begun)
+        std::snprintf(page.reason, sizeof page.reason, "the intro has started; reload the page first");
+    else
+        status = UseContentPack(bytes, size, FontInPack, page.reason, sizeof page.reason);
+    if (status != PackOk) {
+        std::free(bytes);
+        return status;
+    }
+    std::free(page.userPack);
+    page.userPack = bytes;
+    page.pack = bytes;
+    page.packSize = size;
+    return PackOk;
+}
+EMSCRIPTEN_KEEPALIVE const char* WebContentReason() { return page.reason; }
+
+// The pack in use, for the page to pass to the sound worklet.
+EMSCRIPTEN_KEEPALIVE const uint8_t* WebContentBytes() { return page.pack; }
+EMSCRIPTEN_KEEPALIVE uint32_t WebContentSize() { return page.packSize; }
 
 // The start gesture: the window's first show.
 EMSCRIPTEN_KEEPALIVE void WebBegin(double now) {

@@ -3,9 +3,14 @@
 // process() a render quantum at a time. When playback leaves a block, that
 // block is refilled at once, on the audio rendering thread, as the streaming
 // thread refills the DirectSound block just played; so nothing on the page's
-// main thread can hold the music up.
+// main thread can hold the music up. The song is the content pack's that the
+// page passes in before the start (SoundPackStore, SoundUsePack).
 #include <emscripten.h>
 
+#include <cstdarg>
+#include <cstddef>
+
+#include "app/intro_content.h"
 #include "app/intro_music.h"
 #include "sound/block_ring.h"
 
@@ -23,8 +28,24 @@ struct WorkletStream {
 // One quantum as the worklet's outputs take it: all left samples, then all right.
 float quantum[2 * MaxQuantumFrames];
 
+// The pack whose song the intro plays, as large as a pack may be: the module
+// has no allocator, and the song is read from here at each start.
+uint8_t packStore[MaxPackBytes];
+
 int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
 }  // namespace
+
+// The pack reader and the module check format their reasons only when given
+// somewhere to put them, and this module never gives one: these stand in for
+// the C library's formatting, which would add some 10 KB to the module.
+extern "C" int vsnprintf(char* out, size_t size, const char*, va_list) {
+    if (out != nullptr && size > 0) out[0] = '\0';
+    return 0;
+}
+extern "C" int snprintf(char* out, size_t size, const char* format, ...) {
+    va_list unused{};
+    return vsnprintf(out, size, format, unused);
+}
 
 int OpenStream(FillCallback fillCallback, int, int framesPerBlock, int blockCount) {
     ConfigureRing(stream.blocks.ring, fillCallback, framesPerBlock, blockCount);
@@ -60,6 +81,19 @@ void ResetStream() {
 }
 
 extern "C" {
+
+// Where the page writes a pack, and how many bytes fit there.
+EMSCRIPTEN_KEEPALIVE uint8_t* SoundPackStore() { return packStore; }
+EMSCRIPTEN_KEEPALIVE uint32_t SoundPackCapacity() { return MaxPackBytes; }
+
+// The `size` bytes written at SoundPackStore() become the content whose song
+// the next start plays: 0, or the reader's PackStatus with the content as it
+// was. Between a start and its stop the playing song is not affected (the
+// replayer copied it), but the page sends its pack before the start.
+EMSCRIPTEN_KEEPALIVE int SoundUsePack(uint32_t size) {
+    if (size > MaxPackBytes) return PackTooLarge;
+    return UseContentPack(packStore, size, FontInPack, nullptr, 0);
+}
 
 EMSCRIPTEN_KEEPALIVE void SoundStart() { IntroMusicStart(); }
 EMSCRIPTEN_KEEPALIVE void SoundStop() { IntroMusicStop(); }

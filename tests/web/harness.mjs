@@ -10,7 +10,7 @@ import { fileURLToPath } from 'node:url';
 import { inflateSync } from 'node:zlib';
 import puppeteer from 'puppeteer-core';
 
-const root = fileURLToPath(new URL('../..', import.meta.url));
+export const root = fileURLToPath(new URL('../..', import.meta.url));
 export const siteDir = process.env.INTRO_WEB_SITE ?? path.join(root, 'build/web');
 export const nativeBin = process.env.INTRO_NATIVE_BIN ?? path.join(root, 'build/native/bin');
 export const pagesText = process.env.INTRO_PAGES_TEXT ?? path.join(root, 'src/data/text/pages.txt');
@@ -43,6 +43,11 @@ export function serveSite(withoutFiles = []) {
     cpSync(siteDir, copy, { recursive: true });
     rmSync(path.join(copy, file));
   }
+  return serveFolder(dir);
+}
+
+// Serves `dir` on a free port; stop() also removes it.
+export function serveFolder(dir) {
   return new Promise((resolve, reject) => {
     const server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1',
       '--directory', dir], { stdio: ['ignore', 'pipe', 'pipe'] });
@@ -61,12 +66,21 @@ export function serveSite(withoutFiles = []) {
   });
 }
 
-// Records console errors, page errors and failed or refused requests of a page.
+// Records console errors, page errors and failed or refused requests of a
+// page. The page asks for content.intro beside it, which a built page has
+// not: that one 404 (and Chromium's console line about it) is its built-in
+// content, not a fault.
 function watch(page, problems) {
-  page.on('console', (m) => { if (m.type() === 'error') problems.push(`console: ${m.text()}`); });
+  const noPack = (url, status) => status === 404 && url.endsWith('/content.intro');
+  page.on('console', (m) => {
+    const ignored = noPack(m.location()?.url ?? '', /status of 404/.test(m.text()) ? 404 : 0);
+    if (m.type() === 'error' && !ignored) problems.push(`console: ${m.text()}`);
+  });
   page.on('pageerror', (e) => problems.push(`page error: ${e.message}`));
   page.on('requestfailed', (r) => problems.push(`request failed: ${r.url()} ${r.failure()?.errorText}`));
-  page.on('response', (r) => { if (r.status() >= 400) problems.push(`HTTP ${r.status()}: ${r.url()}`); });
+  page.on('response', (r) => {
+    if (r.status() >= 400 && !noPack(r.url(), r.status())) problems.push(`HTTP ${r.status()}: ${r.url()}`);
+  });
 }
 
 // One browser (`chromium` or `firefox`) with its own throw-away profile.
@@ -111,12 +125,13 @@ export async function readCanvas(page, id = 'intro', alsoRead = '({})') {
 
 // The screens intro-preview shows after each of `steps` acting frame steps,
 // as RGBA bytes, from one run of its --sheet.
-export function previewScreens(steps) {
+export function previewScreens(steps, pack) {
   const moments = [...new Set(steps)].sort((a, b) => a - b);
   const dir = mkdtempSync(path.join(tmpdir(), 'intro-preview-'));
   try {
     const file = path.join(dir, 'sheet.png');
-    execFileSync(path.join(nativeBin, 'intro-preview'), ['--sheet', moments.join(','), '-o', file]);
+    execFileSync(path.join(nativeBin, 'intro-preview'),
+      ['--sheet', moments.join(','), '-o', file, ...(pack ? ['--content', pack] : [])]);
     const sheet = readRgbPng(readFileSync(file));
     const screens = new Map();
     moments.forEach((moment, i) => {
@@ -128,7 +143,7 @@ export function previewScreens(steps) {
     rmSync(dir, { recursive: true, force: true });
   }
 }
-export const previewScreen = (steps) => previewScreens([steps])[0];
+export const previewScreen = (steps, pack) => previewScreens([steps], pack)[0];
 
 // The text pages of pages.txt, each as its list of lines.
 export function sourcePages() {
@@ -188,12 +203,13 @@ export function screenWithLine(text, row) {
   return out;
 }
 
-// modrender's rendering of the built-in song from the first pre-fill frame on:
-// `frames` stereo frames as interleaved 16-bit samples.
-export function modrenderSamples(frames) {
+// modrender's rendering of the built-in song (or the song of the content
+// pack `pack`) from the first pre-fill frame on: `frames` stereo frames as
+// interleaved 16-bit samples.
+export function modrenderSamples(frames, pack) {
   const seconds = String(frames / 44100);
   const raw = execFileSync(path.join(nativeBin, 'modrender'),
-    ['--builtin', '--raw', '--include-prefill', '--seconds', seconds, '-o', '-'], { maxBuffer: 1 << 26 });
+    [pack ?? '--builtin', '--raw', '--include-prefill', '--seconds', seconds, '-o', '-'], { maxBuffer: 1 << 26 });
   return new Int16Array(raw.buffer, raw.byteOffset, 2 * frames);
 }
 

@@ -1,5 +1,5 @@
-// The page around the intro: the canvas at a whole-number scale, the start
-// gesture, the animation-frame loop, Escape, fullscreen, the page's
+// The page around the intro: the content pack it plays, the canvas at a
+// whole-number scale, the start gesture, the animation-frame loop, Escape, fullscreen, the page's
 // visibility, the sound worklet that plays the music, the words for screen
 // readers (what the screen says and the text as it is typed), and a line in
 // the intro's font when a part of the page cannot be loaded.
@@ -39,7 +39,27 @@ const introSound = {
 };
 introSound.wasm.catch((error) => soundMissing('intro-sound.wasm', error.message));
 
-// ready: the intro's module runs (its start prompt is on the canvas).
+// The content: the built-in pack, replaced by content.intro beside the page
+// when there is one (none, or a file:// page, leaves the built-in one,
+// silently), and by a pack dropped onto the page before the start gesture.
+// A pack the reader refuses is said on the page; the content stays.
+let moduleRuns;
+const introContent = {
+  name: 'its built-in content',
+  refused: null,  // what was refused, why, and what plays instead
+  // Content changes, in the order they come, each once the module runs.
+  turn: Promise.all([
+    new Promise((resolve) => { moduleRuns = resolve; }),
+    location.protocol === 'file:' ? null : fetch('content.intro').then((response) => {
+      if (response.status === 404) return null;
+      if (!response.ok) throw new Error('HTTP ' + response.status);
+      return response.arrayBuffer();
+    }).catch((error) => refuseContent('content.intro', error.message)),
+  ]).then(([, bytes]) => bytes && useContent(bytes, 'content.intro')),
+};
+
+// ready: the intro's module runs (its start prompt is on the canvas) and the
+// content is settled.
 // missing: the part without which the intro cannot run. shownLine: the line
 // the page drew itself in the intro's font.
 const introState = {
@@ -48,9 +68,13 @@ const introState = {
 
 var Module = {
   canvasContext: canvas.getContext('2d'),
+  // The song goes with the start: the content cannot change after it.
   introMusic(message) {
-    if (introSound.node) introSound.node.port.postMessage(message);
-    else introSound.pending.push(message);
+    if (message === 'start') {
+      const at = Module._WebContentBytes();
+      toWorklet({ pack: Module.HEAPU8.slice(at, at + Module._WebContentSize()) });
+    }
+    toWorklet(message);
   },
   introTyped: showTypedText,
   // The page fetches intro.wasm itself, so a missing or broken one is said
@@ -64,11 +88,57 @@ var Module = {
   },
   // After main(), which sets up the driver and draws the prompt.
   postRun: [() => {
-    introState.ready = true;
-    sayStatus();
-    if (introState.started) runIntro();
+    moduleRuns();
+    introContent.turn.then(() => {
+      introState.ready = true;
+      sayStatus();
+      if (introState.started) runIntro();
+    });
   }],
 };
+
+function toWorklet(message) {
+  if (introSound.node) introSound.node.port.postMessage(message);
+  else introSound.pending.push(message);
+}
+
+// `buffer` into a block of the module's memory that _WebUseContent takes.
+function useContent(buffer, name) {
+  const bytes = new Uint8Array(buffer);
+  const at = Module._malloc(Math.max(1, bytes.length));
+  if (!at) return refuseContent(name, `its ${bytes.length} bytes do not fit in the page's memory`);
+  Module.HEAPU8.set(bytes, at);
+  if (Module._WebUseContent(at, bytes.length) !== 0) {
+    const reason = Module.HEAPU8.subarray(Module._WebContentReason());
+    return refuseContent(name, String.fromCharCode(...reason.subarray(0, reason.indexOf(0))));
+  }
+  introContent.name = `the content of ${name}`;
+  introContent.refused = null;
+  if (!introSound.missing) lineCanvas.hidden = true;
+  sayStatus();
+}
+
+function refuseContent(name, reason) {
+  introContent.refused = `${name} was refused (${reason}); the intro plays ${introContent.name}.`;
+  console.warn(`intro: ${introContent.refused}`);
+  sayStatus();
+  lineCanvas.hidden = false;
+  showLine(lineCanvas, `${name.toUpperCase()} REFUSED`, 0, 1);
+  return null;
+}
+
+// A pack dropped onto the page (never opened by the browser in its place):
+// before the start gesture it becomes the content; after it, it is refused,
+// as the start-up has taken the pages, the font and the song.
+document.addEventListener('dragover', (event) => event.preventDefault());
+document.addEventListener('drop', (event) => {
+  event.preventDefault();
+  const file = event.dataTransfer.files[0];
+  if (!file) return;
+  if (introState.started) refuseContent(file.name, 'the intro has started; reload the page first');
+  else introContent.turn = introContent.turn.then(() => file.arrayBuffer())
+    .then((bytes) => useContent(bytes, file.name), (error) => refuseContent(file.name, error.message));
+});
 
 document.addEventListener('click', begin);
 document.addEventListener('keydown', onKey);
@@ -174,6 +244,7 @@ function onWorkletMessage(event) {
   const message = event.data;
   if (message.played !== undefined) introSound.framesPlayed = message.played;
   if (message.recording) introSound.recording = message.recording;
+  if (message.refused !== undefined) soundMissing('the song', `the sound worklet refused the pack (${message.refused})`);
   if (message.stopped) {
     introSound.stopped = true;
     introSound.context.close();
@@ -188,6 +259,7 @@ function sayStatus() {
   else if (introState.started) words = 'The intro is running; its text follows, line by line as it is typed. Escape ends it.';
   else if (introState.ready) words = 'Click or press a key to start the intro and its music.';
   else words = 'Loading the intro.';
+  if (introContent.refused && !introState.missing) words = `${introContent.refused} ${words}`;
   if (introSound.missing && !introState.missing) words = `There is no music: ${introSound.missing}. ${words}`;
   statusText.textContent = words;
 }

@@ -1,6 +1,7 @@
 // The intro's sound on the audio rendering thread: its own instance of the
-// sound path (intro-sound.wasm: audio control, replayer, mixer, the song and
-// the block ring), so the music never waits for the page's main thread.
+// sound path (intro-sound.wasm: audio control, replayer, mixer and the block
+// ring), so the music never waits for the page's main thread. The page sends
+// the content pack in use before the start; its song is what plays.
 'use strict';
 
 const ProgressFrames = 4096;
@@ -19,7 +20,9 @@ class IntroSound extends AudioWorkletProcessor {
     this.recording = recordFrames > 0 ? new Int16Array(2 * recordFrames) : null;
     this.recorded = 0;
     this.port.onmessage = (event) => {
-      if (event.data === 'start') {
+      if (event.data.pack) {
+        this.usePack(event.data.pack);
+      } else if (event.data === 'start') {
         this.sound.SoundStart();
         this.playing = true;
       } else if (event.data === 'stop') {
@@ -28,6 +31,19 @@ class IntroSound extends AudioWorkletProcessor {
         this.port.postMessage({ stopped: true, played: this.framesPlayed });
       }
     };
+  }
+
+  // The pack goes into the module's fixed store; one that does not fit, or
+  // that the reader refuses, leaves the content as it was (no song at all
+  // before the first), and the page is told.
+  usePack(bytes) {
+    const sound = this.sound;
+    let status = -1;
+    if (bytes.length <= sound.SoundPackCapacity()) {
+      new Uint8Array(sound.memory.buffer, sound.SoundPackStore(), bytes.length).set(bytes);
+      status = sound.SoundUsePack(bytes.length);
+    }
+    if (status !== 0) this.port.postMessage({ refused: status });
   }
 
   process(inputs, outputs) {
