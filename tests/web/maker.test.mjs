@@ -5,7 +5,7 @@
 // intro-pack's bytes; and all of it keeps working once the server is gone.
 import assert from 'node:assert/strict';
 import { execFileSync, spawn } from 'node:child_process';
-import { copyFileSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { copyFileSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
@@ -40,13 +40,14 @@ function contentFolder(pages) {
   return dir;
 }
 
-// intro-pack's output `name` for that content, or its messages when it refuses.
+// intro-pack's output `name` for that content (a folder: in `dir`, removed on
+// the next turn), or its messages when it refuses.
 function introPack(pages, name, extra = []) {
   const dir = contentFolder(pages);
   try {
     const out = path.join(dir, name);
     execFileSync(path.join(nativeBin, 'intro-pack'), [dir, '-o', out, ...extra], { stdio: ['ignore', 'ignore', 'pipe'] });
-    return { bytes: readFileSync(out), dir };
+    return { bytes: name.endsWith('/') ? null : readFileSync(out), dir };
   } catch (error) {
     return { messages: String(error.stderr).replaceAll(`${dir}/`, ''), dir };
   } finally {
@@ -162,7 +163,11 @@ for (const name of browserNames) {
       const pack = await bytesOf(page, 'maker.pack');
       assert.deepEqual(pack, introPack(pages, 'x.intro').bytes);
       const zip = await bytesOf(page, 'webFolderZip().then((b) => b.arrayBuffer()).then((a) => new Uint8Array(a))');
-      assert.ok(zip.includes(pack), 'the web folder zip lacks the pack');
+      // A stored zip holds each file's bytes whole: intro-pack's web folder, file by file.
+      const folder = introPack(pages, 'site/', ['--web', path.join(makerDir, 'web')]);
+      for (const file of readdirSync(path.join(folder.dir, 'site'))) {
+        assert.ok(zip.includes(readFileSync(path.join(folder.dir, 'site', file))), `the web folder zip lacks ${file}`);
+      }
       const link = await page.evaluate('shareLink()');
       console.log(`${name}: share link of the edited intro content: ${link.length} characters`);
       site = await serveMaker();  // the link's page loads from a new server

@@ -1,40 +1,40 @@
-// The live intro's music on the audio rendering thread: the web sound path
-// (preview-sound.wasm) playing the pack the page sends. Each new pack gets a
-// fresh instance of the module, made in the message handler; process() only
-// copies the rendered quantum, so it allocates nothing.
+// The live intro's music on the audio rendering thread: the web front end's
+// sound path (preview-sound.wasm, its worklet module with mute per voice)
+// playing the pack the page sends. A new pack stops the song, goes into the
+// module's fixed pack store and starts it again; process() only copies the
+// rendered quantum out, so it allocates nothing.
 'use strict';
 
 class MakerSound extends AudioWorkletProcessor {
   constructor(options) {
     super();
-    this.module = new WebAssembly.Module(options.processorOptions.wasm);
-    this.sound = null;
-    this.left = this.right = null;
+    this.sound = new WebAssembly.Instance(new WebAssembly.Module(options.processorOptions.wasm), {}).exports;
+    if (this.sound._initialize) this.sound._initialize();
+    this.playing = false;
     this.framesPlayed = 0;
     this.muted = 0;
+    this.views(128);  // a render quantum; made here so process() makes none
     this.port.onmessage = (event) => this.onMessage(event.data);
   }
 
   onMessage(message) {
+    const sound = this.sound;
     if (message.pack instanceof Uint8Array) {
-      if (this.sound) this.sound.SoundStop();
-      const sound = new WebAssembly.Instance(this.module, {}).exports;
-      if (sound._initialize) sound._initialize();
-      const at = sound.SoundPackBuffer(message.pack.length);
-      if (!at) return;
-      new Uint8Array(sound.memory.buffer, at, message.pack.length).set(message.pack);
+      if (this.playing) sound.SoundStop();
+      this.playing = false;
+      if (message.pack.length > sound.SoundPackCapacity()) return;
+      new Uint8Array(sound.memory.buffer, sound.SoundPackStore(), message.pack.length).set(message.pack);
       if (sound.SoundUsePack(message.pack.length) !== 0) return;
       sound.SoundStart();
       sound.SoundMute(this.muted);
-      this.sound = sound;
-      this.views(128);  // a render quantum; made here so process() makes none
+      this.playing = true;
       this.framesPlayed = 0;
     } else if (typeof message.mute === 'number') {
       this.muted = message.mute & 15;
-      if (this.sound) this.sound.SoundMute(this.muted);
-    } else if (message === 'stop' && this.sound) {
-      this.sound.SoundStop();
-      this.sound = null;
+      if (this.playing) sound.SoundMute(this.muted);
+    } else if (message === 'stop' && this.playing) {
+      sound.SoundStop();
+      this.playing = false;
     }
   }
 
@@ -47,7 +47,7 @@ class MakerSound extends AudioWorkletProcessor {
 
   process(inputs, outputs) {
     const [left, right] = outputs[0];
-    if (!this.sound) return true;  // outputs start out silent
+    if (!this.playing) return true;  // outputs start out silent
     const count = left.length;
     this.sound.SoundRender(count);
     if (this.left.length !== count) this.views(count);
@@ -55,9 +55,11 @@ class MakerSound extends AudioWorkletProcessor {
     right.set(this.right);
     const before = this.framesPlayed;
     this.framesPlayed += count;
-    if ((before >> 12) !== (this.framesPlayed >> 12)) this.port.postMessage({
-      played: this.framesPlayed, entry: this.sound.SoundEntry(), entries: this.sound.SoundEntries(),
-    });
+    if ((before >> 12) !== (this.framesPlayed >> 12)) {
+      this.port.postMessage({
+        played: this.framesPlayed, entry: this.sound.SoundEntry(), entries: this.sound.SoundEntries(),
+      });
+    }
     return true;
   }
 }
