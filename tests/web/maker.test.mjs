@@ -10,8 +10,8 @@ import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { fileURLToPath } from 'node:url';
-import { browserNames, firstDifference, launchBrowser, nativeBin, pixelAt, readCanvas, readRgbPng,
-  sleep } from './harness.mjs';
+import { browserNames, firstDifference, launchBrowser, modrenderSamples, nativeBin, pixelAt, readCanvas,
+  readRgbPng, sleep } from './harness.mjs';
 
 const makerDir = process.env.INTRO_MAKER_SITE ?? fileURLToPath(new URL('../../build/maker', import.meta.url));
 const contentDir = path.join(makerDir, 'content/intro');
@@ -180,15 +180,33 @@ for (const name of browserNames) {
       await shared.close();
     });
 
-    test('Play starts the song in the worklet, with its sequence entry shown, and Stop ends it', async () => {
-      await page.click('#play');
-      await waitFor(page, 'maker.framesPlayed >= 8192', 'the song to play');
-      assert.match(await page.$eval('#song-entry', (e) => e.textContent), /^entry \d+ of [1-9]\d* *$/);
-      await page.click('#stop');
+    test('Play plays modrender\'s samples of the pack, shows the sequence entry, mutes voices, and Stop ends it', async () => {
+      const sound = await browser.open(`${site.url}?test-record`);
+      await waitFor(sound, 'window.maker?.preview !== null && maker.restarts >= 1', 'the intro');
+      await sound.click('#play');
+      await waitFor(sound, 'maker.recording !== null', 'the first 3 s played');
+      const played = Array.from(await sound.evaluate('Array.from(maker.recording)'));
+      const dir = mkdtempSync(path.join(tmpdir(), 'maker-sound-'));
+      try {
+        writeFileSync(path.join(dir, 'x.intro'), await bytesOf(sound, 'maker.pack'));
+        const at = firstDifference(played, Array.from(modrenderSamples(3 * 44100, path.join(dir, 'x.intro'))));
+        assert.equal(at, -1, `played sample ${at} differs from modrender's`);
+      } finally {
+        rmSync(dir, { recursive: true, force: true });
+      }
+      assert.match(await sound.$eval('#song-entry', (e) => e.textContent), /^entry \d+ of [1-9]\d*$/);
+      for (const box of await sound.$$('.mute')) await box.click();
+      await sound.evaluate('maker.recording = null');
+      await sound.click('#play');  // plays the pack again from its start, all four voices muted
+      await waitFor(sound, 'maker.recording !== null', 'the first 3 s played muted');
+      assert.equal(await sound.evaluate('maker.recording.some((s) => s !== 0)'), false, 'sound with every voice muted');
+      assert.ok(played.some((s) => s !== 0), 'the unmuted recording is silent');
+      await sound.click('#stop');
       await sleep(300);
-      const stopped = await page.evaluate('maker.framesPlayed');
+      const stopped = await sound.evaluate('maker.framesPlayed');
       await sleep(500);
-      assert.equal(await page.evaluate('maker.framesPlayed'), stopped, 'frames still counted after Stop');
+      assert.equal(await sound.evaluate('maker.framesPlayed'), stopped, 'frames still counted after Stop');
+      await sound.close();
     });
 
     test('a module file loaded from disk becomes modasm --disassemble\'s source and plays', async () => {

@@ -11,6 +11,8 @@ const WebFiles = ['index.html', 'intro-page.js', 'intro.js', 'intro.wasm', 'intr
   'intro-worklet.js', 'font.bmp'];
 const MaxFragmentChars = 4 << 20;  // the share link's data, base64url, before it is read
 const MaxSourceBytes = 16 << 20;   // as the tools' own input files
+// Test-only switch: ?test-record makes the worklet send back the first 3 s it plays of each pack.
+const recordFrames = new URLSearchParams(location.search).has('test-record') ? 3 * SampleRate : 0;
 
 const $ = (id) => document.getElementById(id);
 const editors = {};
@@ -26,6 +28,7 @@ const maker = {
   tools: null, previewModule: null, soundWasm: null,
   pack: null,            // the last valid content's pack, playing
   restarts: 0,           // how many times the intro restarted from new content
+  recording: null,      // with ?test-record: the first 3 s played of the last pack
   lastEditTime: 0, lastRestartDelay: null,  // ms from the last keystroke to the restart
   messages: '',          // the tools' last messages
   canvas: $('intro'), preview: null, audio: null, node: null, soundOn: false, framesPlayed: 0,
@@ -189,10 +192,11 @@ async function startSound() {
     await maker.audio.audioWorklet.addModule(source);
     URL.revokeObjectURL(source);
     maker.node = new AudioWorkletNode(maker.audio, 'maker-sound', {
-      numberOfInputs: 0, outputChannelCount: [2], processorOptions: { wasm: maker.soundWasm },
+      numberOfInputs: 0, outputChannelCount: [2], processorOptions: { wasm: maker.soundWasm, recordFrames },
     });
     maker.node.port.onmessage = (event) => {
-      const { played, entry, entries } = event.data;
+      const { played, entry, entries, recording } = event.data;
+      if (recording) maker.recording = recording;
       if (played === undefined) return;
       maker.framesPlayed = played;
       $('song-entry').textContent = `entry ${entry} of ${entries}`;

@@ -13,6 +13,10 @@ class MakerSound extends AudioWorkletProcessor {
     this.playing = false;
     this.framesPlayed = 0;
     this.muted = 0;
+    // Test-only: the first recordFrames played after each new pack, sent back as 16-bit samples.
+    this.recordFrames = options.processorOptions.recordFrames | 0;
+    this.recording = null;
+    this.recorded = 0;
     this.views(128);  // a render quantum; made here so process() makes none
     this.port.onmessage = (event) => this.onMessage(event.data);
   }
@@ -29,6 +33,10 @@ class MakerSound extends AudioWorkletProcessor {
       sound.SoundMute(this.muted);
       this.playing = true;
       this.framesPlayed = 0;
+      if (this.recordFrames > 0) {
+        this.recording = new Int16Array(2 * this.recordFrames);
+        this.recorded = 0;
+      }
     } else if (typeof message.mute === 'number') {
       this.muted = message.mute & 15;
       if (this.playing) sound.SoundMute(this.muted);
@@ -45,6 +53,19 @@ class MakerSound extends AudioWorkletProcessor {
     this.right = new Float32Array(this.sound.memory.buffer, at + 4 * count, count);
   }
 
+  // Every float played is an exact sample / 32768.
+  record(left, right) {
+    const samples = this.recording;
+    for (let i = 0; i < left.length && this.recorded < samples.length; ++i) {
+      samples[this.recorded++] = Math.round(left[i] * 32768);
+      samples[this.recorded++] = Math.round(right[i] * 32768);
+    }
+    if (this.recorded === samples.length) {
+      this.port.postMessage({ recording: samples }, [samples.buffer]);
+      this.recording = null;
+    }
+  }
+
   process(inputs, outputs) {
     const [left, right] = outputs[0];
     if (!this.playing) return true;  // outputs start out silent
@@ -53,6 +74,7 @@ class MakerSound extends AudioWorkletProcessor {
     if (this.left.length !== count) this.views(count);
     left.set(this.left);
     right.set(this.right);
+    if (this.recording) this.record(left, right);
     const before = this.framesPlayed;
     this.framesPlayed += count;
     if ((before >> 12) !== (this.framesPlayed >> 12)) {
