@@ -163,6 +163,16 @@ for (const name of browserNames) {
       const pack = await bytesOf(page, 'maker.pack');
       assert.deepEqual(pack, introPack(pages, 'x.intro').bytes);
       const zip = await bytesOf(page, 'webFolderZip().then((b) => b.arrayBuffer()).then((a) => new Uint8Array(a))');
+      // Python's zipfile reads it back and checks every CRC-32.
+      const zipDir = mkdtempSync(path.join(tmpdir(), 'maker-zip-'));
+      try {
+        writeFileSync(path.join(zipDir, 'web.zip'), zip);
+        const bad = execFileSync('python3', ['-c', 'import sys, zipfile; print(zipfile.ZipFile(sys.argv[1]).testzip())',
+          path.join(zipDir, 'web.zip')], { encoding: 'utf8' }).trim();
+        assert.equal(bad, 'None', `the web folder zip's entry ${bad} is damaged`);
+      } finally {
+        rmSync(zipDir, { recursive: true, force: true });
+      }
       // A stored zip holds each file's bytes whole: intro-pack's web folder, file by file.
       const folder = introPack(pages, 'site/', ['--web', path.join(makerDir, 'web')]);
       for (const file of readdirSync(path.join(folder.dir, 'site'))) {
