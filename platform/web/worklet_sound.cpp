@@ -7,7 +7,6 @@
 // page passes in before the start (SoundPackStore, SoundUsePack).
 #include <emscripten.h>
 
-#include <cstdarg>
 #include <cstddef>
 
 #include "app/intro_content.h"
@@ -34,18 +33,6 @@ uint8_t packStore[MaxPackBytes];
 
 int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
 }  // namespace
-
-// The pack reader and the module check format their reasons only when given
-// somewhere to put them, and this module never gives one: these stand in for
-// the C library's formatting, which would add some 10 KB to the module.
-extern "C" int vsnprintf(char* out, size_t size, const char*, va_list) {
-    if (out != nullptr && size > 0) out[0] = '\0';
-    return 0;
-}
-extern "C" int snprintf(char* out, size_t size, const char* format, ...) {
-    va_list unused{};
-    return vsnprintf(out, size, format, unused);
-}
 
 int OpenStream(FillCallback fillCallback, int, int framesPerBlock, int blockCount) {
     ConfigureRing(stream.blocks.ring, fillCallback, framesPerBlock, blockCount);
@@ -88,11 +75,13 @@ EMSCRIPTEN_KEEPALIVE uint32_t SoundPackCapacity() { return MaxPackBytes; }
 
 // The `size` bytes written at SoundPackStore() become the content whose song
 // the next start plays: 0, or the reader's PackStatus with the content as it
-// was. Between a start and its stop the playing song is not affected (the
+// was. The page sends only a pack its main module accepted through the checked
+// reader (song included); here its layout and checksum are checked again and
+// the song is trusted, so this module links no message formatting. Between a start and its stop the playing song is not affected (the
 // replayer copied it), but the page sends its pack before the start.
 EMSCRIPTEN_KEEPALIVE int SoundUsePack(uint32_t size) {
     if (size > MaxPackBytes) return PackTooLarge;
-    return UseContentPack(packStore, size, FontInPack, nullptr, 0);
+    return UseEmbeddedContentPack(packStore, size, FontInPack);
 }
 
 EMSCRIPTEN_KEEPALIVE void SoundStart() { IntroMusicStart(); }

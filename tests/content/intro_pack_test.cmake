@@ -6,12 +6,7 @@ file(REMOVE_RECURSE ${WORK}/pack-test)
 file(MAKE_DIRECTORY ${WORK}/pack-test)
 set(work ${WORK}/pack-test)
 
-function(run what)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
-  if(NOT result EQUAL 0)
-    message(FATAL_ERROR "${what} failed (${result}):\n${output}")
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/run_step.cmake)
 
 # Expects exit status `status`, a message matching `pattern` and no `output`.
 function(refused what status pattern output)

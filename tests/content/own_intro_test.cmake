@@ -5,12 +5,7 @@
 set(tree ${WORK}/own-intro-build)
 set(moments 200,500)  # page 1 finished, page 2 finished
 
-function(run what)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
-  if(NOT result EQUAL 0)
-    message(FATAL_ERROR "${what} failed (${result}):\n${output}")
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/run_step.cmake)
 
 set(configure ${CMAKE_COMMAND} -S ${SOURCE} -G ${GENERATOR} -DCMAKE_BUILD_TYPE=RelWithDebInfo
     -DCMAKE_CXX_COMPILER=${CXX_COMPILER} -DCMAKE_C_COMPILER=${C_COMPILER}
