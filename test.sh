@@ -62,7 +62,7 @@ ctest --test-dir build/asan --output-on-failure -j"$(nproc)"
 echo "== the threaded tests and the native intro under ThreadSanitizer"
 ./scripts/test-tsan.sh
 
-echo "== fuzzing the module loader and replayer"
+echo "== fuzzing the module loader and replayer, then the content-pack reader"
 ./scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
 
 echo "== end-to-end tests of the native intro under Xvfb"
