@@ -5,6 +5,10 @@
 #   INTRO_WIN32_BUILD  win32 build folder   (default build/win32)
 #   INTRO_HOST_BUILD   native build folder  (default build/native)
 #   KEEP_E2E_WORK=1    keep the scratch folder (screenshots, recording, logs)
+#   INTRO_MAKER_DOWNLOADS  where the browser tests left the intro maker's
+#                      downloaded intro.exe and its pack (default
+#                      build/maker-downloads; run 4 runs the exe)
+#   INTRO_REQUIRE_MAKER_EXE=1  fail when that download is missing (./test.sh)
 set -uo pipefail
 cd "$(dirname "$0")/../.." || exit 2
 ROOT=$PWD
@@ -261,7 +265,30 @@ if check "intro-pack writes own.exe, a PE objdump reads, with BITMAP 103 and RCD
 fi
 wineserver -k 2>/dev/null
 
-echo "e2e: run 4: no sound device"
+echo "e2e: run 4: the intro.exe the intro maker downloaded, with its edited page"
+MAKER_DOWNLOAD=${INTRO_MAKER_DOWNLOADS:-$ROOT/build/maker-downloads}/chromium
+if [ -f "$MAKER_DOWNLOAD/edited.exe" ] && [ -f "$MAKER_DOWNLOAD/edited.intro" ]; then
+  CONTENT=(--content "$MAKER_DOWNLOAD/edited.intro")
+  check "intro-preview --content shows the edited page 0 complete (reference)" preview_of_first_page
+  BUILT_EXE=$INTRO_EXE
+  INTRO_EXE=$MAKER_DOWNLOAD/edited.exe
+  start_intro maker
+  if WINDOW=$(find_window); then
+    check "the maker's intro.exe shows the edited page 0 as intro-preview --content does" \
+      first_page_matches_preview
+    check "the maker's intro.exe ends with exit code 0 on Escape" escape_ends_with_0 maker
+  else
+    check "the maker's intro.exe's window appears" false
+  fi
+  INTRO_EXE=$BUILT_EXE
+  wineserver -k 2>/dev/null
+elif [ "${INTRO_REQUIRE_MAKER_EXE:-}" = 1 ]; then
+  check "the intro maker's download is in $MAKER_DOWNLOAD (scripts/test-web.sh leaves it)" false
+else
+  echo "e2e: skipped: no download of the intro maker in $MAKER_DOWNLOAD (run scripts/test-web.sh first)"
+fi
+
+echo "e2e: run 5: no sound device"
 stop_pid "$PULSE_PID"
 export PULSE_SERVER=unix:$WORK/no-such-server.sock
 start_intro silent

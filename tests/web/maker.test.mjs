@@ -5,16 +5,19 @@
 // intro-pack's bytes; and all of it keeps working once the server is gone.
 import assert from 'node:assert/strict';
 import { execFileSync, spawn } from 'node:child_process';
-import { copyFileSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { copyFileSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { fileURLToPath } from 'node:url';
 import { browserNames, firstDifference, launchBrowser, modrenderSamples, nativeBin, pixelAt, readCanvas,
-  readRgbPng, sleep } from './harness.mjs';
+  readRgbPng, root, sleep } from './harness.mjs';
 
 const makerDir = process.env.INTRO_MAKER_SITE ?? fileURLToPath(new URL('../../build/maker', import.meta.url));
 const contentDir = path.join(makerDir, 'content/intro');
+// Where the downloaded intro.exe and its pack are kept for the Wine check
+// (scripts/e2e/run-all.sh runs the exe and compares it with intro-preview).
+const downloads = process.env.INTRO_MAKER_DOWNLOADS ?? path.join(root, 'build/maker-downloads');
 
 // Serves the maker folder on a free port until stop().
 function serveMaker() {
@@ -159,9 +162,13 @@ for (const name of browserNames) {
       await sleep(300);
       const pages = await readPages(page);
       const shell = path.join(makerDir, 'intro.exe');
-      assert.deepEqual(await bytesOf(page, 'introExe()'), introPack(pages, 'x.exe', ['--shell', shell]).bytes);
+      const exe = await bytesOf(page, 'introExe()');
+      assert.deepEqual(exe, introPack(pages, 'x.exe', ['--shell', shell]).bytes);
       const pack = await bytesOf(page, 'maker.pack');
       assert.deepEqual(pack, introPack(pages, 'x.intro').bytes);
+      mkdirSync(path.join(downloads, name), { recursive: true });
+      writeFileSync(path.join(downloads, name, 'edited.exe'), exe);
+      writeFileSync(path.join(downloads, name, 'edited.intro'), pack);
       const zip = await bytesOf(page, 'webFolderZip().then((b) => b.arrayBuffer()).then((a) => new Uint8Array(a))');
       // Python's zipfile reads it back and checks every CRC-32.
       const zipDir = mkdtempSync(path.join(tmpdir(), 'maker-zip-'));
