@@ -6,9 +6,9 @@
 #                             recording under out/
 #   ./run.sh --wine           intro.exe under Wine, the same way
 #   ./run.sh --web            the browser version, served on 127.0.0.1
-#   ./run.sh --maker          the intro maker in the browser, served on 127.0.0.1
-#                             (with intro.exe downloads when build/win32 has one)
-# Each installs only what it uses (scripts/install-deps.sh intro, wine or web)
+#   ./run.sh --maker          the intro maker in the browser, served on 127.0.0.1,
+#                             with the cross-built intro.exe its downloads start from
+# Each installs only what it uses (scripts/install-deps.sh intro, wine, web, win32)
 # and builds only the intro's targets; ./test.sh installs and builds the rest.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -19,8 +19,10 @@ case ${1:-} in
     exec ./scripts/serve-web.sh
     ;;
   --maker)
-    # The intro maker, served on 127.0.0.1 (port: INTRO_WEB_PORT).
-    ./scripts/install-deps.sh web
+    # The intro maker, served on 127.0.0.1 (port: INTRO_WEB_PORT), carrying
+    # the prebuilt intro.exe that its intro.exe download is made from.
+    ./scripts/install-deps.sh web win32
+    ./scripts/build-win32.sh
     exec ./scripts/serve-web.sh --maker
     ;;
   --wine)

@@ -5,6 +5,7 @@
 #     intro     build the native intro (./run.sh)
 #     headless  run it on a virtual display, with a screenshot and a recording
 #     tools     intro-preview's PNG output, modplay's terminal view, intro-capture's ffmpeg
+#     win32     cross-build intro.exe (the intro maker carries it)
 #     wine      cross-build intro.exe and run it under Wine (./run.sh --wine)
 #     web       build the browser version (./run.sh --web)
 #     test      everything ./test.sh runs: unit, fuzz, end-to-end, browser and
@@ -29,8 +30,10 @@ TOOLS=(
   libncurses-dev                       # modplay's terminal view
   ffmpeg                               # intro-capture encodes through it
 )
-WINE=(
+WIN32=(
   g++-mingw-w64-x86-64                 # win32 cross build (also brings windres)
+)
+WINE=(
   wine wine64                          # runs intro.exe
   pulseaudio pulseaudio-utils          # null sink and recording
 )
@@ -57,17 +60,18 @@ add_group() {
     intro) lean+=("${INTRO[@]}") ;;
     headless) lean+=("${HEADLESS[@]}") ;;
     tools) lean+=("${TOOLS[@]}") ;;
-    wine) lean+=("${INTRO[@]}" "${HEADLESS[@]}"); full+=("${WINE[@]}") ;;
+    win32) lean+=("${INTRO[@]}"); full+=("${WIN32[@]}") ;;
+    wine) lean+=("${INTRO[@]}" "${HEADLESS[@]}"); full+=("${WIN32[@]}" "${WINE[@]}") ;;
     web) lean+=("${INTRO[@]}"); full+=("${WEB[@]}") ;;
     test | all)
       lean+=("${INTRO[@]}" "${HEADLESS[@]}" "${TOOLS[@]}")
-      full+=("${WINE[@]}" "${WEB[@]}" "${TEST[@]}")
+      full+=("${WIN32[@]}" "${WINE[@]}" "${WEB[@]}" "${TEST[@]}")
       # npm installs the browser tests' driver (tests/web); take Debian's
       # only where no npm came with the machine's Node.js.
       command -v npm >/dev/null || full+=(npm)
       ;;
     *)
-      echo "install-deps: unknown group '$1' (intro, headless, tools, wine, web, test, all)" >&2
+      echo "install-deps: unknown group '$1' (intro, headless, tools, win32, wine, web, test, all)" >&2
       exit 2
       ;;
   esac
