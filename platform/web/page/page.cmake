@@ -8,3 +8,6 @@ get_property(intro_font_bmp GLOBAL PROPERTY INTRO_FONT_BMP)
 add_custom_command(TARGET web_page POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy ${intro_font_bmp} ${INTRO_WEB_SITE}/font.bmp
   VERBATIM)
+# The page's programs take their font from the built-in pack; this copy is
+# the one thing here that needs fontc's file.
+add_dependencies(web_page intro_font)
