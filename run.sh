@@ -32,10 +32,21 @@ case ${1:-} in
     ;;
 esac
 # Without a display the intro runs on a virtual one: install its tools now too.
-if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  ./scripts/install-deps.sh intro headless
+groups=(intro)
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then groups+=(headless); fi
+if ./scripts/install-deps.sh --check "${groups[@]}"; then
+  ./scripts/build-native.sh --intro
 else
-  ./scripts/install-deps.sh intro
+  # A first run: the compiler first; then SDL2 (and the virtual display's
+  # tools) install while everything of the intro that needs neither compiles.
+  ./scripts/install-deps.sh compiler
+  if [ "$(id -u)" != 0 ]; then sudo -v; fi  # the password now, not amid the build's output
+  ./scripts/install-deps.sh "${groups[@]}" &
+  installing=$!
+  built=0
+  ./scripts/build-native.sh --intro-parts || built=$?
+  wait "$installing" || { echo "run: installing ${groups[*]} failed (see above)" >&2; exit 1; }
+  ((built == 0)) || exit "$built"
+  ./scripts/build-native.sh --intro
 fi
-./scripts/build-native.sh --intro
 exec ./scripts/run-native.sh "$@"

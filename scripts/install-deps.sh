@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, what the named groups need and this
 # machine lacks. Needs root (or sudo) only when something is missing.
-#   scripts/install-deps.sh [GROUP...]     default: all
-#     intro     build the native intro (./run.sh)
+#   scripts/install-deps.sh [--check] [GROUP...]     default: all
+#     --check   install nothing: exit 0 when every package is there, 1 if not
+#     compiler  cmake, make and g++: enough for the core and the content tools
+#     intro     build the native intro (./run.sh): the compiler and SDL2
 #     headless  run it on a virtual display, with a screenshot and a recording
 #     tools     intro-preview's PNG output, modplay's terminal view, intro-capture's ffmpeg
 #     win32     cross-build intro.exe (the intro maker carries it)
@@ -15,8 +17,11 @@ set -euo pipefail
 
 # Each group's packages. The lean groups (intro, headless, tools) leave out
 # recommended packages: the first run installs only what it uses.
-INTRO=(
+COMPILER=(
   cmake make g++                       # native build
+)
+INTRO=(
+  "${COMPILER[@]}"
   libsdl2-dev                          # window, texture, events, audio device, BMP decoding
   xdotool                              # asks whether the display answers
 )
@@ -57,6 +62,7 @@ lean=()
 full=()
 add_group() {
   case $1 in
+    compiler) lean+=("${COMPILER[@]}") ;;
     intro) lean+=("${INTRO[@]}") ;;
     headless) lean+=("${HEADLESS[@]}") ;;
     tools) lean+=("${TOOLS[@]}") ;;
@@ -71,11 +77,16 @@ add_group() {
       command -v npm >/dev/null || full+=(npm)
       ;;
     *)
-      echo "install-deps: unknown group '$1' (intro, headless, tools, win32, wine, web, test, all)" >&2
+      echo "install-deps: unknown group '$1' (compiler, intro, headless, tools, win32, wine, web, test, all)" >&2
       exit 2
       ;;
   esac
 }
+check=0
+if [ "${1:-}" = --check ]; then
+  check=1
+  shift
+fi
 if (($# == 0)); then set -- all; fi
 for group in "$@"; do add_group "$group"; done
 
@@ -94,6 +105,7 @@ mapfile -t full_missing < <(((${#full[@]} == 0)) || missing_of "${full[@]}")
 if ((${#lean_missing[@]} + ${#full_missing[@]} == 0)); then
   exit 0
 fi
+((check == 0)) || exit 1
 
 echo "install-deps: installing ${lean_missing[*]} ${full_missing[*]}"
 SUDO=()

@@ -295,7 +295,8 @@ std::optional<std::string> EntryText(const ModuleView& view, size_t entry) {
     std::string text;
     for (size_t v = 0; v < 4; ++v) {
         if (e[3 * v] >= view.patterns.size()) return std::nullopt;
-        text += (v ? " " : "") + PatternName(e[3 * v], view);
+        if (v) text += ' ';
+        text += PatternName(e[3 * v], view);
         const int note = static_cast<int8_t>(e[3 * v + 1]), sound = static_cast<int8_t>(e[3 * v + 2]);
         if (note != 0) text += Signed(note);
         if (sound != 0) text += "/" + std::to_string(sound);
