@@ -8,7 +8,7 @@ if(TARGET modasm)
     ${CMAKE_CURRENT_LIST_DIR}/modasm_check_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/modasm_cli_test.cpp)
   target_include_directories(modasm_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})
-  target_link_libraries(modasm_tests PRIVATE modasm_core GTest::gtest_main)
+  target_link_libraries(modasm_tests PRIVATE modasm_disassembler GTest::gtest_main)
   target_compile_definitions(modasm_tests PRIVATE MODASM_PATH="$<TARGET_FILE:modasm>"
     MODASM_REFERENCE_DOC="${CMAKE_SOURCE_DIR}/docs/module-source.md")
   add_dependencies(modasm_tests modasm)
