@@ -178,7 +178,7 @@ uint64_t RawEnd(const PeImage& pe, size_t count) {
 // Which trailing sections move: the shell ends in [.rsrc] [.reloc], and
 // everything else stays where it is, byte for byte.
 struct Plan {
-    size_t kept;                  // sections [0, kept) are left as they are
+    size_t kept = 0;              // sections [0, kept) are left as they are
     std::optional<size_t> reloc;  // a trailing .reloc, appended again after the new .rsrc
 };
 
