@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test:
 #   1. native build + unit tests (CTest)
-#   2. the same unit tests under AddressSanitizer and UndefinedBehaviorSanitizer
-#   3. the threaded tests and the native intro under ThreadSanitizer
-#   4. the module fuzzer for a bounded time
-#   5. the end-to-end tests of the native intro (SDL2) under Xvfb
-#   6. the win32 cross build
-#   7. the web build and its tests (the page and the intro maker) in headless
+#   2. the other build types (GCC Release and MinSizeRel, clang 14), built
+#      with warnings as errors
+#   3. the same unit tests under AddressSanitizer and UndefinedBehaviorSanitizer
+#   4. the threaded tests and the native intro under ThreadSanitizer
+#   5. the module fuzzer for a bounded time
+#   6. the end-to-end tests of the native intro (SDL2) under Xvfb
+#   7. the win32 cross build
+#   8. the web build and its tests (the page and the intro maker) in headless
 #      Chromium and Firefox ESR
-#   8. the end-to-end tests of intro.exe under Wine, the intro maker's
+#   9. the end-to-end tests of intro.exe under Wine, the intro maker's
 #      downloaded one among them
-#   9. the Debian package, checked with lintian, and the scripts with shellcheck
+#  10. the Debian package, checked with lintian, and the scripts with shellcheck
 # Every stage is required: a missing script or folder stops the run with an
 # error before anything is built, so "all tests passed" means all of them ran.
 set -euo pipefail
@@ -29,6 +31,7 @@ require() {
 }
 require scripts/install-deps.sh "dependency"
 require scripts/build-native.sh "native build"
+require scripts/check-build-types.sh "build type"
 require scripts/test-tsan.sh "ThreadSanitizer"
 require scripts/fuzz.sh "fuzzing"
 require fuzz/CMakeLists.txt "fuzzing"
@@ -55,6 +58,9 @@ echo "== shell scripts (shellcheck)"
 echo "== native build and unit tests"
 ./scripts/build-native.sh
 ctest --test-dir build/native --output-on-failure -j"$(nproc)"
+
+echo "== the other build types, warnings as errors"
+./scripts/check-build-types.sh
 
 echo "== unit tests under ASan and UBSan"
 cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DINTRO_SANITIZE=ON -DINTRO_WERROR=ON \
