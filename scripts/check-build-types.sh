@@ -2,7 +2,7 @@
 # Builds the native tree in the configurations the other stages of ./test.sh
 # do not, with warnings as errors: GCC's optimizers find (sometimes false)
 # warnings that differ from level to level, and clang's front end finds its own.
-#   scripts/check-build-types.sh [CONFIG...]   default: all of them
+#   scripts/check-build-types.sh [CONFIG...]   default: the first three below
 #     CONFIG   gcc-Release, gcc-MinSizeRel, clang-RelWithDebInfo, or any
 #              {gcc,clang}-{Debug,RelWithDebInfo,Release,MinSizeRel}
 # Each builds in build/types/CONFIG; the tests are built, not run (the other
