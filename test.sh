@@ -48,46 +48,78 @@ if [ "$missing" != 0 ]; then
   exit 1
 fi
 
+# Each stage prints how long it took; the end (or a failure) prints them all
+# with the total, so a slow stage shows where the run's time goes.
+stage_names=() stage_seconds=() current_stage="" stage_started=0
+duration() { printf '%dm%02ds' $(($1 / 60)) $(($1 % 60)); }
+end_stage() {
+  [ -n "$current_stage" ] || return 0
+  local took=$((SECONDS - stage_started))
+  stage_names+=("$current_stage") stage_seconds+=("$took")
+  echo "== $current_stage: $(duration "$took")"
+  current_stage=""
+}
+stage() {
+  end_stage
+  current_stage=$1 stage_started=$SECONDS
+  echo "== $1"
+}
+print_stage_times() {
+  local status=$? i
+  if [ -n "$current_stage" ]; then
+    stage_names+=("$current_stage (stopped here)") stage_seconds+=("$((SECONDS - stage_started))")
+  fi
+  echo "== stage times"
+  for i in "${!stage_names[@]}"; do
+    printf '  %8s  %s\n' "$(duration "${stage_seconds[$i]}")" "${stage_names[$i]}"
+  done
+  printf '  %8s  total\n' "$(duration "$SECONDS")"
+  return "$status"
+}
+trap print_stage_times EXIT
+
+stage "installing what is missing"
 ./scripts/install-deps.sh all
 # Here warnings are errors and no optional part may be left out.
 export INTRO_WERROR=ON INTRO_REQUIRE_ALL=ON
 
-echo "== shell scripts (shellcheck)"
+stage "shell scripts (shellcheck)"
 ./scripts/check-scripts.sh
 
-echo "== native build and unit tests"
+stage "native build and unit tests"
 ./scripts/build-native.sh
 ctest --test-dir build/native --output-on-failure -j"$(nproc)"
 
-echo "== the other build types, warnings as errors"
+stage "the other build types, warnings as errors"
 ./scripts/check-build-types.sh
 
-echo "== unit tests under ASan and UBSan"
+stage "unit tests under ASan and UBSan"
 cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DINTRO_SANITIZE=ON -DINTRO_WERROR=ON \
   -DINTRO_REQUIRE_ALL=ON >/dev/null
 cmake --build build/asan -j"$(nproc)"
 ctest --test-dir build/asan --output-on-failure -j"$(nproc)"
 
-echo "== the threaded tests and the native intro under ThreadSanitizer"
+stage "the threaded tests and the native intro under ThreadSanitizer"
 ./scripts/test-tsan.sh
 
-echo "== fuzzing the module loader and replayer, then the content-pack reader"
+stage "fuzzing the module loader and replayer, then the content-pack reader"
 ./scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
 
-echo "== end-to-end tests of the native intro under Xvfb"
+stage "end-to-end tests of the native intro under Xvfb"
 ./scripts/e2e/native.sh
 
-echo "== win32 build"
+stage "win32 build"
 ./scripts/build-win32.sh
 
-echo "== web build and its tests in headless Chromium and Firefox ESR"
+stage "web build and its tests in headless Chromium and Firefox ESR"
 ./scripts/test-web.sh
 
 # After the web tests: they leave the intro maker's downloaded intro.exe,
 # which one of these runs under Wine.
-echo "== end-to-end tests under Wine"
+stage "end-to-end tests under Wine"
 INTRO_REQUIRE_MAKER_EXE=1 ./scripts/e2e/run-all.sh
 
-echo "== the Debian package (lintian, desktop-file-validate, appstreamcli)"
+stage "the Debian package (lintian, desktop-file-validate, appstreamcli)"
 ./scripts/build-deb.sh
+end_stage
 echo "== all tests passed"
