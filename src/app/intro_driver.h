@@ -10,8 +10,8 @@
 #include "app/intro_geometry.h"
 
 // What the driver needs of the platform. Any hook may be null: no clock means
-// no frame steps, no wait means the start-up does not block (the front end
-// then holds the steps back itself; the loop in intro_loop.h does).
+// no frame steps, no wait means the start-up does not block (whoever calls
+// the frame step then holds it back until the wait would have ended).
 struct IntroPlatform {
     uint32_t (*clock)();                    // milliseconds, unsigned, wrapping
     void (*wait)(uint32_t milliseconds);    // blocks the caller that long
