@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "app/intro_driver.h"
+#include "app/intro_loop.h"
 #include "display/surface.h"
 #include "native_draw_target.h"
 
@@ -28,7 +29,7 @@ static void FrameStep(benchmark::State& state) {
     DrawTarget window(528, 365);
     window.recordBlits = false;
     benchWindow = &window;
-    ResetIntroDriver();
+    ResetIntro();
     introDriver.platform = {[] { return benchTick; }, [](uint32_t) {},
                             [](void*) { return benchWindow; }, [](void*, DrawTarget*) {},
                             nullptr, nullptr};

@@ -30,7 +30,7 @@ void MusicStop() {}
 
 int main() {
     introDriver.platform = {Clock, nullptr, BeginPresent, EndPresent, MusicStart, MusicStop};
-    introDriver.appActive = 1;
+    SetIntroActive(true, Clock());
     return 0;
 }
 
@@ -51,19 +51,19 @@ EMSCRIPTEN_KEEPALIVE int PreviewUsePack(int size) {
 }
 
 EMSCRIPTEN_KEEPALIVE void PreviewBegin(double now) {
-    if (introLoop.begun) return;
+    if (IntroStarted()) return;
     preview.beginTime = preview.advancedTo = now;
     BeginIntro();
 }
 
 EMSCRIPTEN_KEEPALIVE void PreviewFrame(double now) {
-    if (!introLoop.begun || introLoop.ended) return;
+    if (!IntroStarted() || IntroEnded()) return;
     preview.advancedTo = now;
     AdvanceIntro(Milliseconds(now));
 }
 
 EMSCRIPTEN_KEEPALIVE void PreviewEnd() {
-    if (introLoop.begun && !introLoop.ended) EndIntro();
+    if (IntroStarted() && !IntroEnded()) EndIntro();
 }
 
 // The page being held after its last character (-1 while typing), and the

@@ -1,8 +1,6 @@
 #include "intro_options.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
+#include "app/command_line.h"
 
 const char* const IntroUsage =
     "Usage: intro [--content FILE] [--scale N] [--fullscreen] [--seconds S]\n"
@@ -28,63 +26,26 @@ const char* const IntroUsageLine =
     "Usage: intro [--content FILE] [--scale N] [--fullscreen] [--seconds S]\n"
     "  (intro --help tells more)\n";
 
-namespace {
-
-bool ParseScale(const char* text, int& scale) {
-    errno = 0;
-    char* end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    if (errno != 0 || end == text || *end != '\0' || value < 1 || value > MaxScale) return false;
-    scale = static_cast<int>(value);
-    return true;
-}
-
-bool ParseSeconds(const char* text, double& seconds) {
-    errno = 0;
-    char* end = nullptr;
-    const double value = std::strtod(text, &end);
-    if (errno != 0 || end == text || *end != '\0' || !std::isfinite(value) || value <= 0 ||
-        value > MaxRunSeconds)
-        return false;
-    seconds = value;
-    return true;
-}
-
-}  // namespace
-
 bool ParseIntroOptions(int argc, const char* const* argv, IntroOptions& options,
-                                std::string& error) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (argument == "--fullscreen") {
-            options.fullscreen = true;
-        } else if (argument == "--content") {
-            if (value == nullptr) {
-                error = "--content needs a file (a content pack, NAME.intro)";
-                return false;
-            }
-            options.contentPath = value;
-            ++i;
-        } else if (argument == "--scale" || argument == "--seconds") {
-            if (value == nullptr) {
-                error = argument + " needs a value";
-                return false;
-            }
-            ++i;
-            if (argument == "--scale" && !ParseScale(value, options.scale)) {
-                error = "--scale needs a whole number from 1 to 16, not '" + std::string(value) + "'";
-                return false;
-            }
-            if (argument == "--seconds" && !ParseSeconds(value, options.seconds)) {
-                error = "--seconds needs a number above 0 and at most 1000000, not '" +
-                        std::string(value) + "'";
-                return false;
-            }
-        } else {
-            error = "unknown argument '" + argument + "'";
-            return false;
-        }
-    }
-    return true;
+                       std::string& error) {
+    auto scale = [&](const std::string& value, std::string& problem) {
+        int64_t factor = 0;
+        if (!ParseWholeNumber(value.c_str(), 1, MaxScale, factor))
+            return problem = "--scale needs a whole number from 1 to 16, not '" + value + "'",
+                   false;
+        options.scale = static_cast<int>(factor);
+        return true;
+    };
+    auto seconds = [&](const std::string& value, std::string& problem) {
+        if (ParsePositiveNumber(value.c_str(), false, MaxRunSeconds, options.seconds)) return true;
+        return problem = "--seconds needs a number above 0 and at most 1000000, not '" + value +
+                         "'", false;
+    };
+    CommandLine line;
+    line.UnknownWording("unknown argument '", "'")
+        .Flag("--fullscreen", &options.fullscreen)
+        .Value("--content", &options.contentPath, "a file (a content pack, NAME.intro)")
+        .Value("--scale", scale)
+        .Value("--seconds", seconds);
+    return line.Read(argc, argv, error);
 }

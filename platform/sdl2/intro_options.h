@@ -18,4 +18,4 @@ extern const char* const IntroUsageLine;  // after an error
 // --help and --version are answered before (app/program_info.h).
 // False with the reason in `error` for anything it does not know.
 bool ParseIntroOptions(int argc, const char* const* argv, IntroOptions& options,
-                                std::string& error);
+                       std::string& error);

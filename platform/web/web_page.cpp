@@ -48,7 +48,7 @@ int main() {
     // No wait hook: the browser must not block, and the loop holds the first
     // frame step back until the start-up's 600 ms are over.
     introDriver.platform = {Clock, nullptr, BeginPresent, EndPresent, MusicStart, MusicStop};
-    introDriver.appActive = 1;
+    SetIntroActive(true, Clock());
     ShowMessageLine(&pageCanvas, nullptr, "CLICK OR PRESS A KEY");
     return 0;
 }
@@ -62,7 +62,7 @@ extern "C" {
 // says why. Returns 0, the reader's PackStatus, or -1 once the intro has started.
 EMSCRIPTEN_KEEPALIVE int WebUseContent(uint8_t* bytes, uint32_t size) {
     int status = -1;
-    if (introLoop.begun)
+    if (IntroStarted())
         std::snprintf(page.reason, sizeof page.reason, "the intro has started; reload the page first");
     else
         status = UseContentPack(bytes, size, FontInPack, page.reason, sizeof page.reason);
@@ -84,7 +84,7 @@ EMSCRIPTEN_KEEPALIVE uint32_t WebContentSize() { return page.packSize; }
 
 // The start gesture: the window's first show.
 EMSCRIPTEN_KEEPALIVE void WebBegin(double now) {
-    if (introLoop.begun) return;
+    if (IntroStarted()) return;
     page.beginTime = page.advancedTo = now;
     ShowMessageLine(&pageCanvas, nullptr, "");
     BeginIntro();
@@ -93,14 +93,14 @@ EMSCRIPTEN_KEEPALIVE void WebBegin(double now) {
 // One animation frame: every frame step due by the frame's time, so the page
 // types at the same rate whatever the screen's refresh rate.
 EMSCRIPTEN_KEEPALIVE void WebFrame(double now) {
-    if (!introLoop.begun || introLoop.ended) return;
+    if (!IntroStarted() || IntroEnded()) return;
     page.advancedTo = now;
     AdvanceIntro(Milliseconds(now));
 }
 
 // Escape: the window's teardown, then the closing line in place of the picture.
 EMSCRIPTEN_KEEPALIVE void WebEnd() {
-    if (!introLoop.begun || introLoop.ended) return;
+    if (!IntroStarted() || IntroEnded()) return;
     EndIntro();
     ShowMessageLine(&pageCanvas, nullptr, "THE END. RELOAD TO START AGAIN.");
 }

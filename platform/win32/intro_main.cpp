@@ -69,7 +69,7 @@ int RunMessageLoop() {
             if (!GetMessageA(&message, nullptr, 0, 0)) return static_cast<int>(message.wParam);
             TranslateMessage(&message);
             DispatchMessageA(&message);
-        } else if (introDriver.appActive) {
+        } else if (IntroActive()) {
             // Idle: the loop's gate decides whether a step acts now.
             AdvanceIntro(GetTickCount());
         } else {
@@ -83,7 +83,7 @@ int RunMessageLoop() {
 LRESULT CALLBACK IntroWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SHOWWINDOW:
-        if (!introDriver.startedUp) BeginIntro();
+        if (!IntroStarted()) BeginIntro();
         CentreWindow(window);
         return 0;
     case WM_PAINT:

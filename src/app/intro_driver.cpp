@@ -3,7 +3,6 @@
 #include <new>
 
 #include "app/intro_content.h"
-#include "app/intro_loop.h"
 #include "data/intro_data.h"
 
 IntroDriver introDriver;
@@ -24,11 +23,6 @@ void DeleteDisplayObjects() {
     driver.screen = driver.canvas = driver.font = nullptr;
 }
 }  // namespace
-
-void ResetIntroDriver() {
-    introDriver = IntroDriver{};
-    ResetIntroLoop();
-}
 
 // Guard: when any display object cannot be had, the intro runs without a
 // picture: every display object is dropped, so the frame step and the

@@ -10,8 +10,8 @@
 #include "app/intro_geometry.h"
 
 // What the driver needs of the platform. Any hook may be null: no clock means
-// no frame steps, no wait means the start-up does not block (the front end
-// then holds the steps back itself; the loop in intro_loop.h does).
+// no frame steps, no wait means the start-up does not block (whoever calls
+// the frame step then holds it back until the wait would have ended).
 struct IntroPlatform {
     uint32_t (*clock)();                    // milliseconds, unsigned, wrapping
     void (*wait)(uint32_t milliseconds);    // blocks the caller that long
@@ -30,9 +30,9 @@ struct IntroDriver {
     ResourceSource instance;  // the program's instance: where the font bitmap comes from
     Surface* screen;
     Surface* canvas;
-    int32_t startedUp;
+    int32_t startedUp;  // the first show has run; set by the loop alone
     CellGrid* cellGrid;
-    int32_t appActive;
+    int32_t appActive;  // frame steps may run; set and cleared by the loop alone
     uint32_t lastStepTick;
     IntroPlatform platform;
 };
@@ -54,6 +54,3 @@ void StepIntro();
 void StepIntroAt(uint32_t tick);
 // Stops the music, then deletes the display objects.
 void ShutdownIntro();
-// Back to the process-start state: no objects, flags clear, tick 0, no platform
-// hooks. For tests and tools that run the driver more than once.
-void ResetIntroDriver();

@@ -5,7 +5,9 @@
 // loop runs exactly the frame steps that the Windows program's polling loop
 // would have run on an idle machine up to then, so a late or coarse caller
 // (an animation frame, a late wake-up) catches up instead of falling behind,
-// and every front end shows the same picture at the same moment.
+// and every front end shows the same picture at the same moment. It alone
+// runs the driver's phases and sets its startedUp and appActive flags; front
+// ends ask through IntroStarted, IntroEnded and IntroActive.
 #include <cstdint>
 
 // MillisecondsUntilNextStep when no step can come (not begun, ended, inactive).
@@ -14,14 +16,6 @@ constexpr uint32_t NoStepPending = UINT32_MAX;
 // replay the steps it missed: the timeline goes on from its time, as after a
 // reactivation, so one call never runs more than about a second of steps.
 constexpr uint32_t MaxCatchUpMs = 1000;
-
-struct IntroLoop {
-    int32_t begun;
-    int32_t ended;
-    uint32_t nextStepTick;  // when the polling loop's next acting step comes
-};
-
-extern IntroLoop introLoop;
 
 // The window's first show: StartIntro (the music, the 600 ms wait), then the
 // background fill with every cell marked. The first frame step comes when the
@@ -34,11 +28,22 @@ bool BeginIntro();
 void AdvanceIntro(uint32_t now);
 // Activation. Going inactive at `now` first runs the steps due up to then;
 // coming back, the first step acts at once (if its gate allows) and typing
-// goes on where it stopped: the frozen time is not caught up.
+// goes on where it stopped: the frozen time is not caught up. May come before
+// BeginIntro: a front end whose window starts active says so first.
 void SetIntroActive(bool active, uint32_t now);
 // How long the front end may sleep before the next step is due (0: now).
 uint32_t MillisecondsUntilNextStep(uint32_t now);
 // The teardown (ShutdownIntro), once.
 void EndIntro();
-// Back to the state before the first show; ResetIntroDriver calls it.
-void ResetIntroLoop();
+
+// What a front end may ask: whether the first show has run, whether the
+// teardown has, and whether frame steps may run (the window is active).
+bool IntroStarted();
+bool IntroEnded();
+bool IntroActive();
+
+// Back to the process-start state, the driver's record (no objects, flags
+// clear, tick 0, no platform hooks) and the loop's together. For tests and
+// tools that run the intro more than once; display objects still held are
+// not deleted (run EndIntro first).
+void ResetIntro();

@@ -30,7 +30,7 @@ class IntroDriverTest : public ::testing::Test {
 protected:
     void SetUp() override {
         fake = &platform;
-        ResetIntroDriver();
+        ResetIntro();
         introDriver.platform = {
             [] { return fake->tick; },
             [](uint32_t ms) { fake->calls.push_back("sleep " + std::to_string(ms)); },
@@ -244,7 +244,7 @@ TEST_F(IntroDriverTest, FinishedPageIsTheDoubledCanvasInTheFontColours) {
 TEST_F(IntroDriverTest, LoopCatchesUpToThePollingTimelineButNotAcrossAFreeze) {
     const IntroPlatform hooks = introDriver.platform;
     platform.tick = 1000;
-    introDriver.appActive = 1;
+    SetIntroActive(true, 1000);
     ASSERT_TRUE(BeginIntro());
     // The polling loop runs once the start-up has waited its 600 ms.
     for (uint32_t t = 1600; t <= 3000; ++t) StepAt(t);
@@ -253,7 +253,7 @@ TEST_F(IntroDriverTest, LoopCatchesUpToThePollingTimelineButNotAcrossAFreeze) {
     const int polledSteps = platform.getDCs;
     ShutdownIntro();
 
-    ResetIntroDriver();
+    ResetIntro();
     introDriver.platform = hooks;
     introDriver.window = &platform.window;
     platform.getDCs = 0;
@@ -277,4 +277,39 @@ TEST_F(IntroDriverTest, LoopCatchesUpToThePollingTimelineButNotAcrossAFreeze) {
     EndIntro();
     EndIntro();
     EXPECT_EQ(MillisecondsUntilNextStep(5100), NoStepPending);
+}
+
+// The front ends ask the loop for the phases and never set the driver's flags:
+// the first show starts up once however often the window is shown, activity
+// gates the steps, and the reset returns driver and loop to the process start.
+TEST_F(IntroDriverTest, LoopOwnsThePhasesAndItsResetReturnsBothToProcessStart) {
+    const IntroPlatform hooks = introDriver.platform;
+    EXPECT_FALSE(IntroStarted() || IntroActive() || IntroEnded());
+    platform.tick = 1000;
+    SetIntroActive(true, 1000);  // a window active before its first show
+    EXPECT_TRUE(IntroActive());
+    EXPECT_EQ(MillisecondsUntilNextStep(1000), NoStepPending) << "nothing steps before the show";
+    ASSERT_TRUE(BeginIntro());
+    ASSERT_TRUE(BeginIntro());
+    EXPECT_EQ(platform.calls, (std::vector<std::string>{"musicStart", "sleep 600"}));
+    EXPECT_EQ(introDriver.startedUp, 1);
+    SetIntroActive(false, 1000);
+    EXPECT_EQ(introDriver.appActive, 0);
+    AdvanceIntro(2000);
+    EXPECT_EQ(platform.getDCs, 0) << "an inactive window does not step";
+    EndIntro();
+    EXPECT_TRUE(IntroEnded());
+
+    ResetIntro();
+    EXPECT_FALSE(IntroStarted() || IntroActive() || IntroEnded());
+    EXPECT_EQ(introDriver.platform.clock, nullptr);
+    EXPECT_EQ(introDriver.screen, nullptr);
+    // A second run after the reset steps again: the loop's end went with it.
+    introDriver.platform = hooks;
+    introDriver.window = &platform.window;
+    platform.tick = 3000;
+    SetIntroActive(true, 3000);
+    ASSERT_TRUE(BeginIntro());
+    AdvanceIntro(3600);
+    EXPECT_EQ(platform.getDCs, 1);
 }

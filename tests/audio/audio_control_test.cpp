@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/intro_driver.h"
+#include "app/intro_loop.h"
 #include "app/intro_music.h"
 #include "audio/audio_control.h"
 #include "audio/sound_path.h"
@@ -157,7 +158,7 @@ TEST_F(AudioControl, InitClearsTheTablesButNotTheSampleMemory) {
 // Teardown may run more than once: the music stops once, and its stream is
 // closed exactly once.
 TEST_F(AudioControl, IntroTeardownClosesTheStreamOnceHoweverOftenItRuns) {
-    ResetIntroDriver();
+    ResetIntro();
     introDriver.platform.musicStop = IntroMusicStop;
     IntroMusicStart();
     EXPECT_EQ(replayer.playing, 1);
@@ -165,7 +166,7 @@ TEST_F(AudioControl, IntroTeardownClosesTheStreamOnceHoweverOftenItRuns) {
     ShutdownIntro();
     EXPECT_EQ(memoryStream.closeCount, 1);
     EXPECT_EQ(replayer.replayerReady, 0);
-    ResetIntroDriver();
+    ResetIntro();
 }
 
 TEST_F(AudioControl, PauseAndShutdownBeforeAnyStartCloseOnce) {

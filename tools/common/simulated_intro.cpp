@@ -20,9 +20,9 @@ bool StartSimulatedIntro(void (*musicStart)(), void (*musicStop)()) {
     simulatedTick = 0;
     clientArea = DrawTarget(ClientWidth, ClientHeight);
     clientArea.recordBlits = false;
-    ResetIntroDriver();
+    ResetIntro();
     introDriver.platform = {Tick, Wait, ClientArea, EndPresent, musicStart, musicStop};
-    introDriver.appActive = 1;
+    SetIntroActive(true, simulatedTick);
     std::string error;
     if (IntroContent().pageCount == 0 && !UseToolContent("", &error)) return false;
     return BeginIntro();

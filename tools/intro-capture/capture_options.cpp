@@ -1,8 +1,8 @@
 #include "capture_options.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
+
+#include "app/command_line.h"
 
 const char* const CaptureUsage =
     "Usage: intro-capture -o FILE [--seconds N] [--from S] [--scale N] [--lossless]\n"
@@ -31,16 +31,6 @@ const char* const CaptureUsage =
 
 namespace {
 
-bool ParseTime(const char* text, bool zeroAllowed, double& value) {
-    errno = 0;
-    char* end = nullptr;
-    const double parsed = std::strtod(text, &end);
-    if (errno != 0 || end == text || *end != '\0' || !std::isfinite(parsed)) return false;
-    if (parsed < 0 || (parsed == 0 && !zeroAllowed) || parsed > MaxCaptureSeconds) return false;
-    value = parsed;
-    return true;
-}
-
 bool EndsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() &&
            text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
@@ -68,51 +58,52 @@ bool ChooseKind(const std::string& path, bool lossless, CaptureKind& kind, std::
 
 }  // namespace
 
-int ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& options,
-                        std::string& error) {
+bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& options,
+                         std::string& error) {
     bool lossless = false, haveOutput = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool takesValue =
-            arg == "-o" || arg == "--seconds" || arg == "--from" || arg == "--scale" ||
-            arg == "--content";
-        if (takesValue && i + 1 >= argc) return error = arg + " needs a value", 1;
-        if (arg == "-o") {
-            if (haveOutput) return error = "-o given twice", 1;
-            options.outputPath = argv[++i];
-            haveOutput = true;
-            if (options.outputPath.empty() || options.outputPath == "-")
-                return error = "-o needs a file name (the container cannot be streamed)", 1;
-        } else if (arg == "--content") {
-            options.contentPath = argv[++i];
-        } else if (arg == "--seconds") {
-            double seconds = 0;
-            const bool usable = ParseTime(argv[++i], false, seconds) &&
-                                std::llround(seconds * FramesPerSecond) >= 1;
-            if (!usable)
-                return error = "--seconds needs a number from 0.02 to 3600, not '" +
-                               std::string(argv[i]) + "'", 1;
-            options.frameCount = std::llround(seconds * FramesPerSecond);
-        } else if (arg == "--from") {
-            double from = 0;
-            if (!ParseTime(argv[++i], true, from))
-                return error = "--from needs a number of seconds from 0 to 3600, not '" +
-                               std::string(argv[i]) + "'", 1;
-            options.firstFrame = std::llround(from * FramesPerSecond);
-        } else if (arg == "--scale") {
-            const std::string text = argv[++i];
-            if (text.size() != 1 || text[0] < '1' || text[0] > '0' + MaxScale)
-                return error = "--scale needs a whole number from 1 to " +
-                               std::to_string(MaxScale) + ", not '" + text + "'", 1;
-            options.scale = text[0] - '0';
-        } else if (arg == "--lossless") {
-            lossless = true;
-        } else {
-            return error = "unknown argument '" + arg + "'", 1;
-        }
-    }
-    if (!haveOutput) return error = "missing -o FILE (for example -o intro.mp4)", 1;
-    if (!ChooseKind(options.outputPath, lossless, options.kind, error)) return 1;
+    auto output = [&](const std::string& value, std::string& problem) {
+        if (haveOutput) return problem = "-o given twice", false;
+        options.outputPath = value;
+        haveOutput = true;
+        if (value.empty() || value == "-")
+            return problem = "-o needs a file name (the container cannot be streamed)", false;
+        return true;
+    };
+    auto seconds = [&](const std::string& value, std::string& problem) {
+        double length = 0;
+        if (!ParsePositiveNumber(value.c_str(), false, MaxCaptureSeconds, length) ||
+            std::llround(length * FramesPerSecond) < 1)
+            return problem = "--seconds needs a number from 0.02 to 3600, not '" + value + "'",
+                   false;
+        options.frameCount = std::llround(length * FramesPerSecond);
+        return true;
+    };
+    auto from = [&](const std::string& value, std::string& problem) {
+        double start = 0;
+        if (!ParsePositiveNumber(value.c_str(), true, MaxCaptureSeconds, start))
+            return problem = "--from needs a number of seconds from 0 to 3600, not '" + value + "'",
+                   false;
+        options.firstFrame = std::llround(start * FramesPerSecond);
+        return true;
+    };
+    auto scale = [&](const std::string& value, std::string& problem) {
+        if (value.size() != 1 || value[0] < '1' || value[0] > '0' + MaxScale)
+            return problem = "--scale needs a whole number from 1 to " + std::to_string(MaxScale) +
+                             ", not '" + value + "'", false;
+        options.scale = value[0] - '0';
+        return true;
+    };
+    CommandLine line;
+    line.UnknownWording("unknown argument '", "'")
+        .Value("-o", output)
+        .Value("--content", &options.contentPath)
+        .Value("--seconds", seconds)
+        .Value("--from", from)
+        .Value("--scale", scale)
+        .Flag("--lossless", &lossless);
+    if (!line.Read(argc, argv, error)) return false;
+    if (!haveOutput) return error = "missing -o FILE (for example -o intro.mp4)", false;
+    if (!ChooseKind(options.outputPath, lossless, options.kind, error)) return false;
     if (options.scale == 0) options.scale = options.kind == CaptureKind::Video ? 2 : 1;
-    return 0;
+    return true;
 }

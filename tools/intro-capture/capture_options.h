@@ -22,9 +22,9 @@ struct CaptureOptions {
     std::string contentPath;  // --content: a content pack; empty: the built-in one
 };
 
-// 0 when the arguments are usable; 1 with `error` saying what is wrong.
+// True when the arguments are usable; otherwise `error` says what is wrong.
 // --help and --version are answered before this runs.
-int ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& options,
-                        std::string& error);
+bool ParseCaptureOptions(int argc, const char* const* argv, CaptureOptions& options,
+                         std::string& error);
 
 extern const char* const CaptureUsage;

@@ -96,8 +96,7 @@ int main(int argc, char** argv) {
     if (AnswerHelpOrVersion(argc, argv, "intro-capture", CaptureUsage)) return 0;
     CaptureOptions options;
     std::string error;
-    const int parsed = ParseCaptureOptions(argc, argv, options, error);
-    if (parsed != 0) {
+    if (!ParseCaptureOptions(argc, argv, options, error)) {
         std::fprintf(stderr, "intro-capture: %s\n%s", error.c_str(), CaptureUsage);
         return 2;
     }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/program_info.h"
 #include "content_sources.h"
 #include "cpp_source.h"
@@ -58,29 +59,24 @@ int main(int argc, char** argv) {
     std::string folder, output, cppOutput, seconds;
     ContentSources sources;
     PackData data{INTRO_PACK_DATA_DIR "/intro.exe", INTRO_PACK_DATA_DIR "/web"};
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        std::string* value = nullptr;
-        if (arg == "-o") value = &output;
-        else if (arg == "--pages") value = &sources.pages;
-        else if (arg == "--font") value = &sources.font;
-        else if (arg == "--song") value = &sources.song;
-        else if (arg == "--shell") value = &data.shell;
-        else if (arg == "--web") value = &data.webFiles;
-        else if (arg == "--seconds") value = &seconds;
-        else if (arg == "--cpp") value = &cppOutput;
-        if (value != nullptr) {
-            if (!hasValue) return Usage(arg + " needs a value");
-            *value = argv[++i];
-        } else if (!arg.empty() && arg[0] == '-') {
-            return Usage("unknown option: " + arg);
-        } else if (folder.empty()) {
-            folder = arg;
-        } else {
-            return Usage("more than one content folder: " + arg);
-        }
-    }
+    auto contentFolder = [&](const std::string& arg, std::string& problem) {
+        if (!folder.empty()) return problem = "more than one content folder: " + arg, false;
+        folder = arg;
+        return true;
+    };
+    CommandLine line;
+    line.UnknownWording("unknown option: ", "")
+        .Value("-o", &output)
+        .Value("--pages", &sources.pages)
+        .Value("--font", &sources.font)
+        .Value("--song", &sources.song)
+        .Value("--shell", &data.shell)
+        .Value("--web", &data.webFiles)
+        .Value("--seconds", &seconds)
+        .Value("--cpp", &cppOutput)
+        .Positional(contentFolder, CommandLine::LoneDash::Unknown);
+    std::string problem;
+    if (!line.Read(argc, argv, problem)) return Usage(problem);
     if (output.empty()) return Usage("need -o OUT");
     if (!folder.empty()) {
         ContentSources found;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/intro_driver.h"
 #include "png_file.h"
 #include "app/program_info.h"
@@ -65,62 +66,60 @@ bool Fail(const std::string& message) {
     return false;
 }
 
-bool ParseArguments(int argc, char** argv, Options* options) {
+bool ParseArguments(int argc, char** argv, Options* options, std::string& error) {
     bool haveSteps = false, haveSheet = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        const bool takesValue = argument == "--steps" || argument == "--sheet" ||
-                                argument == "-o" || argument == "--find" || argument == "--up-to" ||
-                                argument == "--content";
-        if (takesValue && i + 1 >= argc) return Fail(argument + " needs a value");
-        if (argument == "--steps") {
+    auto steps = [&](const std::string& value, std::string& problem) {
+        long count = 0;
+        if (!ParseCount(value, &count))
+            return problem = "--steps needs a whole number from 0 to 1000000, got '" + value + "'",
+                   false;
+        options->moments = {count};
+        haveSteps = true;
+        return true;
+    };
+    auto sheet = [&](const std::string& list, std::string& problem) {
+        options->moments.clear();
+        size_t start = 0;
+        while (start <= list.size()) {
+            const size_t comma = std::min(list.find(',', start), list.size());
             long count = 0;
-            if (!ParseCount(argv[++i], &count))
-                return Fail("--steps needs a whole number from 0 to 1000000, got '" +
-                            std::string(argv[i]) + "'");
-            options->moments = {count};
-            haveSteps = true;
-        } else if (argument == "--sheet") {
-            const std::string list = argv[++i];
-            options->moments.clear();
-            size_t start = 0;
-            while (start <= list.size()) {
-                const size_t comma = std::min(list.find(',', start), list.size());
-                long count = 0;
-                if (!ParseCount(list.substr(start, comma - start), &count))
-                    return Fail("--sheet needs step counts from 0 to 1000000 separated by commas, "
-                                "got '" + list + "'");
-                options->moments.push_back(count);
-                start = comma + 1;
-            }
-            if (options->moments.size() > 16) return Fail("--sheet takes at most 16 moments");
-            std::sort(options->moments.begin(), options->moments.end());
-            haveSheet = true;
-        } else if (argument == "--find") {
-            options->find = argv[++i];
-        } else if (argument == "--up-to") {
-            if (!ParseCount(argv[++i], &options->findUpTo))
-                return Fail("--up-to needs a whole number from 0 to 1000000, got '" +
-                            std::string(argv[i]) + "'");
-        } else if (argument == "-o") {
-            options->output = argv[++i];
-        } else if (argument == "--content") {
-            options->content = argv[++i];
-        } else if (argument == "--client") {
-            options->client = true;
-        } else {
-            return Fail("unknown argument '" + argument + "'");
+            if (!ParseCount(list.substr(start, comma - start), &count))
+                return problem = "--sheet needs step counts from 0 to 1000000 separated by commas, "
+                                 "got '" + list + "'", false;
+            options->moments.push_back(count);
+            start = comma + 1;
         }
-    }
+        if (options->moments.size() > 16)
+            return problem = "--sheet takes at most 16 moments", false;
+        std::sort(options->moments.begin(), options->moments.end());
+        haveSheet = true;
+        return true;
+    };
+    auto upTo = [&](const std::string& value, std::string& problem) {
+        if (ParseCount(value, &options->findUpTo)) return true;
+        return problem = "--up-to needs a whole number from 0 to 1000000, got '" + value + "'",
+               false;
+    };
+    CommandLine line;
+    line.UnknownWording("unknown argument '", "'")
+        .Value("--steps", steps)
+        .Value("--sheet", sheet)
+        .Value("-o", &options->output)
+        .Value("--find", &options->find)
+        .Value("--up-to", upTo)
+        .Value("--content", &options->content)
+        .Flag("--client", &options->client);
+    if (!line.Read(argc, argv, error)) return false;
     if (!options->find.empty()) {
         if (haveSteps || haveSheet || !options->output.empty() || options->client)
-            return Fail("--find takes no --steps, --sheet, -o or --client");
+            return error = "--find takes no --steps, --sheet, -o or --client", false;
         return true;
     }
-    if (haveSteps == haveSheet) return Fail("give exactly one of --steps and --sheet");
-    if (options->output.empty()) return Fail("missing -o <file.png>");
+    if (haveSteps == haveSheet) return error = "give exactly one of --steps and --sheet", false;
+    if (options->output.empty()) return error = "missing -o <file.png>", false;
     return true;
 }
+
 // Runs the timeline step by step and reports the first stretch of step counts
 // whose screen equals the picture.
 int FindOnTimeline(const Options& options) {
@@ -156,7 +155,9 @@ int FindOnTimeline(const Options& options) {
 int main(int argc, char** argv) {
     Options options;
     if (AnswerHelpOrVersion(argc, argv, "intro-preview", UsageText)) return 0;
-    if (!ParseArguments(argc, argv, &options)) {
+    std::string usageError;
+    if (!ParseArguments(argc, argv, &options, usageError)) {
+        Fail(usageError);
         std::fputs(UsageText, stderr);
         return 2;
     }

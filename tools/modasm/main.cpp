@@ -13,6 +13,7 @@
 #include "assembler.h"
 #include "disassembler.h"
 #include "output_files.h"
+#include "app/command_line.h"
 #include "app/program_info.h"
 #include "safe_output.h"
 
@@ -85,27 +86,22 @@ int main(int argc, char** argv) {
     std::string source, output, cppOutput, symbol = "ModuleImage";
     bool summary = false, disassemble = false;
     if (AnswerHelpOrVersion(argc, argv, "modasm", UsageText)) return 0;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        bool hasValue = i + 1 < argc;
-        if (arg == "-o" && hasValue) {
-            output = argv[++i];
-        } else if (arg == "--cpp" && hasValue) {
-            cppOutput = argv[++i];
-        } else if (arg == "--symbol" && hasValue) {
-            symbol = argv[++i];
-        } else if (arg == "--summary") {
-            summary = true;
-        } else if (arg == "--disassemble") {
-            disassemble = true;
-        } else if (!arg.empty() && arg[0] == '-') {
-            return Usage(("unknown option or missing value: " + arg).c_str());
-        } else if (source.empty()) {
-            source = arg;
-        } else {
-            return Usage(("more than one source file: " + arg).c_str());
-        }
-    }
+    auto sourceFile = [&](const std::string& arg, std::string& problem) {
+        if (!source.empty()) return problem = "more than one source file: " + arg, false;
+        source = arg;
+        return true;
+    };
+    CommandLine line;
+    line.UnknownWording("unknown option or missing value: ", "")
+        .MissingValueReadsAsUnknown()
+        .Value("-o", &output)
+        .Value("--cpp", &cppOutput)
+        .Value("--symbol", &symbol)
+        .Flag("--summary", &summary)
+        .Flag("--disassemble", &disassemble)
+        .Positional(sourceFile, CommandLine::LoneDash::Unknown);
+    std::string problem;
+    if (!line.Read(argc, argv, problem)) return Usage(problem.c_str());
     if (disassemble) {
         if (source.empty() || output.empty()) return Usage("--disassemble needs a MODULE and -o SOURCE");
         if (summary || !cppOutput.empty()) return Usage("--disassemble takes only MODULE and -o SOURCE");

@@ -85,9 +85,8 @@ int main(int argc, char** argv) {
     PlayOptions options;
     std::string error;
     if (AnswerHelpOrVersion(argc, argv, "modplay", PlayUsage)) return 0;
-    const int parsed = ParsePlayOptions(argc, argv, options, error);
-    if (parsed == 2) return std::fputs(PlayUsage, stdout), 0;
-    if (parsed != 0) return std::fprintf(stderr, "modplay: %s\n%s", error.c_str(), PlayUsage), 2;
+    if (!ParsePlayOptions(argc, argv, options, error))
+        return std::fprintf(stderr, "modplay: %s\n%s", error.c_str(), PlayUsage), 2;
 
     SongFile song;
     ViewModel model;

@@ -1,8 +1,6 @@
 #include "options.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
+#include "app/command_line.h"
 
 const char* const PlayUsage =
     "Usage: modplay FILE [--watch] [--seconds S | --loops N]\n"
@@ -25,49 +23,42 @@ const char* const PlayUsage =
     "  1  the file cannot be read or used, or there is no audio output\n"
     "  2  a wrong command line\n";
 
-int ParsePlayOptions(int argc, const char* const* argv, PlayOptions& options, std::string& error) {
+bool ParsePlayOptions(int argc, const char* const* argv, PlayOptions& options, std::string& error) {
     bool lengthGiven = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const char* next = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (arg == "-h" || arg == "--help") {
-            error.clear();
-            return 2;
-        } else if (arg == "--builtin") {
-            options.builtin = true;
-        } else if (arg == "--watch") {
-            options.watch = true;
-        } else if (arg == "--seconds" || arg == "--loops") {
-            if (!next) return error = arg + " needs a number", 1;
-            if (lengthGiven) return error = "give only one of --seconds and --loops", 1;
-            lengthGiven = true;
-            ++i;
-            errno = 0;
-            char* end = nullptr;
-            if (arg == "--seconds") {
-                options.seconds = std::strtod(next, &end);
-                if (errno || end == next || *end || !std::isfinite(options.seconds) ||
-                    options.seconds <= 0 || options.seconds > 86400)
-                    return error = "--seconds needs a number above 0 and at most 86400, not '" +
-                                   std::string(next) + "'", 1;
-            } else {
-                options.loops = std::strtoll(next, &end, 10);
-                if (errno || end == next || *end || options.loops < 1 || options.loops > 1000)
-                    return error = "--loops needs a whole number from 1 to 1000, not '" +
-                                   std::string(next) + "'", 1;
-            }
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return error = "unknown option '" + arg + "'", 1;
-        } else {
-            if (!options.path.empty())
-                return error = "more than one file given ('" + options.path + "' and '" + arg + "')", 1;
-            options.path = arg;
-        }
-    }
+    auto lengthFirst = [&](std::string& problem) {
+        if (lengthGiven) return problem = "give only one of --seconds and --loops", false;
+        lengthGiven = true;
+        return true;
+    };
+    auto seconds = [&](const std::string& value, std::string& problem) {
+        if (!lengthFirst(problem)) return false;
+        if (ParsePositiveNumber(value.c_str(), false, 86400, options.seconds)) return true;
+        return problem = "--seconds needs a number above 0 and at most 86400, not '" + value + "'",
+               false;
+    };
+    auto loops = [&](const std::string& value, std::string& problem) {
+        if (!lengthFirst(problem)) return false;
+        if (ParseWholeNumber(value.c_str(), 1, 1000, options.loops)) return true;
+        return problem = "--loops needs a whole number from 1 to 1000, not '" + value + "'", false;
+    };
+    auto file = [&](const std::string& value, std::string& problem) {
+        if (!options.path.empty())
+            return problem = "more than one file given ('" + options.path + "' and '" + value +
+                             "')", false;
+        options.path = value;
+        return true;
+    };
+    CommandLine line;
+    line.Flag("--builtin", &options.builtin)
+        .Flag("--watch", &options.watch)
+        .Value("--seconds", seconds, "a number")
+        .Value("--loops", loops, "a number")
+        .Positional(file, CommandLine::LoneDash::Positional);
+    if (!line.Read(argc, argv, error)) return false;
     if (options.builtin && !options.path.empty())
-        return error = "give either a FILE or --builtin, not both", 1;
+        return error = "give either a FILE or --builtin, not both", false;
     if (!options.builtin && options.path.empty())
-        return error = "no file given: a module, a song source (.fcs) or --builtin", 1;
-    if (options.builtin && options.watch) return error = "--watch needs a FILE to watch", 1;
-    return 0;
+        return error = "no file given: a module, a song source (.fcs) or --builtin", false;
+    if (options.builtin && options.watch) return error = "--watch needs a FILE to watch", false;
+    return true;
 }

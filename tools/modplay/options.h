@@ -11,8 +11,8 @@ struct PlayOptions {
     int64_t loops = 0;   // 0: until quit
 };
 
-// 0 when usable; 2 with an empty `error` when help was asked for; otherwise
-// `error` says what is wrong.
-int ParsePlayOptions(int argc, const char* const* argv, PlayOptions& options, std::string& error);
+// True when usable; otherwise `error` says what is wrong. --help and
+// --version are answered before (app/program_info.h).
+bool ParsePlayOptions(int argc, const char* const* argv, PlayOptions& options, std::string& error);
 
 extern const char* const PlayUsage;

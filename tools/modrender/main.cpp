@@ -35,12 +35,7 @@ int main(int argc, char** argv) {
     RenderOptions options;
     std::string error;
     if (AnswerHelpOrVersion(argc, argv, "modrender", RenderUsage)) return 0;
-    const int parsed = ParseRenderOptions(argc, argv, options, error);
-    if (parsed == 2) {
-        std::fputs(RenderUsage, stdout);
-        return 0;
-    }
-    if (parsed != 0) {
+    if (!ParseRenderOptions(argc, argv, options, error)) {
         std::fprintf(stderr, "modrender: %s\n%s", error.c_str(), RenderUsage);
         return 2;
     }

@@ -24,9 +24,9 @@ constexpr int64_t MaxLoops = 100;
 constexpr double MaxSeconds = 3600;
 constexpr int64_t MaxTicks = 50 * 3600;
 
-// 0 when the arguments are usable; otherwise `error` says what is wrong.
-// 2 with an empty error means help was asked for.
-int ParseRenderOptions(int argc, const char* const* argv, RenderOptions& options,
+// True when the arguments are usable; otherwise `error` says what is wrong.
+// --help and --version are answered before (app/program_info.h).
+bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& options,
                        std::string& error);
 
 extern const char* const RenderUsage;

@@ -17,6 +17,7 @@
 #include <iterator>
 #include <string>
 
+#include "app/command_line.h"
 #include "app/program_info.h"
 #include "audio/sound_settings.h"
 #include "wav_audio.h"
@@ -81,21 +82,22 @@ bool Number(const char* text, double low, double high, double& value) {
     return end != text && *end == '\0' && value >= low && value <= high;
 }
 
-// Reads "--name value" pairs from argv[first..]; each must be one of `names`.
+// Reads "--name value" options from argv[first..]; each must be one of
+// `names`, its number going to the `values` entry of the same place.
 bool Options(int argc, char** argv, int first, std::initializer_list<const char*> names,
              double* values, std::string& error) {
-    for (int i = first; i < argc; i += 2) {
-        int which = 0;
-        bool known = false;
-        for (const char* name : names) {
-            if (argv[i] == std::string(name)) { known = true; break; }
-            ++which;
-        }
-        if (!known) return error = std::string("unknown option '") + argv[i] + "'", false;
-        if (i + 1 >= argc || !Number(argv[i + 1], 0, 1e9, values[which]))
-            return error = std::string(argv[i]) + " needs a number from 0 to 1e9", false;
+    CommandLine line;
+    double* value = values;
+    for (const char* name : names) {
+        auto number = [value, name](const std::string& text, std::string& problem) {
+            if (Number(text.c_str(), 0, 1e9, *value)) return true;
+            problem = std::string(name) + " needs a number from 0 to 1e9";
+            return false;
+        };
+        line.Value(name, number, "a number from 0 to 1e9");
+        ++value;
     }
-    return true;
+    return line.Read(argc, argv, error, first);
 }
 
 int Match(int argc, char** argv) {
