@@ -86,8 +86,9 @@ EMSCRIPTEN_KEEPALIVE uint32_t WebContentSize() { return page.packSize; }
 EMSCRIPTEN_KEEPALIVE void WebBegin(double now) {
     if (introLoop.begun) return;
     page.beginTime = page.advancedTo = now;
-    ShowMessageLine(&pageCanvas, IntroContentResources(), "");
-    introDriver.instance = IntroContentResources();
+    const ResourceSource resources = IntroContentResources();
+    ShowMessageLine(&pageCanvas, resources, "");
+    introDriver.instance = resources;
     BeginIntro();
 }
 
