@@ -18,7 +18,7 @@ int UseContentPack(const uint8_t* bytes, size_t size, PackFont font, char* reaso
     const int status = ReadContentPack(bytes, static_cast<uint32_t>(size), font, &read, reason,
                                        static_cast<uint32_t>(reasonSize));
     if (status != PackOk) return status;
-    BmpLayout fontLayout;
+    BmpLayout fontLayout{};
     char fontReason[160];
     if (read.font != nullptr &&
         !CheckBmp(read.font, read.fontSize, &fontLayout, fontReason, sizeof fontReason)) {

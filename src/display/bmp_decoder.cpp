@@ -13,7 +13,8 @@ uint32_t Read32(const uint8_t* p) {
 }
 uint16_t Read16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
-bool Refuse(char* reason, size_t reasonSize, const char* format, ...) {
+__attribute__((format(printf, 3, 4))) bool Refuse(char* reason, size_t reasonSize,
+                                                  const char* format, ...) {
     if (reason != nullptr && reasonSize > 0) {
         va_list arguments;
         va_start(arguments, format);
@@ -94,7 +95,7 @@ bool CheckBmp(const uint8_t* bytes, uint32_t size, BmpLayout* layout, char* reas
 
 bool DecodeBmp(const uint8_t* bytes, uint32_t size, int* width, int* height, uint32_t** pixels,
                char* reason, size_t reasonSize) {
-    BmpLayout layout;
+    BmpLayout layout{};
     if (!CheckBmp(bytes, size, &layout, reason, reasonSize)) return false;
     // Entries past the palette's end read as black.
     uint32_t palette[256] = {};

@@ -44,7 +44,7 @@ std::vector<uint8_t> MakeBmp(int32_t width, int32_t height, int bits, uint32_t c
 }
 
 std::string Refusal(const std::vector<uint8_t>& bmp) {
-    BmpLayout layout;
+    BmpLayout layout{};
     char reason[160] = "";
     if (CheckBmp(bmp.data(), static_cast<uint32_t>(bmp.size()), &layout, reason, sizeof reason))
         return "accepted";
