@@ -2,8 +2,10 @@
 // only, nothing asserted).
 #include <benchmark/benchmark.h>
 
+#include "app/intro_content.h"
 #include "app/intro_driver.h"
 #include "app/intro_loop.h"
+#include "data/builtin_pack.h"
 #include "display/surface.h"
 #include "native_draw_target.h"
 
@@ -33,6 +35,8 @@ static void FrameStep(benchmark::State& state) {
     introDriver.platform = {[] { return benchTick; }, [](uint32_t) {},
                             [](void*) { return benchWindow; }, [](void*, DrawTarget*) {},
                             nullptr, nullptr};
+    UseContentPack(BuiltInPack, BuiltInPackSize, FontInPack, nullptr, 0);
+    introDriver.instance = IntroContentResources();
     StartIntro();
     FinishFirstShow();
     for (auto _ : state) {

@@ -2,8 +2,9 @@
 # Builds the browser version with Debian's emscripten and writes the page as
 # a self-contained folder: index.html and everything it loads.
 #   scripts/build-web.sh [site folder]     default build/web
-#   INTRO_HOST_BUILD=<dir>                 native build for fontc, modasm and
-#                                          pagec, default build/native
+#   INTRO_HOST_BUILD=<dir>                 native build for fontc, modasm,
+#                                          pagec and font-pixels, default
+#                                          build/native
 #   INTRO_MAKER_SITE=<folder>              the intro maker's folder, default
 #                                          build/maker beside the site
 #   INTRO_MAKER_SHELL=<intro.exe>          the prebuilt intro.exe the maker
@@ -28,6 +29,8 @@ if ! command -v emcmake >/dev/null; then
   exit 1
 fi
 build_host_tools
+# The page's own lines take the font as decoded by the intro's decoder.
+cmake --build "$HOST_BUILD" -j"$JOBS" --target font-pixels
 
 emcmake cmake -S . -B "$CMAKE_BUILD" -DCMAKE_BUILD_TYPE=MinSizeRel \
   -DINTRO_HOST_TOOLS="$HOST_BUILD/bin" -DINTRO_WEB_SITE="$SITE" \

@@ -53,6 +53,7 @@ EMSCRIPTEN_KEEPALIVE int PreviewUsePack(int size) {
 EMSCRIPTEN_KEEPALIVE void PreviewBegin(double now) {
     if (IntroStarted()) return;
     preview.beginTime = preview.advancedTo = now;
+    introDriver.instance = IntroContentResources();
     BeginIntro();
 }
 

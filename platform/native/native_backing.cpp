@@ -1,18 +1,10 @@
-// The surface backing natively: the memory backing of the core, bitmaps
-// decoded from the resource table, and blits copied into a DrawTarget's
-// pixels, clipped to its size.
+// The surface backing natively: the memory backing of the core, and blits
+// copied into a DrawTarget's pixels, clipped to its size.
 #include <cstring>
 
 #include "display/memory_backing.h"
 #include "display/rect_clip.h"
 #include "native_draw_target.h"
-#include "native_resources.h"
-
-bool DecodeBitmapResource(int resourceId, ResourceSource source, int* width, int* height,
-                          uint32_t** pixels) {
-    const NativeResource* resource = FindNativeResource(source, resourceId);
-    return resource != nullptr && DecodeBmp(resource->bytes, resource->size, width, height, pixels);
-}
 
 void BlitBacking(SurfaceBacking* backing, DrawTarget* dc, int x, int y, int sourceX,
                  int sourceY, int width, int height) {

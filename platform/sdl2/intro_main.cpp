@@ -6,16 +6,17 @@
 #include <cstdio>
 #include <string>
 
+#include "app/intro_content.h"
 #include "app/intro_driver.h"
 #include "app/intro_loop.h"
 #include "app/intro_music.h"
 #include "app/program_info.h"
+#include "app/tool_content.h"
 #include "audio/audio_control.h"
 #include "intro_options.h"
 #include "intro_window.h"
 #include "native_draw_target.h"
 #include "sdl_stream.h"
-#include "tool_content.h"
 
 namespace {
 
@@ -144,6 +145,7 @@ int main(int argc, char** argv) {
     introDriver.platform =
         IntroPlatform{Clock, Wait, BeginPresent, EndPresent, IntroMusicStart, IntroMusicStop};
     introDriver.window = &introWindow;
+    introDriver.instance = IntroContentResources();
     const bool pictureReady = BeginIntro();
     if (AudioStreamResult() != StreamOpened) {
         std::fprintf(stderr, "intro: %s (%s); running without sound\n",

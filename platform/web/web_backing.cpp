@@ -1,13 +1,11 @@
-// The surface backing in the browser: the memory backing of the core, the
-// font bitmap decoded from the content pack in use, and blits turned into RGBA and
-// put on the page's canvas, one rectangle per blit.
+// The surface backing in the browser: the memory backing of the core (its
+// bitmaps are the ones the page's front end hands over), and blits turned
+// into RGBA and put on the page's canvas, one rectangle per blit.
 #include <emscripten.h>
 
-#include "app/intro_content.h"
 #include "app/intro_geometry.h"
-#include "bmp_decoder.h"
-#include "display/rect_clip.h"
 #include "display/memory_backing.h"
+#include "display/rect_clip.h"
 #include "web_canvas.h"
 
 DrawTarget pageCanvas;
@@ -26,15 +24,6 @@ EM_JS(void, PutCanvasRect, (const uint32_t* rgba, int x, int y, int width, int h
     image.data.set(bytes);
     Module.canvasContext.putImageData(image, x, y);
 });
-
-// The page has one resource, the font bitmap of the content in use; the
-// source is not used.
-bool DecodeBitmapResource(int resourceId, ResourceSource, int* width, int* height,
-                          uint32_t** pixels) {
-    const ContentPack& content = IntroContent();
-    return resourceId == FontResourceId && content.font != nullptr &&
-           DecodePaletteBmp(content.font, content.fontSize, width, height, pixels);
-}
 
 void BlitBacking(SurfaceBacking* backing, DrawTarget* dc, int x, int y, int sourceX,
                  int sourceY, int width, int height) {

@@ -49,7 +49,7 @@ int main() {
     // frame step back until the start-up's 600 ms are over.
     introDriver.platform = {Clock, nullptr, BeginPresent, EndPresent, MusicStart, MusicStop};
     SetIntroActive(true, Clock());
-    ShowMessageLine(&pageCanvas, nullptr, "CLICK OR PRESS A KEY");
+    ShowMessageLine(&pageCanvas, IntroContentResources(), "CLICK OR PRESS A KEY");
     return 0;
 }
 
@@ -86,7 +86,9 @@ EMSCRIPTEN_KEEPALIVE uint32_t WebContentSize() { return page.packSize; }
 EMSCRIPTEN_KEEPALIVE void WebBegin(double now) {
     if (IntroStarted()) return;
     page.beginTime = page.advancedTo = now;
-    ShowMessageLine(&pageCanvas, nullptr, "");
+    const ResourceSource resources = IntroContentResources();
+    ShowMessageLine(&pageCanvas, resources, "");
+    introDriver.instance = resources;
     BeginIntro();
 }
 
@@ -102,7 +104,7 @@ EMSCRIPTEN_KEEPALIVE void WebFrame(double now) {
 EMSCRIPTEN_KEEPALIVE void WebEnd() {
     if (!IntroStarted() || IntroEnded()) return;
     EndIntro();
-    ShowMessageLine(&pageCanvas, nullptr, "THE END. RELOAD TO START AGAIN.");
+    ShowMessageLine(&pageCanvas, IntroContentResources(), "THE END. RELOAD TO START AGAIN.");
 }
 
 // A hidden page freezes the picture as an inactive window does; the music plays on.

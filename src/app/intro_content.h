@@ -7,11 +7,13 @@
 #include <cstdint>
 
 #include "data/content_pack.h"
+#include "display/surface.h"
 
-// Reads `bytes` as a content pack and checks its song with the checked
-// module loader; on success the pack becomes the intro's content and 0 is
-// returned. On failure the content is unchanged and `reason` (cut to
-// reasonSize) says what is wrong; the result is a PackStatus, or PackNoModule
+// Reads `bytes` as a content pack, checks its font's header with the BMP
+// decoder and its song with the checked module loader; on success the pack
+// becomes the intro's content and 0 is returned. On failure the content is
+// unchanged and `reason` (cut to reasonSize) says what is wrong; the result
+// is a PackStatus: PackBadFont for a font the decoder refuses, PackNoModule
 // for a song the loader refuses.
 int UseContentPack(const uint8_t* bytes, size_t size, PackFont font, char* reason,
                    size_t reasonSize);
@@ -31,3 +33,10 @@ void SetIntroContent(const ContentPack& pack);
 
 // Back to no content: for tests and tools that run several packs.
 void ResetIntroContent();
+
+// The bitmap resources of the content in use, for the memory platforms'
+// surface backings (display/memory_backing.h): its font as FontResourceId.
+// A front end passes this as the driver's `instance` (and to
+// ShowMessageLine) once the content is chosen; the table is refreshed on
+// every call, and the pack's bytes must outlive the surfaces made from it.
+ResourceSource IntroContentResources();

@@ -25,8 +25,9 @@ void ShowMessageLine(DrawTarget* target, ResourceSource source, const char* text
         const int length = static_cast<int>(std::strlen(text));
         const int shown = length < GridColumns ? length : GridColumns;
         const int firstColumn = (GridColumns - shown) / 2;
+        // Guard: a font narrower than one glyph has no glyph to copy.
         const int fontColumns = font->width / GlyphWidth;
-        for (int i = 0; i < shown; ++i) {
+        for (int i = 0; i < shown && fontColumns > 0; ++i) {
             const int glyph = GlyphIndex(text[i]);
             font->CopyRect(small, (firstColumn + i) * GlyphWidth, GridRows / 2 * GlyphHeight,
                            glyph % fontColumns * GlyphWidth, glyph / fontColumns * GlyphHeight,

@@ -32,6 +32,7 @@ enum PackStatus {
     PackBadPages = 8,    // no page, too many, one too long, or one not ended
     PackNoFont = 9,      // a font was expected and the pack has none, or the reverse
     PackNoModule = 10,
+    PackBadFont = 11,    // a font the BMP decoder refuses (app/intro_content.h)
 };
 
 // Whether the font travels in the pack or beside it (a Windows program's

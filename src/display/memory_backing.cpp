@@ -13,6 +13,14 @@ SurfaceBacking* WrapPixels(int width, int height, uint32_t* pixels) {
 }
 }  // namespace
 
+const BitmapResource* FindBitmapResource(ResourceSource source, int id) {
+    if (source == nullptr || id == 0) return nullptr;
+    for (const auto* entry = static_cast<const BitmapResource*>(source); entry->id != 0; ++entry) {
+        if (entry->id == id) return entry;
+    }
+    return nullptr;
+}
+
 SurfaceBacking* CreateBlankBacking(int width, int height, uint32_t** pixels) {
     *pixels = nullptr;
     if (width <= 0 || height <= 0 || width > MaxBitmapSide || height > MaxBitmapSide) return nullptr;
@@ -28,9 +36,11 @@ SurfaceBacking* CreateBitmapBacking(int resourceId, ResourceSource source, int* 
     *width = 0;
     *height = 0;
     *pixels = nullptr;
+    const BitmapResource* resource = FindBitmapResource(source, resourceId);
     int decodedWidth = 0, decodedHeight = 0;
     uint32_t* memory = nullptr;
-    if (!DecodeBitmapResource(resourceId, source, &decodedWidth, &decodedHeight, &memory))
+    if (resource == nullptr ||
+        !DecodeBmp(resource->bytes, resource->size, &decodedWidth, &decodedHeight, &memory))
         return nullptr;
     SurfaceBacking* backing = WrapPixels(decodedWidth, decodedHeight, memory);
     if (backing == nullptr) return nullptr;

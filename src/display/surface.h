@@ -7,8 +7,9 @@
 
 struct SurfaceBacking;  // platform object that owns the pixel memory
 struct DrawTarget;      // what blits go to: an HDC on Win32, a pixel image natively
-// Where bitmap resources come from: the program's HINSTANCE on Win32, a
-// resource table natively (null: the built-in one).
+// Where bitmap resources come from: the program's HINSTANCE on Win32; on the
+// memory platforms a table of bitmap files that the front end hands over
+// (display/memory_backing.h).
 using ResourceSource = void*;
 
 // The intro's background: the canvas clear colour and entry 0 of the font's palette.

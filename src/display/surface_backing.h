@@ -1,7 +1,8 @@
 #pragma once
 // The platform seam under Surface. Each platform folder implements these once:
-// platform/native (plain memory, BMP decoder, blits into a pixel image) and
-// platform/win32 (CreateDIBSection, LoadImageA/GetDIBits, BitBlt).
+// the memory platforms (memory_backing.cpp with the core's BMP decoder, and
+// their blits into a pixel image or a page's canvas) and platform/win32
+// (CreateDIBSection, LoadImageA/GetDIBits, BitBlt).
 #include <cstdint>
 #include "display/surface.h"
 

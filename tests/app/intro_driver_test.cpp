@@ -5,11 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "app/intro_content.h"
 #include "app/intro_driver.h"
 #include "app/intro_loop.h"
 #include "data/intro_data.h"
+#include "display/memory_backing.h"
 #include "native_draw_target.h"
-#include "native_resources.h"
 
 namespace {
 constexpr uint32_t Background = 0x00130047;
@@ -56,6 +57,7 @@ protected:
             },
         };
         introDriver.window = &platform.window;
+        introDriver.instance = IntroContentResources();
         MemoryBackingReleased = [](const uint32_t* pixels) { fake->released.push_back(pixels); };
     }
     void TearDown() override {
@@ -192,8 +194,8 @@ TEST_F(IntroDriverTest, TeardownStopsMusicFirstThenReleasesScreenCanvasFont) {
 }
 
 TEST_F(IntroDriverTest, WithoutFontTheIntroRunsWithoutDisplay) {
-    static const NativeResource noResources[] = {{0, nullptr, 0}};
-    introDriver.instance = const_cast<NativeResource*>(noResources);
+    static const BitmapResource noResources[] = {{0, nullptr, 0}};
+    introDriver.instance = const_cast<BitmapResource*>(noResources);
     StartIntro();
     FinishFirstShow();
     EXPECT_EQ(introDriver.typewriter, nullptr);
@@ -256,6 +258,7 @@ TEST_F(IntroDriverTest, LoopCatchesUpToThePollingTimelineButNotAcrossAFreeze) {
     ResetIntro();
     introDriver.platform = hooks;
     introDriver.window = &platform.window;
+    introDriver.instance = IntroContentResources();
     platform.getDCs = 0;
     platform.tick = 1000;
     SetIntroActive(true, 1000);

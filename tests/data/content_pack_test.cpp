@@ -111,17 +111,51 @@ TEST(ContentPack, PagesFontAndSongAreCheckedBeforeUse) {
 
     // A song the checked loader refuses leaves the content in use as it was.
     ResetIntroContent();
-    const std::vector<uint8_t> badSong = BuildContentPack({"A"}, font, {'F', 'C', '1', '4', 0});
+    const std::vector<uint8_t> bmp(FontBitmap, FontBitmap + FontBitmapSize);
+    const std::vector<uint8_t> badSong = BuildContentPack({"A"}, bmp, {'F', 'C', '1', '4', 0});
     char text[200];
     EXPECT_EQ(UseContentPack(badSong.data(), badSong.size(), FontInPack, text, sizeof text),
               PackNoModule);
     EXPECT_NE(std::string(text).find("the song at offset"), std::string::npos) << text;
     EXPECT_EQ(IntroContent().pageCount, 0);
-    const std::vector<uint8_t> good = BuildContentPack({"A", "B"}, font, song);
+    const std::vector<uint8_t> good = BuildContentPack({"A", "B"}, bmp, song);
     ASSERT_EQ(UseContentPack(good.data(), good.size(), FontInPack, text, sizeof text), PackOk) << text;
     EXPECT_EQ(IntroContent().pageCount, 2);
     EXPECT_STREQ(IntroContent().pages[1], "B");
     ResetIntroContent();
+}
+
+// A font whose header claims a huge bitmap, in a pack with a correct
+// checksum, made the native intro and tools allocate gigabytes while decoding
+// it: the pack is refused when it is read, the content left as it was.
+TEST(ContentPack, FontClaimingAHugeBitmapIsRefusedWhenThePackIsRead) {
+    const std::vector<uint8_t> song(ModuleImage, ModuleImage + ModuleImageSize);
+    const auto fontHeader = [](uint32_t width, uint32_t height) {
+        std::vector<uint8_t> bmp(54 + 4 * 256 + 4096, 0);
+        bmp[0] = 'B';
+        bmp[1] = 'M';
+        PutU32(bmp, 10, 54 + 4 * 256);
+        PutU32(bmp, 14, 40);
+        PutU32(bmp, 18, width);
+        PutU32(bmp, 22, height);
+        bmp[26] = 1;
+        bmp[28] = 8;
+        return bmp;
+    };
+    struct Huge {
+        uint32_t width, height;
+        const char* says;
+    };
+    ResetIntroContent();
+    for (const Huge& huge : {Huge{1, 1u << 31, "1 x 2147483648 pixels"},
+                             Huge{30000, 30000, "30000 x 30000 pixels"}}) {
+        const std::vector<uint8_t> pack = BuildContentPack({"A"}, fontHeader(huge.width, huge.height), song);
+        char text[200] = "";
+        ASSERT_EQ(UseContentPack(pack.data(), pack.size(), FontInPack, text, sizeof text), PackBadFont);
+        EXPECT_EQ(std::string(text), std::string("the font at offset 34: ") + huge.says +
+                                         "; each side must be from 1 to 4096");
+        EXPECT_EQ(IntroContent().pageCount, 0);
+    }
 }
 
 }  // namespace

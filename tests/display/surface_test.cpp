@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "display/surface.h"
+#include "app/intro_content.h"
 #include "native_draw_target.h"
-#include "native_resources.h"
 
 namespace {
 constexpr uint32_t Background = 0x00130047;
@@ -165,8 +165,8 @@ TEST(Surface, BlitCellCopiesOneSixteenBlockClippedToSink) {
     EXPECT_EQ(client.blits.size(), 2u);
 }
 
-TEST(Surface, FontSurfaceFromBuiltInResource) {
-    Surface font(103, nullptr);
+TEST(Surface, FontSurfaceFromTheContentsResources) {
+    Surface font(103, IntroContentResources());
     ASSERT_TRUE(font.IsUsable());
     EXPECT_EQ(font.width, 256);
     EXPECT_EQ(font.height, 16);

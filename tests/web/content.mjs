@@ -1,7 +1,7 @@
 // Content packs on the page: intro-pack's web folder of examples/own-intro
 // plays its pack, a truncated content.intro is refused with the reader's
-// reason while the built-in content plays, and a pack dropped before the
-// start is played.
+// reason while the built-in content plays, a pack whose font cannot be
+// decoded is refused, and a pack dropped before the start is played.
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { cpSync, mkdtempSync, readFileSync, writeFileSync } from 'node:fs';
@@ -25,6 +25,28 @@ async function playsPack(page, pack) {
   const played = await page.evaluate(() => Array.from(introSound.recording));
   const sample = firstDifference(played, Array.from(modrenderSamples(8 * 44100, pack)));
   assert.equal(sample, -1, `played sample ${sample} differs from modrender's`);
+}
+
+// CRC-32 as zlib's, for a pack changed after intro-pack wrote it.
+function crc32(bytes) {
+  let crc = 0xffffffff;
+  for (const byte of bytes) {
+    crc ^= byte;
+    for (let k = 0; k < 8; ++k) crc = crc & 1 ? (crc >>> 1) ^ 0xedb88320 : crc >>> 1;
+  }
+  return (crc ^ 0xffffffff) >>> 0;
+}
+
+// `pack` with its font's header claiming `width` x `height` pixels and the
+// checksum mended, so the pack's layout is sound and only the font is not.
+function withFontSize(pack, width, height) {
+  const bytes = Uint8Array.from(pack);
+  const view = new DataView(bytes.buffer);
+  const font = 32 + view.getUint32(12, true);
+  view.setUint32(font + 18, width, true);
+  view.setUint32(font + 22, height, true);
+  view.setUint32(24, crc32(bytes.subarray(32)), true);
+  return Buffer.from(bytes);
 }
 
 export function contentPacks(env) {
@@ -66,14 +88,16 @@ export function contentPacks(env) {
     await page.close();
   });
 
-  test('a pack dropped before the start is played; one dropped after it is refused', async () => {
+  test('a pack dropped before the start is played, one whose font cannot be decoded or one dropped after it is refused', async () => {
     const page = await open('refused/', []);
-    const drop = (name) => page.evaluate((bytes, file) => {
+    const drop = (name, bytes = readFileSync(pack)) => page.evaluate((base64, file) => {
       const transfer = new DataTransfer();
-      transfer.items.add(new File([Uint8Array.from(atob(bytes), (c) => c.charCodeAt(0))], file));
+      transfer.items.add(new File([Uint8Array.from(atob(base64), (c) => c.charCodeAt(0))], file));
       document.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, cancelable: true }));
       return introContent.turn;
-    }, readFileSync(pack).toString('base64'), name);
+    }, bytes.toString('base64'), name);
+    await drop('huge-font.intro', withFontSize(readFileSync(pack), 30000, 30000));
+    assert.match(await status(page), /^huge-font\.intro was refused \(the font at offset \d+: 30000 x 30000 pixels; each side must be from 1 to 4096\); the intro plays its built-in content\./);
     await drop('own.intro');
     assert.match(await status(page), /^Click or press a key/);
     await playsPack(page, pack);

@@ -4,7 +4,7 @@
 
 #include "app/intro_content.h"
 #include "app/intro_loop.h"
-#include "tool_content.h"
+#include "app/tool_content.h"
 
 namespace {
 uint32_t simulatedTick = 0;
@@ -25,6 +25,7 @@ bool StartSimulatedIntro(void (*musicStart)(), void (*musicStop)()) {
     SetIntroActive(true, simulatedTick);
     std::string error;
     if (IntroContent().pageCount == 0 && !UseToolContent("", &error)) return false;
+    introDriver.instance = IntroContentResources();
     return BeginIntro();
 }
 

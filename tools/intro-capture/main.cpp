@@ -18,7 +18,7 @@
 #include "render_session.h"
 #include "safe_output.h"
 #include "simulated_intro.h"
-#include "tool_content.h"
+#include "app/tool_content.h"
 
 static_assert(std::endian::native == std::endian::little,
               "pixels go to ffmpeg as bgr0 and sound as s16le, straight from memory");

@@ -15,7 +15,7 @@
 #include "png_file.h"
 #include "app/program_info.h"
 #include "simulated_intro.h"
-#include "tool_content.h"
+#include "app/tool_content.h"
 
 namespace {
 constexpr long MaxSteps = 1000000;
@@ -166,8 +166,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "intro-preview: %s\n", contentError.c_str());
         return 1;
     }
+    // The pack's font passed the decoder's checks when the pack was read, so
+    // only memory can be missing here.
     if (!StartSimulatedIntro(nullptr, nullptr)) {
-        std::fprintf(stderr, "intro-preview: the display could not be set up (font resource?)\n");
+        std::fprintf(stderr, "intro-preview: the picture could not be set up (out of memory)\n");
         return 1;
     }
 

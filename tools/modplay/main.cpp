@@ -15,7 +15,7 @@
 #include "sdl_stream.h"
 #include "song_file.h"
 #include "terminal.h"
-#include "tool_content.h"
+#include "app/tool_content.h"
 #include "view.h"
 
 namespace {

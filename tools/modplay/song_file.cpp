@@ -6,7 +6,7 @@
 
 #include "assembler.h"
 #include "input_file.h"
-#include "tool_content.h"
+#include "app/tool_content.h"
 
 bool IsSongSource(const std::string& path) {
     return path.size() > 4 && path.compare(path.size() - 4, 4, ".fcs") == 0;

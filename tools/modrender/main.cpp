@@ -8,7 +8,7 @@
 #include "app/program_info.h"
 #include "render_session.h"
 
-#include "tool_content.h"
+#include "app/tool_content.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "input_file.h"
-#include "tool_content.h"
+#include "app/tool_content.h"
 #include "memory_stream.h"
 #include "replayer/replayer.h"
 #include "audio/audio_control.h"

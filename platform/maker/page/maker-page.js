@@ -6,9 +6,10 @@
 
 const SampleRate = 44100, RestartDelayMs = 300;
 const Charset = " ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789><*/\\,.'&-:+@!%";
-const Inks = { '.': '#130047', '#': '#f7f7f7', '+': '#8f8fb0', 'o': '#4a2a9a' };
+// fontc's palette: background, glyph body, shading, outline.
+const Inks = { '.': '#130047', '#': '#f7f7f7', '+': '#7f7f7f', 'o': '#000000' };
 const WebFiles = ['index.html', 'intro-page.js', 'intro.js', 'intro.wasm', 'intro-sound.wasm',
-  'intro-worklet.js', 'font.bmp'];
+  'intro-worklet.js', 'font.pixels'];
 const MaxFragmentChars = 4 << 20;  // the share link's data, base64url, before it is read
 const MaxSourceBytes = 16 << 20;   // as the tools' own input files
 // Test-only switch: ?test-record makes the worklet send back the first 3 s it plays of each pack.

@@ -307,34 +307,23 @@ function soundMissing(part, reason) {
   showLine(lineCanvas, part === 'AudioWorklet' ? 'NO SOUND IN THIS BROWSER' : `CANNOT LOAD ${part.toUpperCase()}`, 0, 1);
 }
 
-// The intro's font for the page's own lines: font.bmp, the 4-bit bitmap the
-// build makes from the font art (the glyphs in the order of Charset, as in
-// src/data/charset.cpp).
+// The intro's font for the page's own lines: font.pixels, the font bitmap
+// the build makes from the font art, decoded at build time by the intro's own
+// decoder (font-pixels): width and height, then the pixels top-down as
+// 0x00RRGGBB, all 32-bit little-endian. The glyphs are in the order of
+// Charset, as in src/data/charset.cpp.
 const Charset = " ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789><*/\\,.'&-:+@!%";
 const Background = 0x130047;
-let fontBitmap = null;
+let fontPixels = null;
 
-function decodeBmp(buffer) {
+function readFontPixels(buffer) {
   const view = new DataView(buffer);
-  const dataAt = view.getUint32(10, true), infoBytes = view.getUint32(14, true);
-  const width = view.getInt32(18, true), storedHeight = view.getInt32(22, true);
-  const bits = view.getUint16(28, true), height = Math.abs(storedHeight);
-  if (view.getUint16(0) !== 0x424d || ![1, 4, 8].includes(bits) || view.getUint32(30, true) !== 0)
-    throw new Error('font.bmp: not a palette bitmap');
-  const palette = [];
-  for (let i = 0; i < 1 << bits; ++i) {
-    const at = 14 + infoBytes + 4 * i;
-    palette.push(at + 3 < dataAt ? view.getUint8(at + 2) << 16 | view.getUint8(at + 1) << 8 | view.getUint8(at) : 0);
-  }
-  const rowBytes = Math.ceil(width * bits / 32) * 4, perByte = 8 / bits;
+  const width = buffer.byteLength >= 8 ? view.getUint32(0, true) : 0;
+  const height = buffer.byteLength >= 8 ? view.getUint32(4, true) : 0;
+  if (width < 8 || height < 8 || buffer.byteLength !== 8 + 4 * width * height)
+    throw new Error(`font.pixels: ${buffer.byteLength} bytes do not hold a font's pixels`);
   const pixels = new Uint32Array(width * height);
-  for (let y = 0; y < height; ++y) {
-    const row = dataAt + rowBytes * (storedHeight < 0 ? y : height - 1 - y);
-    for (let x = 0; x < width; ++x) {
-      const shift = (perByte - 1 - x % perByte) * bits;
-      pixels[y * width + x] = palette[view.getUint8(row + Math.floor(x / perByte)) >> shift & (1 << bits) - 1];
-    }
-  }
+  for (let i = 0; i < pixels.length; ++i) pixels[i] = view.getUint32(8 + 4 * i, true);
   return { width, pixels };
 }
 
@@ -342,8 +331,8 @@ function decodeBmp(buffer) {
 // look of the intro's screen: the 264-pixel-wide canvas doubled, every
 // second line at half brightness. Without the font the status line shows.
 function showLine(target, text, row, rows) {
-  fontBitmap ??= fetchBytes('font.bmp').then(decodeBmp);
-  fontBitmap.then((font) => {
+  fontPixels ??= fetchBytes('font.pixels').then(readFontPixels);
+  fontPixels.then((font) => {
     const columns = 33, smallWidth = 8 * columns;
     const small = new Uint32Array(smallWidth * 8 * rows).fill(Background);
     const shown = text.slice(0, columns), first = (columns - shown.length) >> 1;

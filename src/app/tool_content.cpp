@@ -1,10 +1,10 @@
-#include "tool_content.h"
+#include "app/tool_content.h"
 
 #include <cstring>
 
+#include "app/input_file.h"
 #include "app/intro_content.h"
 #include "data/builtin_pack.h"
-#include "input_file.h"
 
 namespace {
 // The bytes of the pack in use: the content points into them for the whole run.
