@@ -310,6 +310,7 @@ TEST_F(IntroDriverTest, LoopOwnsThePhasesAndItsResetReturnsBothToProcessStart) {
     // A second run after the reset steps again: the loop's end went with it.
     introDriver.platform = hooks;
     introDriver.window = &platform.window;
+    introDriver.instance = IntroContentResources();
     platform.tick = 3000;
     SetIntroActive(true, 3000);
     ASSERT_TRUE(BeginIntro());
