@@ -10,18 +10,33 @@ const Inks = { '.': '#130047', '#': '#f7f7f7', '+': '#8f8fb0', 'o': '#4a2a9a' };
 const WebFiles = ['index.html', 'intro-page.js', 'intro.js', 'intro.wasm', 'intro-sound.wasm',
   'intro-worklet.js', 'font.bmp'];
 const KiB = 1024, MiB = 1024 * KiB;
-// What each editor takes, from what a content pack holds: at most 64 pages of
-// 4096 bytes, 8 MiB in all. A file, a dropped file or a share link past these
-// is refused before the tools see it.
+// What each editor takes, from what a content pack holds (at most 64 pages
+// of 4096 bytes, 8 MiB in all) and what a browser's text box shows without
+// stalling (some 30,000 lines a second). A file, a dropped file or a share
+// link past these is refused before the tools see it.
 const Limits = {
-  'pages.txt': { bytes: 256 * KiB, why: "what a pack's 64 pages of 4096 bytes hold" },
-  'font.txt': { bytes: 256 * KiB, why: 'as pages.txt; a whole font\'s art is some 4 KiB' },
-  'song.fcs': { bytes: 8 * MiB, why: 'what a content pack holds' },
+  'pages.txt': { bytes: 256 * KiB, why: "what a pack's 64 pages of 4096 bytes hold",
+    lines: 16384, whyLines: '64 pages of 20 lines take some 1,400' },
+  'font.txt': { bytes: 256 * KiB, why: 'as pages.txt; a whole font\'s art is some 4 KiB',
+    lines: 16384, whyLines: 'a whole font\'s art takes some 470' },
+  'song.fcs': { bytes: 8 * MiB, why: 'what a content pack holds',
+    lines: 131072, whyLines: 'ten samples of 128 KiB take some 90,000' },
 };
 const MaxModuleBytes = 8 * MiB;     // a module past this never fits a pack
 const MaxFragmentChars = 4 * MiB;   // the share link's data, base64url, before it is read
 // The link's JSON: each text escaped (a newline takes two characters).
 const MaxSharedBytes = 2 * Object.values(Limits).reduce((sum, limit) => sum + limit.bytes, 0) + 64;
+const bytesText = (count) => count.toLocaleString('en');
+// "<what>, more than the N bytes FILE may hold (why)".
+const tooLarge = (file, what) =>
+  `${what}, more than the ${bytesText(Limits[file].bytes)} bytes ${file} may hold (${Limits[file].why})`;
+// '' when `text` is within FILE's limits, else what is wrong, `what` naming it.
+function textProblem(file, text, what) {
+  const bytes = new TextEncoder().encode(text).length, lines = lineCount(text), limit = Limits[file];
+  if (bytes > limit.bytes) return tooLarge(file, `${what} is ${bytesText(bytes)} bytes`);
+  if (lines <= limit.lines) return '';
+  return `${what} has ${bytesText(lines)} lines, more than the ${bytesText(limit.lines)} ${file} may have (${limit.whyLines})`;
+}
 // Test-only switch: ?test-record makes the worklet send back the first 3 s it plays of each pack.
 const recordFrames = new URLSearchParams(location.search).has('test-record') ? 3 * SampleRate : 0;
 
@@ -66,14 +81,16 @@ const status = (words) => { $('status').textContent = words; };
 
 // ---- line numbers and messages at their lines ----
 
-// Only the numbers in view are written, so a file of a million lines costs
-// the gutter no more than one of twenty.
+// Only the numbers in view and GutterMargin lines either side are written, so
+// a file of a million lines costs the gutter no more than one of a few hundred.
+const GutterMargin = 200;
 function showGutter(editor) {
   const { text, gutter } = editor;
   const count = lineCount(text.value);
   const lineHeight = parseFloat(getComputedStyle(text).lineHeight) || 20;
-  const first = Math.max(1, Math.min(count, Math.floor(text.scrollTop / lineHeight) + 1));
-  const last = Math.min(count, first + Math.ceil(text.clientHeight / lineHeight) + 1);
+  const inView = Math.floor(text.scrollTop / lineHeight) + 1;
+  const first = Math.max(1, Math.min(count, inView - GutterMargin));
+  const last = Math.min(count, inView + Math.ceil(text.clientHeight / lineHeight) + GutterMargin);
   const lines = [];
   for (let n = first; n <= last; ++n) {
     const problem = editor.problems.get(n);
@@ -175,8 +192,19 @@ function showAnswer(answer) {
   }
 }
 
+// What is wrong when a typed or pasted source is past its limits, else ''.
+function oversized() {
+  for (const file of Object.keys(Limits)) {
+    const problem = textProblem(file, editors[file].text.value, file);
+    if (problem) return `${problem}: cut it down`;
+  }
+  return '';
+}
+
 // The pack of the three sources, or null with the tools' messages shown.
 async function build() {
+  const tooBig = oversized();
+  if (tooBig) throw new Error(tooBig);
   const answer = await runTools('build', sourceBytes());
   showAnswer(answer);
   return answer.ok ? answer.pack : null;
@@ -198,17 +226,22 @@ async function rebuild() {
   if (checking) { checkAgain = true; return; }
   checking = true;
   status('Checking the content...');
-  let answer;
+  let answer, tooBig;
   try {
     do {
       checkAgain = false;
-      answer = await runTools('build', sourceBytes());
+      tooBig = oversized();
+      answer = tooBig ? null : await runTools('build', sourceBytes());
     } while (checkAgain);
   } catch (error) {
     status(`The content cannot be checked: ${error.message}`);
     return;
   } finally {
     checking = false;
+  }
+  if (tooBig) {
+    status(`${tooBig}; the last valid intro keeps playing.`);
+    return;
   }
   showAnswer(answer);
   if (!answer.ok) {
@@ -433,8 +466,6 @@ async function shareLink() {
   return `${location.origin}${location.pathname}#play=${toBase64Url(packed)}`;
 }
 
-const bytesText = (count) => count.toLocaleString('en');
-
 // The fragment is untrusted: it is read only within the limits above, and
 // anything else gives { error } saying what is wrong with it.
 async function readShared(data) {
@@ -478,17 +509,12 @@ async function readShared(data) {
   if (!Array.isArray(texts) || texts.length !== 3 || !texts.every((t) => typeof t === 'string')) {
     return unreadable('it does not hold the maker\'s three files');
   }
-  const encoder = new TextEncoder();
   for (const [i, file] of ['pages.txt', 'font.txt', 'song.fcs'].entries()) {
-    const size = encoder.encode(texts[i]).length;
-    if (size > Limits[file].bytes) return unreadable(`its ${tooLarge(file, `${file} is ${bytesText(size)} bytes`)}`);
+    const problem = textProblem(file, texts[i], `its ${file}`);
+    if (problem) return unreadable(problem);
   }
   return { texts };
 }
-
-// "<what>, more than the N bytes FILE may hold (why)".
-const tooLarge = (file, what) =>
-  `${what}, more than the ${bytesText(Limits[file].bytes)} bytes ${file} may hold (${Limits[file].why})`;
 
 // ---- files loaded or dropped from disk ----
 
@@ -500,8 +526,10 @@ async function openFile(file, target) {
   const magic = String.fromCharCode(...new Uint8Array(await file.slice(0, 4).arrayBuffer()));
   if (magic === 'FC14' || magic === 'SMOD') return openModule(file);
   if (file.size > Limits[target].bytes) { status(refused); return; }
+  const text = new TextDecoder().decode(await file.arrayBuffer()), problem = textProblem(target, text, 'it');
+  if (problem) { status(`${file.name}: ${problem}. Choose a smaller file.`); return; }
   const editor = editors[target];
-  editor.text.value = new TextDecoder().decode(await file.arrayBuffer());
+  editor.text.value = text;
   editor.text.scrollTop = 0;
   showGutter(editor);
   if (target === 'font.txt') showGlyphs();
@@ -529,6 +557,8 @@ async function openModule(file) {
       'Choose a smaller module.');
     return;
   }
+  const problem = textProblem('song.fcs', answer.source, 'its song source');
+  if (problem) { status(`${file.name}: ${problem}. Choose a smaller module.`); return; }
   const editor = editors['song.fcs'];
   editor.text.value = answer.source;
   editor.text.scrollTop = 0;
