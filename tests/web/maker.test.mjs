@@ -322,6 +322,9 @@ for (const name of browserNames) {
         console.log(`${name}: an 8 MiB module of noise taken apart and refused ${Date.now() - clicked} ms after the click`);
         assert.match(await statusOf(page), /^noise\.mod: its song source would be [\d,]+ bytes, more than the 8,388,608 bytes song\.fcs may hold/);
         assert.deepEqual(await page.evaluate(() => [...document.querySelectorAll('.editor textarea')].map((t) => t.value)), before);
+        // The tools grew past 64 MiB for it: a fresh worker takes over, and builds.
+        assert.equal(await page.evaluate('maker.toolsStarts'), 2);
+        assert.deepEqual(await bytesOf(page, 'build()'), await bytesOf(page, 'maker.pack'));
       } finally {
         rmSync(dir, { recursive: true, force: true });
       }

@@ -59,6 +59,7 @@ const maker = {
   messages: '',          // the tools' last messages, at most 200 a file
   problems: null,        // the same as data, when maker.wasm gives them
   toolsBusy: 0,          // jobs sent to the tools and not yet answered
+  toolsStarts: 0,        // workers started for them (a fresh one after a large job)
   canvas: $('intro'), preview: null, audio: null, node: null, soundOn: false, framesPlayed: 0,
 };
 window.maker = maker;
@@ -136,14 +137,27 @@ function goToLine(editor, line) {
 
 // ---- building with the tools, in their worker ----
 
-const tools = { worker: null, nextId: 0, answers: new Map() };
+// maker.wasm grows to hold its largest job and never shrinks: past this the
+// worker is replaced by a fresh one once it is idle.
+const MaxToolsMemory = 64 * MiB;
+const tools = { worker: null, nextId: 0, answers: new Map(), starts: 0, code: null };
 
-// Starts maker-tools-worker.js; resolves once maker.wasm is ready there.
-function startTools() {
+// Starts the tools from maker-tools-worker.js, maker.js and maker.wasm as
+// fetched at start-up, so a fresh worker needs no network.
+async function startTools() {
+  const [worker, script, wasm] = await Promise.all(['maker-tools-worker.js', 'maker.js', 'maker.wasm'].map(fetchOnce));
+  const url = (bytes) => URL.createObjectURL(new Blob([bytes], { type: 'text/javascript' }));
+  tools.code = { worker: url(worker), script: url(script), module: await WebAssembly.compile(wasm) };
+  return launchTools();
+}
+
+// A new worker; resolves once maker.wasm is ready in it.
+function launchTools() {
+  maker.toolsStarts = ++tools.starts;
   return new Promise((resolve, reject) => {
-    tools.worker = new Worker('maker-tools-worker.js');
-    tools.worker.onerror = (event) => reject(new Error(`the tools' worker: ${event.message ?? 'it did not start'}`));
-    tools.worker.onmessage = (event) => {
+    const worker = new Worker(tools.code.worker);
+    worker.onerror = (event) => reject(new Error(`the tools' worker: ${event.message ?? 'it did not start'}`));
+    worker.onmessage = (event) => {
       const answer = event.data;
       if ('ready' in answer) {
         if (answer.ready) resolve(); else reject(new Error(`maker.wasm: ${answer.failed}`));
@@ -152,9 +166,15 @@ function startTools() {
       const waiting = tools.answers.get(answer.id);
       tools.answers.delete(answer.id);
       maker.toolsBusy = tools.answers.size;
+      if (answer.memory > MaxToolsMemory && tools.answers.size === 0) {
+        worker.terminate();
+        launchTools().catch((error) => status(`The tools cannot start again: ${error.message}`));
+      }
       if (answer.failed) waiting.reject(new Error(`the tools failed: ${answer.failed}`));
       else waiting.resolve(answer);
     };
+    worker.postMessage({ init: { script: tools.code.script, module: tools.code.module } });
+    tools.worker = worker;
   });
 }
 
@@ -539,11 +559,6 @@ async function openFile(file, target) {
 
 // A module comes back as its song source, through modasm's disassembler.
 async function openModule(file) {
-  if (file.size > MaxModuleBytes) {
-    status(`${file.name}: the module is ${bytesText(file.size)} bytes, more than the ${bytesText(MaxModuleBytes)} ` +
-      'a content pack holds. Choose a smaller module.');
-    return;
-  }
   status(`${file.name}: reading the module...`);
   const module = new Uint8Array(await file.arrayBuffer());
   const answer = await runTools('disassemble', { module, maxSourceBytes: Limits['song.fcs'].bytes });

@@ -1,21 +1,30 @@
 // maker.wasm's checking and building, off the page's main thread, so a large
-// or hostile source never freezes the page. The page posts { id, job, ... };
-// each answer is { id, ... } in the same order. Jobs:
+// or hostile source never freezes the page. The page first posts { init:
+// { script, module } } (maker.js's address and maker.wasm compiled), then
+// { id, job, ... }; each answer is { id, memory, ... } in the same order,
+// `memory` being the bytes maker.wasm has grown to. Jobs:
 //   build        { pages, font, song }  -> { ok, messages, problems, hidden, pack }
 //   exe          the same and { shell }  -> { ok, messages, ..., exe }
 //   disassemble  { module, maxSourceBytes } -> { ok, messages, source | sourceBytes }
 // Messages and problems come at most MaxMessagesPerFile per file; `hidden`
 // counts the rest per file.
 'use strict';
-importScripts('maker.js');
 
 const MaxMessagesPerFile = 200;
 const Files = ['pages.txt', 'font.txt', 'song.fcs'];
 
-const toolsReady = MakerTools({
-  // Loaded beside this script: the worker's own location is the folder.
-  locateFile: (name) => new URL(name, self.location.href).href,
-});
+let toolsReady = null;
+function startTools({ script, module }) {
+  importScripts(script);
+  toolsReady = MakerTools({
+    instantiateWasm(imports, receive) {
+      WebAssembly.instantiate(module, imports).then((instance) => receive(instance, module));
+      return {};
+    },
+  });
+  toolsReady.then(() => self.postMessage({ ready: true }),
+    (error) => self.postMessage({ ready: false, failed: String(error?.message ?? error) }));
+}
 
 // Whose message it is: the file it starts with (song.mod is the song's editor), else pages.txt.
 function fileOf(message) {
@@ -79,11 +88,11 @@ function disassemble(tools, { module, maxSourceBytes }) {
 const jobs = { build, exe, disassemble };
 let queue = Promise.resolve();
 self.onmessage = (event) => {
+  if (event.data.init) { startTools(event.data.init); return; }
   const { id, job } = event.data;
   queue = queue.then(() => toolsReady).then((tools) => {
     const answer = jobs[job](tools, event.data);
     const transfer = [answer.pack, answer.exe].filter(Boolean).map((bytes) => bytes.buffer);
-    self.postMessage({ id, ...answer }, transfer);
+    self.postMessage({ id, memory: tools.HEAPU8.length, ...answer }, transfer);
   }).catch((error) => self.postMessage({ id, failed: String(error?.message ?? error) }));
 };
-toolsReady.then(() => self.postMessage({ ready: true }), (error) => self.postMessage({ ready: false, failed: String(error?.message ?? error) }));
