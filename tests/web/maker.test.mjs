@@ -325,6 +325,24 @@ for (const name of browserNames) {
         // The tools grew past 64 MiB for it: a fresh worker takes over, and builds.
         assert.equal(await page.evaluate('maker.toolsStarts'), 2);
         assert.deepEqual(await bytesOf(page, 'build()'), await bytesOf(page, 'maker.pack'));
+
+        // A song of 20,000 bad lines: at most 200 of its messages are listed, and a line for the rest.
+        await page.evaluate(() => {
+          const area = document.querySelector('[data-file="song.fcs"] textarea');
+          area.value = 'X\n'.repeat(20000);
+          area.dispatchEvent(new Event('input'));
+        });
+        await waitFor(page, `document.querySelectorAll('[data-file="song.fcs"] .messages li').length > 1`, 'the messages', 60000);
+        const listed = await page.$$eval('[data-file="song.fcs"] .messages li', (items) => items.length);
+        console.log(`${name}: 20,000 bad song lines: ${listed} message lines listed`);
+        assert.ok(listed <= 201, `${listed} message lines listed`);
+        await page.evaluate((song) => {
+          const area = document.querySelector('[data-file="song.fcs"] textarea');
+          area.value = song;
+          area.dispatchEvent(new Event('input'));
+        }, before[2]);
+        await waitFor(page, `maker.toolsBusy === 0 && maker.messages === '' && /^Valid/.test(document.getElementById('status').textContent)`,
+          'the song to be valid again', 60000);
       } finally {
         rmSync(dir, { recursive: true, force: true });
       }

@@ -26,16 +26,16 @@ const MaxModuleBytes = 8 * MiB;     // a module past this never fits a pack
 const MaxFragmentChars = 4 * MiB;   // the share link's data, base64url, before it is read
 // The link's JSON: each text escaped (a newline takes two characters).
 const MaxSharedBytes = 2 * Object.values(Limits).reduce((sum, limit) => sum + limit.bytes, 0) + 64;
-const bytesText = (count) => count.toLocaleString('en');
+const numberText = (count) => count.toLocaleString('en');
 // "<what>, more than the N bytes FILE may hold (why)".
 const tooLarge = (file, what) =>
-  `${what}, more than the ${bytesText(Limits[file].bytes)} bytes ${file} may hold (${Limits[file].why})`;
+  `${what}, more than the ${numberText(Limits[file].bytes)} bytes ${file} may hold (${Limits[file].why})`;
 // '' when `text` is within FILE's limits, else what is wrong, `what` naming it.
 function textProblem(file, text, what) {
   const bytes = new TextEncoder().encode(text).length, lines = lineCount(text), limit = Limits[file];
-  if (bytes > limit.bytes) return tooLarge(file, `${what} is ${bytesText(bytes)} bytes`);
+  if (bytes > limit.bytes) return tooLarge(file, `${what} is ${numberText(bytes)} bytes`);
   if (lines <= limit.lines) return '';
-  return `${what} has ${bytesText(lines)} lines, more than the ${bytesText(limit.lines)} ${file} may have (${limit.whyLines})`;
+  return `${what} has ${numberText(lines)} lines, more than the ${numberText(limit.lines)} ${file} may have (${limit.whyLines})`;
 }
 // Test-only switch: ?test-record makes the worklet send back the first 3 s it plays of each pack.
 const recordFrames = new URLSearchParams(location.search).has('test-record') ? 3 * SampleRate : 0;
@@ -207,7 +207,7 @@ function showAnswer(answer) {
     if (!count) continue;
     const item = document.createElement('li');
     item.className = 'more';
-    item.textContent = `... and ${count} more message${count === 1 ? '' : 's'} for ${file}: mend the ones above first.`;
+    item.textContent = `... and ${numberText(count)} more message${count === 1 ? '' : 's'} for ${file}: mend the ones above first.`;
     editors[file].messages.append(item);
   }
 }
@@ -491,7 +491,7 @@ async function shareLink() {
 async function readShared(data) {
   const unreadable = (why) => ({ error: why });
   if (data.length > MaxFragmentChars) {
-    return unreadable(`it is ${bytesText(data.length)} characters, more than the ${bytesText(MaxFragmentChars)} a share link holds`);
+    return unreadable(`it is ${numberText(data.length)} characters, more than the ${numberText(MaxFragmentChars)} a share link holds`);
   }
   const stray = data.search(/[^A-Za-z0-9_-]/);
   if (stray >= 0) return unreadable(`character ${stray + 1} of its data is not base64url (was the link cut or changed?)`);
@@ -512,7 +512,7 @@ async function readShared(data) {
       total += value.length;
       if (total > MaxSharedBytes) {
         reader.cancel().catch(() => {});
-        return unreadable(`it unpacks to more than ${bytesText(MaxSharedBytes)} bytes, more than its three files may hold ` +
+        return unreadable(`it unpacks to more than ${numberText(MaxSharedBytes)} bytes, more than its three files may hold ` +
           `(pages.txt and font.txt ${Limits['pages.txt'].bytes / KiB} KiB each, song.fcs ${Limits['song.fcs'].bytes / MiB} MiB)`);
       }
       chunks.push(value);
@@ -541,7 +541,7 @@ async function readShared(data) {
 // A song source or a module (into the song's editor), or a text for `target`;
 // its size is checked before it is read, and a refused file leaves the editor as it was.
 async function openFile(file, target) {
-  const refused = `${file.name}: ${tooLarge(target, `it is ${bytesText(file.size)} bytes`)}. Choose a smaller file.`;
+  const refused = `${file.name}: ${tooLarge(target, `it is ${numberText(file.size)} bytes`)}. Choose a smaller file.`;
   if (file.size > Math.max(MaxModuleBytes, Limits[target].bytes)) { status(refused); return; }
   const magic = String.fromCharCode(...new Uint8Array(await file.slice(0, 4).arrayBuffer()));
   if (magic === 'FC14' || magic === 'SMOD') return openModule(file);
@@ -568,7 +568,7 @@ async function openModule(file) {
     return;
   }
   if (answer.source === undefined) {
-    status(`${file.name}: ${tooLarge('song.fcs', `its song source would be ${bytesText(answer.sourceBytes)} bytes`)}. ` +
+    status(`${file.name}: ${tooLarge('song.fcs', `its song source would be ${numberText(answer.sourceBytes)} bytes`)}. ` +
       'Choose a smaller module.');
     return;
   }
