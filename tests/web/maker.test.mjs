@@ -7,6 +7,7 @@ import assert from 'node:assert/strict';
 import { execFileSync, spawn } from 'node:child_process';
 import { copyFileSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
+import { deflateRawSync } from 'node:zlib';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { fileURLToPath } from 'node:url';
@@ -101,6 +102,16 @@ const waitFor = async (page, condition, what, ms = 20000) => {
   for (const end = Date.now() + ms; Date.now() < end; await sleep(50)) if (await page.evaluate(condition)) return;
   throw new Error(`waited ${ms} ms for ${what}`);
 };
+const statusOf = (page) => page.$eval('#status', (e) => e.textContent);
+// The maker's edit link of three texts, as its share link button packs them.
+const editLink = (texts) => `#edit=${deflateRawSync(Buffer.from(JSON.stringify(texts))).toString('base64url')}`;
+// Opens `hash` and waits for the status to say the link was refused: its status and the ms it took.
+async function refusedLink(browser, url, hash) {
+  const start = Date.now();
+  const opened = await browser.open(url + hash);
+  await waitFor(opened, `/cannot be opened/.test(document.getElementById('status').textContent)`, 'the refusal', 60000);
+  return { opened, ms: Date.now() - start, status: await statusOf(opened) };
+}
 
 for (const name of browserNames) {
   describe(`the intro maker in ${name}`, () => {
@@ -240,6 +251,98 @@ for (const name of browserNames) {
         const pack = await bytesOf(page, 'maker.pack');
         const songAt = pack.length - readFileSync(module).length;
         assert.deepEqual(pack.subarray(songAt), readFileSync(module), 'the pack does not end in the loaded module');
+      } finally {
+        rmSync(dir, { recursive: true, force: true });
+      }
+    });
+
+    test('share links and files past a pack\'s sizes are refused with a message, and the page answers while the tools work', async () => {
+      const intro = ['pages.txt', 'font.txt', 'song.fcs'].map((file) => readFileSync(path.join(contentDir, file), 'utf8'));
+      // A link unpacking to a million lines, and one to 16 million: each refused, the intro's own content loaded.
+      const million = editLink([intro[0], intro[1], intro[2] + '\n'.repeat(1e6)]);
+      const first = await refusedLink(browser, site.url, million);
+      console.log(`${name}: a ${million.length}-character link of a million lines refused after ${first.ms} ms`);
+      assert.match(first.status, /its song\.fcs has 1,000,\d{3} lines, more than the 131,072 song\.fcs may have .*own content is loaded instead/);
+      assert.equal(await readPages(first.opened), intro[0]);
+      await first.opened.close();
+      const huge = editLink([intro[0] + '\n'.repeat(16e6), intro[1], intro[2]]);
+      const second = await refusedLink(browser, site.url, huge);
+      console.log(`${name}: a ${huge.length}-character link of 16 million lines refused after ${second.ms} ms`);
+      assert.match(second.status, /it unpacks to more than [\d,]+ bytes, more than its three files may hold/);
+      await second.opened.close();
+
+      // A play link whose content has problems says which.
+      const bad = editLink([intro[0].replace(/\npage\n/, '\npage\nlower case\n'), intro[1], intro[2]]).replace('#edit=', '#play=');
+      const player = await browser.open(site.url + bad);
+      await waitFor(player, `/problems \\(pages\\.txt:\\d+: /.test(document.getElementById('player-prompt').textContent)`, 'the problem');
+      assert.match(await statusOf(player), /^This link's content has problems: pages\.txt:\d+: /);
+      await player.close();
+
+      // In a running maker: an unreadable link, an oversized song file and an
+      // oversized dropped text leave the editors as they were.
+      const before = await page.evaluate(() => [...document.querySelectorAll('.editor textarea')].map((t) => t.value));
+      await page.evaluate((hash) => { location.hash = hash; }, million);
+      await waitFor(page, `/cannot be opened: its song.fcs .* Your content is unchanged/.test(document.getElementById('status').textContent)`, 'the refusal');
+      const dir = mkdtempSync(path.join(tmpdir(), 'maker-big-'));
+      try {
+        const module = Buffer.alloc(16 << 20);
+        module.write('FC14');
+        writeFileSync(path.join(dir, 'big.mod'), module);
+        const start = Date.now();
+        await (await page.$('#song-file')).uploadFile(path.join(dir, 'big.mod'));
+        await waitFor(page, `document.getElementById('status').textContent.startsWith('big.mod')`, 'the refusal');
+        console.log(`${name}: a 16 MiB module through Load a song refused after ${Date.now() - start} ms`);
+        assert.equal(await statusOf(page), 'big.mod: it is 16,777,216 bytes, more than the 8,388,608 bytes song.fcs may hold ' +
+          '(what a content pack holds). Choose a smaller file.');
+        await page.evaluate(() => {
+          const drop = new DataTransfer();
+          drop.items.add(new File([new Uint8Array(300 * 1024).fill(65)], 'long.txt'));
+          document.querySelector('[data-file="font.txt"] textarea').dispatchEvent(new DragEvent('drop', { dataTransfer: drop, bubbles: true, cancelable: true }));
+        });
+        await waitFor(page, `document.getElementById('status').textContent.startsWith('long.txt')`, 'the refusal');
+        assert.match(await statusOf(page), /^long\.txt: it is 307,200 bytes, more than the 262,144 bytes font\.txt may hold/);
+        assert.deepEqual(await page.evaluate(() => [...document.querySelectorAll('.editor textarea')].map((t) => t.value)), before);
+
+        // A module of 8 MiB whose source is too long for the editor: the page
+        // answers and its buttons work while the tools take it apart.
+        const noise = path.join(dir, 'noise.mod');
+        execFileSync(path.join(nativeBin, 'modasm'), [path.join(makerDir, 'content/example/song.fcs'), '-o', noise]);
+        const song = readFileSync(noise), padded = Buffer.alloc(8 << 20);
+        for (let i = 0; i < padded.length; ++i) padded[i] = (i * 2654435761) >>> 24;
+        song.copy(padded);
+        writeFileSync(noise, padded);
+        await (await page.$('#song-file')).uploadFile(noise);
+        await waitFor(page, 'maker.toolsBusy > 0', 'the tools to start');
+        await (await page.$('#charset button:nth-child(3)')).click();
+        const during = await page.evaluate(() => ({ busy: maker.toolsBusy, status: document.getElementById('status').textContent,
+          chosen: document.querySelector('#charset button:nth-child(3)').className }));
+        assert.deepEqual(during, { busy: 1, status: 'noise.mod: reading the module...', chosen: 'chosen' });
+        const clicked = Date.now();
+        await waitFor(page, 'maker.toolsBusy === 0', 'the module to be read', 120000);
+        console.log(`${name}: an 8 MiB module of noise taken apart and refused ${Date.now() - clicked} ms after the click`);
+        assert.match(await statusOf(page), /^noise\.mod: its song source would be [\d,]+ bytes, more than the 8,388,608 bytes song\.fcs may hold/);
+        assert.deepEqual(await page.evaluate(() => [...document.querySelectorAll('.editor textarea')].map((t) => t.value)), before);
+        // The tools grew past 64 MiB for it: a fresh worker takes over, and builds.
+        assert.equal(await page.evaluate('maker.toolsStarts'), 2);
+        assert.deepEqual(await bytesOf(page, 'build()'), await bytesOf(page, 'maker.pack'));
+
+        // A song of 20,000 bad lines: at most 200 of its messages are listed, and a line for the rest.
+        await page.evaluate(() => {
+          const area = document.querySelector('[data-file="song.fcs"] textarea');
+          area.value = 'X\n'.repeat(20000);
+          area.dispatchEvent(new Event('input'));
+        });
+        await waitFor(page, `document.querySelectorAll('[data-file="song.fcs"] .messages li').length > 1`, 'the messages', 60000);
+        const listed = await page.$$eval('[data-file="song.fcs"] .messages li', (items) => items.length);
+        console.log(`${name}: 20,000 bad song lines: ${listed} message lines listed`);
+        assert.ok(listed <= 201, `${listed} message lines listed`);
+        await page.evaluate((song) => {
+          const area = document.querySelector('[data-file="song.fcs"] textarea');
+          area.value = song;
+          area.dispatchEvent(new Event('input'));
+        }, before[2]);
+        await waitFor(page, `maker.toolsBusy === 0 && maker.messages === '' && /^Valid/.test(document.getElementById('status').textContent)`,
+          'the song to be valid again', 60000);
       } finally {
         rmSync(dir, { recursive: true, force: true });
       }

@@ -1,7 +1,7 @@
 // The intro maker's page: three editors (pages, font art, song source) checked
-// and built by maker.wasm (intro-pack's own code), the intro running live from
-// the last valid content (preview.wasm, preview-sound.wasm in the worklet),
-// a glyph editor, downloads and the share link.
+// and built by maker.wasm (intro-pack's own code, in maker-tools-worker.js),
+// the intro running live from the last valid content (preview.wasm,
+// preview-sound.wasm in the worklet), a glyph editor, downloads and the share link.
 'use strict';
 
 const SampleRate = 44100, RestartDelayMs = 300;
@@ -10,8 +10,34 @@ const Charset = " ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789><*/\\,.'&-:+@!%";
 const Inks = { '.': '#130047', '#': '#f7f7f7', '+': '#7f7f7f', 'o': '#000000' };
 const WebFiles = ['index.html', 'intro-page.js', 'intro.js', 'intro.wasm', 'intro-sound.wasm',
   'intro-worklet.js', 'font.pixels'];
-const MaxFragmentChars = 4 << 20;  // the share link's data, base64url, before it is read
-const MaxSourceBytes = 16 << 20;   // as the tools' own input files
+const KiB = 1024, MiB = 1024 * KiB;
+// What each editor takes, from what a content pack holds (at most 64 pages
+// of 4096 bytes, 8 MiB in all) and what a browser's text box shows without
+// stalling (some 30,000 lines a second). A file, a dropped file or a share
+// link past these is refused before the tools see it.
+const Limits = {
+  'pages.txt': { bytes: 256 * KiB, why: "what a pack's 64 pages of 4096 bytes hold",
+    lines: 16384, whyLines: '64 pages of 20 lines take some 1,400' },
+  'font.txt': { bytes: 256 * KiB, why: 'as pages.txt; a whole font\'s art is some 4 KiB',
+    lines: 16384, whyLines: 'a whole font\'s art takes some 470' },
+  'song.fcs': { bytes: 8 * MiB, why: 'what a content pack holds',
+    lines: 131072, whyLines: 'ten samples of 128 KiB take some 90,000' },
+};
+const MaxModuleBytes = 8 * MiB;     // a module past this never fits a pack
+const MaxFragmentChars = 4 * MiB;   // the share link's data, base64url, before it is read
+// The link's JSON: each text escaped (a newline takes two characters).
+const MaxSharedBytes = 2 * Object.values(Limits).reduce((sum, limit) => sum + limit.bytes, 0) + 64;
+const numberText = (count) => count.toLocaleString('en');
+// "<what>, more than the N bytes FILE may hold (why)".
+const tooLarge = (file, what) =>
+  `${what}, more than the ${numberText(Limits[file].bytes)} bytes ${file} may hold (${Limits[file].why})`;
+// '' when `text` is within FILE's limits, else what is wrong, `what` naming it.
+function textProblem(file, text, what) {
+  const bytes = new TextEncoder().encode(text).length, lines = lineCount(text), limit = Limits[file];
+  if (bytes > limit.bytes) return tooLarge(file, `${what} is ${numberText(bytes)} bytes`);
+  if (lines <= limit.lines) return '';
+  return `${what} has ${numberText(lines)} lines, more than the ${numberText(limit.lines)} ${file} may have (${limit.whyLines})`;
+}
 // Test-only switch: ?test-record makes the worklet send back the first 3 s it plays of each pack.
 const recordFrames = new URLSearchParams(location.search).has('test-record') ? 3 * SampleRate : 0;
 
@@ -31,7 +57,10 @@ const maker = {
   restarts: 0,           // how many times the intro restarted from new content
   recording: null,      // with ?test-record: the first 3 s played of the last pack
   lastEditTime: 0, lastRestartDelay: null,  // ms from the last keystroke to the restart
-  messages: '',          // the tools' last messages
+  messages: '',          // the tools' last messages, at most 200 a file
+  problems: null,        // the same as data, when maker.wasm gives them
+  toolsBusy: 0,          // jobs sent to the tools and not yet answered
+  toolsStarts: 0,        // workers started for them (a fresh one after a large job)
   canvas: $('intro'), preview: null, audio: null, node: null, soundOn: false, framesPlayed: 0,
 };
 window.maker = maker;
@@ -54,15 +83,29 @@ const status = (words) => { $('status').textContent = words; };
 
 // ---- line numbers and messages at their lines ----
 
+// Only the numbers in view and GutterMargin lines either side are written, so
+// a file of a million lines costs the gutter no more than one of a few hundred.
+const GutterMargin = 200;
 function showGutter(editor) {
-  const count = editor.text.value.split('\n').length;
+  const { text, gutter } = editor;
+  const count = lineCount(text.value);
+  const lineHeight = parseFloat(getComputedStyle(text).lineHeight) || 20;
+  const inView = Math.floor(text.scrollTop / lineHeight) + 1;
+  const first = Math.max(1, Math.min(count, inView - GutterMargin));
+  const last = Math.min(count, inView + Math.ceil(text.clientHeight / lineHeight) + GutterMargin);
   const lines = [];
-  for (let n = 1; n <= count; ++n) {
+  for (let n = first; n <= last; ++n) {
     const problem = editor.problems.get(n);
     lines.push(problem ? `<span class="bad" data-line="${n}" title="${escapeHtml(problem)}">${n}</span>` : String(n));
   }
-  editor.gutter.innerHTML = lines.join('\n') + '\n';
-  editor.gutter.scrollTop = editor.text.scrollTop;
+  gutter.style.minWidth = `max(3em, ${String(count).length + 1}ch)`;
+  gutter.innerHTML = lines.join('\n') + '\n\n\n';
+  gutter.scrollTop = text.scrollTop - (first - 1) * lineHeight;
+}
+function lineCount(text) {
+  let count = 1;
+  for (let at = text.indexOf('\n'); at >= 0; at = text.indexOf('\n', at + 1)) ++count;
+  return count;
 }
 const escapeHtml = (text) => text.replace(/[&<>"]/g, (c) => `&#${c.charCodeAt(0)};`);
 
@@ -93,13 +136,57 @@ function goToLine(editor, line) {
   editor.text.setSelectionRange(start, start + (lines[line - 1] ?? '').length);
 }
 
-// ---- building with the tools ----
+// ---- building with the tools, in their worker ----
 
-function withBytes(bytes, use) {
-  const tools = maker.tools;
-  const at = tools._MakerAlloc(bytes.length);
-  tools.HEAPU8.set(bytes, at);
-  try { return use(at, bytes.length); } finally { tools._MakerFree(at); }
+// maker.wasm grows to hold its largest job and never shrinks: past this the
+// worker is replaced by a fresh one once it is idle.
+const MaxToolsMemory = 64 * MiB;
+const tools = { worker: null, nextId: 0, answers: new Map(), starts: 0, code: null };
+
+// Starts the tools from maker-tools-worker.js, maker.js and maker.wasm as
+// fetched at start-up, so a fresh worker needs no network.
+async function startTools() {
+  const [worker, script, wasm] = await Promise.all(['maker-tools-worker.js', 'maker.js', 'maker.wasm'].map(fetchOnce));
+  const url = (bytes) => URL.createObjectURL(new Blob([bytes], { type: 'text/javascript' }));
+  tools.code = { worker: url(worker), script: url(script), module: await WebAssembly.compile(wasm) };
+  return launchTools();
+}
+
+// A new worker; resolves once maker.wasm is ready in it.
+function launchTools() {
+  maker.toolsStarts = ++tools.starts;
+  return new Promise((resolve, reject) => {
+    const worker = new Worker(tools.code.worker);
+    worker.onerror = (event) => reject(new Error(`the tools' worker: ${event.message ?? 'it did not start'}`));
+    worker.onmessage = (event) => {
+      const answer = event.data;
+      if ('ready' in answer) {
+        if (answer.ready) resolve(); else reject(new Error(`maker.wasm: ${answer.failed}`));
+        return;
+      }
+      const waiting = tools.answers.get(answer.id);
+      tools.answers.delete(answer.id);
+      maker.toolsBusy = tools.answers.size;
+      if (answer.memory > MaxToolsMemory && tools.answers.size === 0) {
+        worker.terminate();
+        launchTools().catch((error) => status(`The tools cannot start again: ${error.message}`));
+      }
+      if (answer.failed) waiting.reject(new Error(`the tools failed: ${answer.failed}`));
+      else waiting.resolve(answer);
+    };
+    worker.postMessage({ init: { script: tools.code.script, module: tools.code.module } });
+    tools.worker = worker;
+  });
+}
+
+// One job for the tools (see maker-tools-worker.js); the page stays free meanwhile.
+function runTools(job, request = {}) {
+  const id = ++tools.nextId;
+  return new Promise((resolve, reject) => {
+    tools.answers.set(id, { resolve, reject });
+    maker.toolsBusy = tools.answers.size;
+    tools.worker.postMessage({ id, job, ...request });
+  });
 }
 
 function sourceBytes() {
@@ -111,16 +198,37 @@ function sourceBytes() {
   };
 }
 
-// The pack of the three sources, or null with the tools' messages shown.
-function build() {
-  const tools = maker.tools, { pages, font, song } = sourceBytes();
-  const ok = withBytes(pages, (p, pn) => withBytes(font, (f, fn) => withBytes(song, (s, sn) =>
-    tools._MakerBuild(p, pn, f, fn, s, sn, 0))));
-  maker.messages = tools.UTF8ToString(tools._MakerMessages());
+// The tools' answer shown under the editors: their messages (at most 200 a
+// file), with a line for those left out.
+function showAnswer(answer) {
+  maker.messages = answer.messages.map((message) => `${message}\n`).join('');
+  maker.problems = answer.problems ?? null;
   showMessages(maker.messages);
-  if (!ok) return null;
-  const at = tools._MakerPack();
-  return tools.HEAPU8.slice(at, at + tools._MakerPackSize());
+  for (const [file, count] of Object.entries(answer.hidden ?? {})) {
+    if (!count) continue;
+    const item = document.createElement('li');
+    item.className = 'more';
+    item.textContent = `... and ${numberText(count)} more message${count === 1 ? '' : 's'} for ${file}: mend the ones above first.`;
+    editors[file].messages.append(item);
+  }
+}
+
+// What is wrong when a typed or pasted source is past its limits, else ''.
+function oversized() {
+  for (const file of Object.keys(Limits)) {
+    const problem = textProblem(file, editors[file].text.value, file);
+    if (problem) return `${problem}: cut it down`;
+  }
+  return '';
+}
+
+// The pack of the three sources, or null with the tools' messages shown.
+async function build() {
+  const tooBig = oversized();
+  if (tooBig) throw new Error(tooBig);
+  const answer = await runTools('build', sourceBytes());
+  showAnswer(answer);
+  return answer.ok ? answer.pack : null;
 }
 
 const sameBytes = (a, b) => a && b && a.length === b.length && a.every((x, i) => x === b[i]);
@@ -132,13 +240,36 @@ function edited() {
   rebuildTimer = setTimeout(rebuild, RestartDelayMs);
 }
 
-// The last valid content keeps playing while a file has a problem.
-function rebuild() {
-  const pack = build();
-  if (!pack) {
+// The last valid content keeps playing while a file has a problem. One check
+// runs at a time; edits made meanwhile are checked right after it, once.
+let checking = false, checkAgain = false;
+async function rebuild() {
+  if (checking) { checkAgain = true; return; }
+  checking = true;
+  status('Checking the content...');
+  let answer, tooBig;
+  try {
+    do {
+      checkAgain = false;
+      tooBig = oversized();
+      answer = tooBig ? null : await runTools('build', sourceBytes());
+    } while (checkAgain);
+  } catch (error) {
+    status(`The content cannot be checked: ${error.message}`);
+    return;
+  } finally {
+    checking = false;
+  }
+  if (tooBig) {
+    status(`${tooBig}; the last valid intro keeps playing.`);
+    return;
+  }
+  showAnswer(answer);
+  if (!answer.ok) {
     status('The content has problems (see the messages); the last valid intro keeps playing.');
     return;
   }
+  const pack = answer.pack;
   status(`Valid: the pack is ${pack.length} bytes.`);
   if (sameBytes(pack, maker.pack)) return;
   restart(pack);
@@ -298,17 +429,15 @@ function save(name, blob) {
 // intro.exe from the prebuilt one this folder carries, as intro-pack --shell writes it.
 async function introExe() {
   const shell = await fetchOnce('intro.exe');
-  const pack = build();
-  if (!pack) throw new Error('the content has problems');
-  const tools = maker.tools;
-  const size = withBytes(shell, (at, length) => tools._MakerBuildExe(at, length));
-  if (!size) throw new Error(tools.UTF8ToString(tools._MakerMessages()));
-  const at = tools._MakerExe();
-  return tools.HEAPU8.slice(at, at + size);
+  const answer = await runTools('exe', { ...sourceBytes(), shell });
+  if (answer.exeFailed) throw new Error(answer.messages[0]);
+  showAnswer(answer);
+  if (!answer.ok) throw new Error('the content has problems');
+  return answer.exe;
 }
 
 async function webFolderZip() {
-  const pack = build();
+  const pack = await build();
   if (!pack) throw new Error('the content has problems');
   const entries = [];
   for (const name of WebFiles) entries.push({ name: `intro/${name}`, bytes: await fetchOnce(`web/${name}`) });
@@ -327,7 +456,7 @@ function action(id, run) {
 }
 action('get-exe', async () => save('intro.exe', new Blob([await introExe()])));
 action('get-pack', async () => {
-  const pack = build();
+  const pack = await build();
   if (!pack) throw new Error('the content has problems');
   save('content.intro', new Blob([pack]));
 });
@@ -358,54 +487,118 @@ async function shareLink() {
   return `${location.origin}${location.pathname}#play=${toBase64Url(packed)}`;
 }
 
-// The fragment is untrusted: any failure to read it gives null, and the
-// inflated text is cut off at MaxSourceBytes * 3.
+// The fragment is untrusted: it is read only within the limits above, and
+// anything else gives { error } saying what is wrong with it.
 async function readShared(data) {
+  const unreadable = (why) => ({ error: why });
+  if (data.length > MaxFragmentChars) {
+    return unreadable(`it is ${numberText(data.length)} characters, more than the ${numberText(MaxFragmentChars)} a share link holds`);
+  }
+  const stray = data.search(/[^A-Za-z0-9_-]/);
+  if (stray >= 0) return unreadable(`character ${stray + 1} of its data is not base64url (was the link cut or changed?)`);
+  let bytes;
   try {
-    if (data.length > MaxFragmentChars || !/^[A-Za-z0-9_-]*$/.test(data)) return null;
-    const text = atob(data.replace(/-/g, '+').replace(/_/g, '/'));
-    const bytes = Uint8Array.from(text, (c) => c.charCodeAt(0));
-    const reader = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('deflate-raw')).getReader();
-    const chunks = [];
-    let total = 0;
+    bytes = Uint8Array.from(atob(data.replace(/-/g, '+').replace(/_/g, '/')), (c) => c.charCodeAt(0));
+  } catch {
+    return unreadable('its data is cut short (was the link copied whole?)');
+  }
+  // Inflated a piece at a time, and given up as soon as it passes the limit.
+  const reader = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('deflate-raw')).getReader();
+  const chunks = [];
+  let total = 0;
+  try {
     for (;;) {
       const { done, value } = await reader.read();
       if (done) break;
       total += value.length;
-      if (total > 3 * MaxSourceBytes) { reader.cancel(); return null; }
+      if (total > MaxSharedBytes) {
+        reader.cancel().catch(() => {});
+        return unreadable(`it unpacks to more than ${numberText(MaxSharedBytes)} bytes, more than its three files may hold ` +
+          `(pages.txt and font.txt ${Limits['pages.txt'].bytes / KiB} KiB each, song.fcs ${Limits['song.fcs'].bytes / MiB} MiB)`);
+      }
       chunks.push(value);
     }
-    const texts = JSON.parse(new TextDecoder().decode(await new Blob(chunks).arrayBuffer()));
-    if (!Array.isArray(texts) || texts.length !== 3 || !texts.every((t) => typeof t === 'string')) return null;
-    return texts;
   } catch {
-    return null;
+    return unreadable('its data is damaged (it does not unpack)');
   }
+  let texts;
+  try {
+    texts = JSON.parse(new TextDecoder().decode(await new Blob(chunks).arrayBuffer()));
+  } catch {
+    texts = null;
+  }
+  if (!Array.isArray(texts) || texts.length !== 3 || !texts.every((t) => typeof t === 'string')) {
+    return unreadable('it does not hold the maker\'s three files');
+  }
+  for (const [i, file] of ['pages.txt', 'font.txt', 'song.fcs'].entries()) {
+    const problem = textProblem(file, texts[i], `its ${file}`);
+    if (problem) return unreadable(problem);
+  }
+  return { texts };
 }
 
-// ---- loading a song from disk ----
+// ---- files loaded or dropped from disk ----
 
-$('song-file').addEventListener('change', async (event) => {
-  const file = event.target.files[0];
-  if (!file) return;
-  if (file.size > MaxSourceBytes) { status(`${file.name}: larger than 16 MiB`); return; }
-  const bytes = new Uint8Array(await file.arrayBuffer());
-  const magic = String.fromCharCode(...bytes.subarray(0, 4));
-  const editor = editors['song.fcs'];
-  if (magic === 'FC14' || magic === 'SMOD') {
-    // A module comes back as its song source, through modasm's disassembler.
-    const tools = maker.tools;
-    if (!withBytes(bytes, (at, length) => tools._MakerDisassemble(at, length))) {
-      showMessages(tools.UTF8ToString(tools._MakerMessages()));
-      status(`${file.name}: the module cannot be read (see the message)`);
-      return;
-    }
-    editor.text.value = tools.UTF8ToString(tools._MakerSource());
-  } else {
-    editor.text.value = new TextDecoder().decode(bytes);
-  }
+// A song source or a module (into the song's editor), or a text for `target`;
+// its size is checked before it is read, and a refused file leaves the editor as it was.
+async function openFile(file, target) {
+  const refused = `${file.name}: ${tooLarge(target, `it is ${numberText(file.size)} bytes`)}. Choose a smaller file.`;
+  if (file.size > Math.max(MaxModuleBytes, Limits[target].bytes)) { status(refused); return; }
+  const magic = String.fromCharCode(...new Uint8Array(await file.slice(0, 4).arrayBuffer()));
+  if (magic === 'FC14' || magic === 'SMOD') return openModule(file);
+  if (file.size > Limits[target].bytes) { status(refused); return; }
+  const text = new TextDecoder().decode(await file.arrayBuffer()), problem = textProblem(target, text, 'it');
+  if (problem) { status(`${file.name}: ${problem}. Choose a smaller file.`); return; }
+  const editor = editors[target];
+  editor.text.value = text;
+  editor.text.scrollTop = 0;
   showGutter(editor);
+  if (target === 'font.txt') showGlyphs();
+  status(`${file.name}: loaded into ${target}.`);
   edited();
+}
+
+// A module comes back as its song source, through modasm's disassembler.
+async function openModule(file) {
+  status(`${file.name}: reading the module...`);
+  const module = new Uint8Array(await file.arrayBuffer());
+  const answer = await runTools('disassemble', { module, maxSourceBytes: Limits['song.fcs'].bytes });
+  if (!answer.ok) {
+    showAnswer(answer);
+    status(`${file.name}: the module cannot be read (see the message)`);
+    return;
+  }
+  if (answer.source === undefined) {
+    status(`${file.name}: ${tooLarge('song.fcs', `its song source would be ${numberText(answer.sourceBytes)} bytes`)}. ` +
+      'Choose a smaller module.');
+    return;
+  }
+  const problem = textProblem('song.fcs', answer.source, 'its song source');
+  if (problem) { status(`${file.name}: ${problem}. Choose a smaller module.`); return; }
+  const editor = editors['song.fcs'];
+  editor.text.value = answer.source;
+  editor.text.scrollTop = 0;
+  showGutter(editor);
+  status(`${file.name}: loaded into song.fcs.`);
+  edited();
+}
+
+$('song-file').addEventListener('change', (event) => {
+  const file = event.target.files[0];
+  event.target.value = '';  // the same file chosen again is a new change
+  if (file) openFile(file, 'song.fcs').catch((error) => status(`${file.name}: ${error.message}`));
+});
+
+// A file dropped on an editor goes into it; dropped anywhere else, the page
+// stays (a browser would otherwise open the file in place of the maker).
+addEventListener('dragover', (event) => event.preventDefault());
+addEventListener('drop', (event) => {
+  event.preventDefault();
+  const file = event.dataTransfer?.files[0];
+  const target = event.target.closest?.('.editor')?.dataset.file;
+  if (!file) return;
+  if (!target) { status('Drop a file on one of the three editors to load it there.'); return; }
+  openFile(file, target).catch((error) => status(`${file.name}: ${error.message}`));
 });
 
 // ---- start-up ----
@@ -421,9 +614,17 @@ function setTexts(texts) {
   ['pages.txt', 'font.txt', 'song.fcs'].forEach((file, i) => { editors[file].text.value = texts[i]; });
 }
 
+function showEditors() {
+  for (const editor of Object.values(editors)) {
+    editor.text.scrollTop = 0;
+    showGutter(editor);
+  }
+  showGlyphs();
+}
+
 for (const editor of Object.values(editors)) {
   editor.text.addEventListener('input', edited);
-  editor.text.addEventListener('scroll', () => { editor.gutter.scrollTop = editor.text.scrollTop; });
+  editor.text.addEventListener('scroll', () => showGutter(editor));
   editor.text.addEventListener('input', () => showGutter(editor));
 }
 editors['font.txt'].text.addEventListener('input', showGlyphs);
@@ -431,15 +632,26 @@ $('play').addEventListener('click', () => startSound().catch((error) => status(`
 $('stop').addEventListener('click', stopSound);
 $('start-from').addEventListener('change', async (event) => {
   await loadContent(event.target.value);
-  for (const editor of Object.values(editors)) showGutter(editor);
-  showGlyphs();
+  showEditors();
+  rebuild();
+});
+
+// A share link opened in a page already running: the editors take its
+// content, or keep theirs when it cannot be read.
+addEventListener('hashchange', async () => {
+  const shared = location.hash.match(/^#edit=(.*)$/);
+  if (!shared || document.body.classList.contains('playing')) return;
+  status('Reading the share link...');
+  const { texts, error } = await readShared(shared[1]);
+  if (error) { status(`This share link cannot be opened: ${error}. Your content is unchanged.`); return; }
+  setTexts(texts);
+  showEditors();
   rebuild();
 });
 
 async function main() {
-  const [tools, previewBytes, soundWasm] = await Promise.all([
-    MakerTools(), fetchBytes('preview.wasm'), fetchBytes('preview-sound.wasm')]);
-  maker.tools = tools;
+  const [previewBytes, soundWasm] = await Promise.all([
+    fetchBytes('preview.wasm'), fetchBytes('preview-sound.wasm'), startTools()]);
   maker.previewModule = await WebAssembly.compile(previewBytes);
   maker.soundWasm = soundWasm;
   // Kept for later; a missing intro.exe only takes that download away.
@@ -448,19 +660,21 @@ async function main() {
   fetchOnce('maker-worklet.js');
   fetchOnce('intro.exe').catch(() => { $('get-exe').disabled = true; });
   const shared = location.hash.match(/^#(play|edit)=(.*)$/);
-  const texts = shared ? await readShared(shared[2]) : null;
+  if (shared) status('Reading the share link...');
+  const { texts, error } = shared ? await readShared(shared[2]) : {};
   if (texts) setTexts(texts);
   else await loadContent('intro');
-  for (const editor of Object.values(editors)) showGutter(editor);
-  showGlyphs();
+  showEditors();
   if (texts && shared[1] === 'play') return player();
-  rebuild();
-  status(maker.messages ? 'The content has problems (see the messages).' : 'Ready: edit any of the three files.');
+  await rebuild();
+  if (error) status(`This share link cannot be opened: ${error}. The intro's own content is loaded instead.`);
+  else if (maker.messages) status('The content has problems (see the messages).');
+  else status('Ready: edit any of the three files.');
   requestAnimationFrame(frame);
 }
 
 // A shared intro full-window: it starts, with its music, on a gesture.
-function player() {
+async function player() {
   document.body.classList.add('playing');
   const screen = $('player-screen');
   const fit = () => {
@@ -472,9 +686,12 @@ function player() {
   fit();
   $('to-maker').href = location.hash.replace(/^#play=/, '#edit=');
   $('to-maker').addEventListener('click', () => setTimeout(() => location.reload(), 0));
-  const pack = build();
+  status('Checking the shared intro...');
+  const pack = await build();
   if (!pack) {
-    $('player-prompt').textContent = 'This link\'s content has problems: open it in the maker to see them.';
+    const first = maker.messages.split('\n')[0];
+    status(`This link's content has problems: ${first}`);
+    $('player-prompt').textContent = `This link's content has problems (${first}): open it in the maker to see them all.`;
     return;
   }
   maker.pack = pack;

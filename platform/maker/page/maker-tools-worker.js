@@ -1,0 +1,98 @@
+// maker.wasm's checking and building, off the page's main thread, so a large
+// or hostile source never freezes the page. The page first posts { init:
+// { script, module } } (maker.js's address and maker.wasm compiled), then
+// { id, job, ... }; each answer is { id, memory, ... } in the same order,
+// `memory` being the bytes maker.wasm has grown to. Jobs:
+//   build        { pages, font, song }  -> { ok, messages, problems, hidden, pack }
+//   exe          the same and { shell }  -> { ok, messages, ..., exe }
+//   disassemble  { module, maxSourceBytes } -> { ok, messages, source | sourceBytes }
+// Messages and problems come at most MaxMessagesPerFile per file; `hidden`
+// counts the rest per file.
+'use strict';
+
+const MaxMessagesPerFile = 200;
+const Files = ['pages.txt', 'font.txt', 'song.fcs'];
+
+let toolsReady = null;
+function startTools({ script, module }) {
+  importScripts(script);
+  toolsReady = MakerTools({
+    instantiateWasm(imports, receive) {
+      WebAssembly.instantiate(module, imports).then((instance) => receive(instance, module));
+      return {};
+    },
+  });
+  toolsReady.then(() => self.postMessage({ ready: true }),
+    (error) => self.postMessage({ ready: false, failed: String(error?.message ?? error) }));
+}
+
+// Whose message it is: the file it starts with (song.mod is the song's editor), else pages.txt.
+function fileOf(message) {
+  for (const file of Files) if (message.startsWith(`${file}:`)) return file;
+  return message.startsWith('song.mod:') ? 'song.fcs' : 'pages.txt';
+}
+
+// The first MaxMessagesPerFile of each file's entries, and how many more each has.
+function capPerFile(entries, fileOfEntry) {
+  const kept = [], hidden = { 'pages.txt': 0, 'font.txt': 0, 'song.fcs': 0 }, shown = { ...hidden };
+  for (const entry of entries) {
+    const file = fileOfEntry(entry);
+    if (shown[file] < MaxMessagesPerFile) { ++shown[file]; kept.push(entry); } else ++hidden[file];
+  }
+  return { kept, hidden };
+}
+
+function withBytes(tools, bytes, use) {
+  const at = tools._MakerAlloc(bytes.length);
+  tools.HEAPU8.set(bytes, at);
+  try { return use(at, bytes.length); } finally { tools._MakerFree(at); }
+}
+
+// The tools' messages as lines, capped, and their problems as data when this
+// maker.wasm gives them (_MakerProblems: a JSON array of {file,line,column,reason}).
+function report(tools) {
+  const { kept: messages, hidden } = capPerFile(tools.UTF8ToString(tools._MakerMessages()).split('\n').filter(Boolean), fileOf);
+  let problems = null;
+  if (tools._MakerProblems) {
+    const all = JSON.parse(tools.UTF8ToString(tools._MakerProblems()));
+    problems = capPerFile(all, (p) => (Files.includes(p.file) ? p.file : fileOf(`${p.file}:`))).kept;
+  }
+  return { messages, problems, hidden };
+}
+
+function build(tools, { pages, font, song }) {
+  const ok = withBytes(tools, pages, (p, pn) => withBytes(tools, font, (f, fn) => withBytes(tools, song, (s, sn) =>
+    tools._MakerBuild(p, pn, f, fn, s, sn, 0))));
+  if (!ok) return { ok: false, ...report(tools) };
+  const at = tools._MakerPack();
+  return { ok: true, ...report(tools), pack: tools.HEAPU8.slice(at, at + tools._MakerPackSize()) };
+}
+
+function exe(tools, request) {
+  const built = build(tools, request);
+  if (!built.ok) return built;
+  const size = withBytes(tools, request.shell, (at, length) => tools._MakerBuildExe(at, length));
+  if (!size) return { ...report(tools), ok: false, exeFailed: true };
+  const at = tools._MakerExe();
+  return { ...built, exe: tools.HEAPU8.slice(at, at + size) };
+}
+
+// The module's song source; past maxSourceBytes only its size comes back.
+function disassemble(tools, { module, maxSourceBytes }) {
+  if (!withBytes(tools, module, (at, length) => tools._MakerDisassemble(at, length))) return { ok: false, ...report(tools) };
+  const at = tools._MakerSource(), end = tools.HEAPU8.indexOf(0, at);
+  if (end - at > maxSourceBytes) return { ok: true, messages: [], sourceBytes: end - at };
+  return { ok: true, messages: [], source: tools.UTF8ToString(at) };
+}
+
+const jobs = { build, exe, disassemble };
+let queue = Promise.resolve();
+self.onmessage = (event) => {
+  if (event.data.init) { startTools(event.data.init); return; }
+  const { id, job } = event.data;
+  queue = queue.then(() => toolsReady).then((tools) => {
+    const answer = jobs[job](tools, event.data);
+    const transfer = [answer.pack, answer.exe].filter(Boolean).map((bytes) => bytes.buffer);
+    self.postMessage({ id, memory: tools.HEAPU8.length, ...answer }, transfer);
+  }).catch((error) => self.postMessage({ id, failed: String(error?.message ?? error) }));
+};
