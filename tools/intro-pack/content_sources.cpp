@@ -96,6 +96,12 @@ bool FindContentSources(const std::string& folder, ContentSources* sources, std:
                           "song.fcs or song.mod)";
         return false;
     }
+    for (const char* name : {"pages.txt", "font.txt", "song.fcs", "song.mod"}) {
+        if (!NonFileKind(base + name).empty()) {
+            *error = base + name + ": is " + NonFileKind(base + name) + ", not a file";
+            return false;
+        }
+    }
     for (const char* name : {"pages.txt", "font.txt"}) {
         if (!IsFile(base + name)) {
             *error = base + name + ": missing (a content folder holds pages.txt, font.txt and "

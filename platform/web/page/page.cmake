@@ -11,3 +11,8 @@ add_custom_command(TARGET web_page POST_BUILD
 # The page's programs take their font from the built-in pack; this copy is
 # the one thing here that needs fontc's file.
 add_dependencies(web_page intro_font)
+# content.json tells the page which pack beside it to play: the built page
+# has none (intro-pack's web folder writes its own, naming content.intro).
+add_custom_command(TARGET web_page POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_LIST_DIR}/content.json ${INTRO_WEB_SITE}/content.json
+  VERBATIM)
