@@ -141,9 +141,9 @@ TEST_F(IntroCapture, BadArgumentsAndMissingFfmpegFailClearlyAndLeaveNoFile) {
 
 TEST_F(IntroCapture, OutputNamesLikeProtocolsOrOptionsAreFilesForFfmpeg) {
     // Relative names, as a user types them; `timeout` turns a hang into a failure.
-    for (const std::string name : {"pipe:1.webp", "-weird.webp"}) {
+    for (const char* name : {"pipe:1.webp", "-weird.webp"}) {
         EXPECT_EQ(Run("cd " + dir.string() + " && timeout 60 " + INTRO_CAPTURE_PATH +
-                      " --seconds 0.1 -o " + name), 0) << name << ": " << err;
+                      " --seconds 0.1 -o " + std::string(name)), 0) << name << ": " << err;
         EXPECT_GT(fs::exists(dir / name) ? fs::file_size(dir / name) : 0, 0u) << name;
     }
     EXPECT_EQ(FileCount(), 2u);

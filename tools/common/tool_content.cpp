@@ -54,7 +54,7 @@ bool LooksLikeDamagedPack(const std::string& path, const std::vector<uint8_t>& b
 
 // The loader's reason speaks of a module file; here the module is a part of the pack.
 std::string AsModuleInPack(std::string reason) {
-    for (const std::string file : {"-byte file", "the file is"}) {
+    for (const char* file : {"-byte file", "the file is"}) {
         const size_t at = reason.find(file);
         if (at != std::string::npos) reason.replace(reason.find("file", at), 4, "module");
     }
