@@ -10,7 +10,9 @@ include(${CMAKE_CURRENT_LIST_DIR}/run_step.cmake)
 
 # Expects exit status `status`, a message matching `pattern` and no `output`.
 function(refused what status pattern output)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE text ERROR_VARIABLE text)
+  # A time limit: an input that makes a tool wait fails instead of hanging.
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE text ERROR_VARIABLE text
+                  TIMEOUT 60)
   if(NOT result EQUAL status OR NOT text MATCHES "${pattern}" OR EXISTS ${output})
     message(FATAL_ERROR "${what}: expected exit ${status} and '${pattern}', no ${output}; "
                         "got exit ${result}:\n${text}")
@@ -74,6 +76,55 @@ run("the web folder again" ${PACK} ${CONTENT} -o ${work}/site --web ${work}/web-
 file(WRITE ${work}/mine/notes.txt "mine")
 refused("someone else's folder" 2 "not a web folder intro-pack wrote" ${work}/mine/content.intro
         ${PACK} ${CONTENT} -o ${work}/mine --web ${work}/web-files)
+file(WRITE ${work}/site/notes.txt "mine")
+refused("a user's file added to a web folder" 2
+        "site holds files intro-pack did not write \\(notes\\.txt\\); move them out" ${work}/site/x
+        ${PACK} ${CONTENT} -o ${work}/site --web ${work}/web-files)
+file(CREATE_LINK ${work}/site ${work}/link SYMBOLIC)
+refused("a link to a web folder" 2 "link is a symbolic link" ${work}/site/x
+        ${PACK} ${CONTENT} -o ${work}/link --web ${work}/web-files)
+refused("the web files' own folder" 2 "web-files is, holds or lies in the web version's files"
+        ${work}/web-files/content.intro ${PACK} ${CONTENT} -o ${work}/web-files --web ${work}/web-files)
+refused("standard output as a web folder" 2 "-o -: intro-pack writes files, not standard output"
+        ${CMAKE_CURRENT_BINARY_DIR}/- ${PACK} ${CONTENT} -o - --web ${work}/web-files)
+# A pack written into the content folder does not make it a web folder.
+file(COPY ${CONTENT}/ DESTINATION ${work}/my)
+run("a pack in the content folder" ${PACK} ${work}/my -o ${work}/my/content.intro)
+refused("the content folder as a web folder" 2 "my holds .*my/pages\\.txt, which this run reads"
+        ${work}/my/index.html ${PACK} ${work}/my -o ${work}/my --web ${work}/web-files)
+file(GLOB leftovers ${work}/*.old-* ${work}/*.partial-*)
+foreach(kept my/pages.txt my/font.txt my/song.fcs my/content.intro site/notes.txt site/index.html)
+  if(NOT EXISTS ${work}/${kept} OR leftovers)
+    message(FATAL_ERROR "a refused web folder lost ${kept} or left ${leftovers}")
+  endif()
+endforeach()
+
+# A failed second output leaves the first as it was, and a new one unwritten.
+file(WRITE ${work}/prev.intro "earlier")
+refused("an unwritable --cpp" 2 "cannot write '/nonexistent/x\\.cpp'" ${work}/new.intro
+        ${PACK} ${CONTENT} -o ${work}/new.intro --cpp /nonexistent/x.cpp)
+refused("an unwritable --cpp beside an earlier pack" 2 "x\\.cpp" ${work}/prev.intro.cpp
+        ${PACK} ${CONTENT} -o ${work}/prev.intro --cpp /nonexistent/x.cpp)
+file(READ ${work}/prev.intro earlier)
+if(NOT earlier STREQUAL "earlier")
+  message(FATAL_ERROR "a failed --cpp changed the earlier ${work}/prev.intro")
+endif()
+
+# A FIFO, a folder or a device where a file is read is named as what it is,
+# without waiting for a writer.
+file(COPY ${CONTENT}/font.txt ${CONTENT}/song.fcs DESTINATION ${work}/fifo)
+execute_process(COMMAND mkfifo ${work}/fifo/pages.txt ${work}/song.fifo)
+refused("a FIFO as pages.txt" 1 "fifo/pages\\.txt: is a FIFO \\(named pipe\\), not a file"
+        ${work}/fifo.intro ${PACK} ${work}/fifo -o ${work}/fifo.intro)
+file(COPY ${CONTENT}/pages.txt ${CONTENT}/song.fcs DESTINATION ${work}/folder)
+file(MAKE_DIRECTORY ${work}/folder/font.txt)
+refused("a folder as font.txt" 1 "folder/font\\.txt: is a folder, not a file" ${work}/folder.intro
+        ${PACK} ${work}/folder -o ${work}/folder.intro)
+refused("a device as --song" 1 "'/dev/zero': it is a device, not a file; not a module"
+        ${work}/device.intro ${PACK} ${CONTENT} --song /dev/zero -o ${work}/device.intro)
+refused("a FIFO in modrender" 1 "song\\.fifo': it is a FIFO \\(named pipe\\), not a file"
+        ${work}/fifo.wav ${MODRENDER} ${work}/song.fifo -o ${work}/fifo.wav)
+
 refused("a missing shell" 2 "no-shell\\.exe" ${work}/own.exe
         ${PACK} ${CONTENT} -o ${work}/own.exe --shell ${work}/no-shell.exe)
 

@@ -139,6 +139,16 @@ TEST_F(IntroCapture, BadArgumentsAndMissingFfmpegFailClearlyAndLeaveNoFile) {
     EXPECT_EQ(FileCount(), 0u);
 }
 
+TEST_F(IntroCapture, OutputNamesLikeProtocolsOrOptionsAreFilesForFfmpeg) {
+    // Relative names, as a user types them; `timeout` turns a hang into a failure.
+    for (const char* name : {"pipe:1.webp", "-weird.webp"}) {
+        EXPECT_EQ(Run("cd " + dir.string() + " && timeout 60 " + INTRO_CAPTURE_PATH +
+                      " --seconds 0.1 -o " + std::string(name)), 0) << name << ": " << err;
+        EXPECT_GT(fs::exists(dir / name) ? fs::file_size(dir / name) : 0, 0u) << name;
+    }
+    EXPECT_EQ(FileCount(), 2u);
+}
+
 TEST_F(IntroCapture, InterruptedCaptureEndsFfmpegAndRemovesItsFile) {
     const pid_t child = fork();
     ASSERT_GE(child, 0);

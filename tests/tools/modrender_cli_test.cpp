@@ -251,6 +251,47 @@ TEST_F(Modrender, BadModulesFailWithTheReasonAndNoOutput) {
     }
 }
 
+// A content pack around `module`: one page, a stand-in font, a correct checksum.
+std::vector<uint8_t> PackAround(const std::vector<uint8_t>& module) {
+    const std::string body = std::string("PAGE\0", 5) + "BM-FONT" +
+                             std::string(module.begin(), module.end());
+    uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char byte : body) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) crc = crc >> 1 ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    const uint32_t header[] = {1, 5, 7, static_cast<uint32_t>(module.size()), ~crc, 0};
+    std::vector<uint8_t> pack = {'I', 'N', 'T', 'R', 'O', 'P', 'A', 'K'};
+    for (uint32_t field : header)
+        for (int i = 0; i < 4; ++i) pack.push_back(static_cast<uint8_t>(field >> (8 * i)));
+    pack.insert(pack.end(), body.begin(), body.end());
+    return pack;
+}
+
+TEST_F(Modrender, PacksAreNamedAsPacksInTheirMessages) {
+    const std::vector<uint8_t> module = BuildModule(DemoSong(true, 4));
+    const std::vector<uint8_t> cut(module.begin(), module.begin() + module.size() / 2);
+    std::vector<uint8_t> damagedMagic = PackAround(module);
+    damagedMagic[4] = 'X';
+    ASSERT_TRUE(WriteFileBytes(Path("cut-song.intro"), PackAround(cut)));
+    ASSERT_TRUE(WriteFileBytes(Path("magic.pak"), damagedMagic));
+    ASSERT_TRUE(WriteFileBytes(Path("whole.intro"), PackAround(module)));
+    const std::string inside = "cut-song.intro: the song inside this " +
+                               std::to_string(PackAround(cut).size()) + "-byte content pack, a " +
+                               std::to_string(cut.size()) + "-byte module at offset 44, is not usable: ";
+    const Result cutSong = Run(Path("cut-song.intro") + " --info");
+    EXPECT_EQ(cutSong.exitCode, 1);
+    EXPECT_NE(cutSong.err.find(inside), std::string::npos) << cutSong.err;
+    EXPECT_NE(cutSong.err.find("past the end of the " + std::to_string(cut.size()) + "-byte module"),
+              std::string::npos) << cutSong.err;
+    const Result magic = Run(Path("magic.pak") + " --info");
+    EXPECT_EQ(magic.exitCode, 1);
+    EXPECT_NE(magic.err.find("magic.pak: looks like a damaged content pack: it starts with bytes "
+                             "49 4E 54 52 58 50 41 4B where a pack starts with \"INTROPAK\""),
+              std::string::npos) << magic.err;
+    EXPECT_EQ(Run(Path("whole.intro") + " --info").exitCode, 0) << "the intact pack is refused";
+}
+
 #ifdef MODRENDER_HAVE_BUILTIN
 TEST_F(Modrender, BuiltinRendersTheEmbeddedSong) {
     const Result info = Run("--builtin --info");

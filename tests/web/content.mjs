@@ -63,6 +63,7 @@ export function contentPacks(env) {
     pack = path.join(dir, 'site/content.intro');
     cpSync(siteDir, path.join(dir, 'refused'), { recursive: true });
     writeFileSync(path.join(dir, 'refused/content.intro'), readFileSync(pack).subarray(0, 100));
+    writeFileSync(path.join(dir, 'refused/content.json'), '{"pack": "content.intro"}');
     server = await serveFolder(dir);
   });
   after(() => server?.stop());

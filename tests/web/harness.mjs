@@ -67,19 +67,15 @@ export function serveFolder(dir) {
 }
 
 // Records console errors, page errors and failed or refused requests of a
-// page. The page asks for content.intro beside it, which a built page has
-// not: that one 404 (and Chromium's console line about it) is its built-in
-// content, not a fault.
+// page: a normal run has none (the page asks only for files that are there).
 function watch(page, problems) {
-  const noPack = (url, status) => status === 404 && url.endsWith('/content.intro');
   page.on('console', (m) => {
-    const ignored = noPack(m.location()?.url ?? '', /status of 404/.test(m.text()) ? 404 : 0);
-    if (m.type() === 'error' && !ignored) problems.push(`console: ${m.text()}`);
+    if (m.type() === 'error') problems.push(`console: ${m.text()}`);
   });
   page.on('pageerror', (e) => problems.push(`page error: ${e.message}`));
   page.on('requestfailed', (r) => problems.push(`request failed: ${r.url()} ${r.failure()?.errorText}`));
   page.on('response', (r) => {
-    if (r.status() >= 400 && !noPack(r.url(), r.status())) problems.push(`HTTP ${r.status()}: ${r.url()}`);
+    if (r.status() >= 400) problems.push(`HTTP ${r.status()}: ${r.url()}`);
   });
 }
 

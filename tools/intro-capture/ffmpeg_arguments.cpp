@@ -50,6 +50,8 @@ std::vector<std::string> FfmpegArguments(CaptureKind kind, int scale, int width,
         a.insert(a.end(), {"-c:v", "libwebp_anim", "-lossless", "1", "-loop", "0", "-f", "webp"});
         break;
     }
-    a.push_back(outputPath);
+    // Through the file protocol: ffmpeg would take a name like "pipe:1.mp4"
+    // for another protocol, and one like "-weird.mp4" for an option.
+    a.push_back("file:" + outputPath);
     return a;
 }

@@ -9,5 +9,6 @@
 
 bool KindHasAudio(CaptureKind kind);
 
+// `outputPath` goes to ffmpeg as a file: URL, so any name is a file's.
 std::vector<std::string> FfmpegArguments(CaptureKind kind, int scale, int width, int height,
                                          const std::string& outputPath);

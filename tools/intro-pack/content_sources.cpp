@@ -9,7 +9,7 @@
 #include "data/content_pack_writer.h"
 #include "data/intro_data.h"
 #include "font_art.h"
-#include "input_file.h"
+#include "app/input_file.h"
 #include "page_text.h"
 #include "replayer/replayer.h"
 
@@ -95,6 +95,12 @@ bool FindContentSources(const std::string& folder, ContentSources* sources, std:
         *error = folder + ": not a folder (a content folder holds pages.txt, font.txt and "
                           "song.fcs or song.mod)";
         return false;
+    }
+    for (const char* name : {"pages.txt", "font.txt", "song.fcs", "song.mod"}) {
+        if (!NonFileKind(base + name).empty()) {
+            *error = base + name + ": is " + NonFileKind(base + name) + ", not a file";
+            return false;
+        }
     }
     for (const char* name : {"pages.txt", "font.txt"}) {
         if (!IsFile(base + name)) {

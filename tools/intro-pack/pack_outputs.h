@@ -1,6 +1,7 @@
 #pragma once
 // What intro-pack writes, chosen by the output's name.
 #include <string>
+#include <vector>
 
 #include "content_sources.h"
 
@@ -14,8 +15,17 @@ enum class PackOutputKind { Pack, Exe, Video, WebFolder };
 
 PackOutputKind OutputKindOf(const std::string& output);
 
+// The file in a web folder that lists what intro-pack wrote there, one name a
+// line after its first line: only a folder whose every entry it lists is
+// ever replaced, and only the listed files are removed.
+constexpr char WebFolderListName[] = ".intro-pack-files";
+constexpr char WebFolderListHeader[] = "# written by intro-pack; it replaces only these files";
+
 // Writes `content` to `output` as its kind asks; the output appears whole or
 // not at all. `seconds` is passed to intro-capture for a video ("" = its
-// default); `self` (argv[0]) finds intro-capture beside intro-pack.
+// default); `self` (argv[0]) finds intro-capture beside intro-pack. `inputs`
+// are the files this run reads: no output may replace them or a folder
+// holding them.
 bool WritePackOutput(const std::string& output, const BuiltContent& content, const PackData& data,
-                     const std::string& seconds, const std::string& self, std::string* error);
+                     const std::vector<std::string>& inputs, const std::string& seconds,
+                     const std::string& self, std::string* error);

@@ -41,7 +41,8 @@ constexpr char UsageText[] =
     "  --sheet N1,N2..  several moments (at most 16), stacked\n"
     "  --client         the 528x365 client area the window shows instead\n"
     "  --find SCREEN    print the step counts (first-last) after which the screen\n"
-    "                   equals the 528x384 picture, the first such stretch within\n"
+    "                   equals the 528x384 picture (or the 528x365 client area),\n"
+    "                   the first such stretch within\n"
     "                   --up-to N steps (default 20000)\n"
     "  -o out.png       the PNG file to write\n"
     "  --content FILE   the intro of a content pack (made by intro-pack) instead of\n"
@@ -128,7 +129,9 @@ int FindOnTimeline(const Options& options) {
     std::string error;
     if (!ReadPng(options.find, &picture, &width, &height, &error)) return Fail(error), 1;
     const Surface& screen = *introDriver.screen;
-    if (width != screen.width || height != screen.height) {
+    // A shot of the window's client area is found as well as one of the screen.
+    const bool client = width == ClientWidth && height == ClientHeight;
+    if (!client && (width != screen.width || height != screen.height)) {
         Fail("'" + options.find + "' is " + std::to_string(width) + "x" + std::to_string(height) +
              "; the screen is " + std::to_string(screen.width) + "x" + std::to_string(screen.height));
         return 1;
@@ -136,7 +139,8 @@ int FindOnTimeline(const Options& options) {
     long first = -1;
     for (long steps = 0; steps <= options.findUpTo; ++steps) {
         RunSimulatedSteps(static_cast<uint32_t>(steps));
-        const bool same = std::equal(picture.begin(), picture.end(), screen.pixels);
+        const uint32_t* shown = client ? SimulatedClientArea().pixels.data() : screen.pixels;
+        const bool same = std::equal(picture.begin(), picture.end(), shown);
         if (same && first < 0) first = steps;
         if (!same && first >= 0) {
             std::printf("%ld-%ld\n", first, steps - 1);

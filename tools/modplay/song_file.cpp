@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "assembler.h"
-#include "input_file.h"
+#include "app/input_file.h"
 #include "app/tool_content.h"
 
 bool IsSongSource(const std::string& path) {

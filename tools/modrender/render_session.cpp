@@ -5,7 +5,7 @@
 #include <cinttypes>
 #include <cstring>
 
-#include "input_file.h"
+#include "app/input_file.h"
 #include "app/tool_content.h"
 #include "memory_stream.h"
 #include "replayer/replayer.h"

@@ -442,6 +442,7 @@ async function webFolderZip() {
   const entries = [];
   for (const name of WebFiles) entries.push({ name: `intro/${name}`, bytes: await fetchOnce(`web/${name}`) });
   entries.push({ name: 'intro/content.intro', bytes: pack });
+  entries.push({ name: 'intro/content.json', bytes: new TextEncoder().encode('{"pack": "content.intro"}\n') });
   return makeZip(entries);
 }
 

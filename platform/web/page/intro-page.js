@@ -39,23 +39,30 @@ const introSound = {
 };
 introSound.wasm.catch((error) => soundMissing('intro-sound.wasm', error.message));
 
-// The content: the built-in pack, replaced by content.intro beside the page
-// when there is one (none, or a file:// page, leaves the built-in one,
-// silently), and by a pack dropped onto the page before the start gesture.
-// A pack the reader refuses is said on the page; the content stays.
+// The content: the built-in pack, replaced by the pack that content.json
+// beside the page names, and by a pack dropped onto the page before the
+// start gesture. content.json is always there: the built page's names none
+// and intro-pack's web folder names its content.intro, so no request is
+// made for a file that is not there (a file:// page asks for nothing and
+// keeps the built-in content). A pack the reader refuses is said on the
+// page; the content stays.
 let moduleRuns;
+const PackName = /^[\w-]+\.intro$/;
 const introContent = {
   name: 'its built-in content',
   refused: null,  // what was refused, why, and what plays instead
   // Content changes, in the order they come, each once the module runs.
   turn: Promise.all([
     new Promise((resolve) => { moduleRuns = resolve; }),
-    location.protocol === 'file:' ? null : fetch('content.intro').then((response) => {
-      if (response.status === 404) return null;
-      if (!response.ok) throw new Error('HTTP ' + response.status);
-      return response.arrayBuffer();
-    }).catch((error) => refuseContent('content.intro', error.message)),
-  ]).then(([, bytes]) => bytes && useContent(bytes, 'content.intro')),
+    location.protocol === 'file:' ? null : fetchBytes('content.json')
+      .then((bytes) => JSON.parse(new TextDecoder().decode(bytes)).pack)
+      .catch((error) => { refuseContent('content.json', error.message); return null; })
+      .then((pack) => {
+        if (pack === null || pack === undefined) return null;
+        if (typeof pack !== 'string' || !PackName.test(pack)) return refuseContent('content.json', 'it names no pack beside the page');
+        return fetchBytes(pack).then((bytes) => [bytes, pack]).catch((error) => refuseContent(pack, error.message));
+      }),
+  ]).then(([, found]) => found && useContent(found[0], found[1])),
 };
 
 // ready: the intro's module runs (its start prompt is on the canvas) and the

@@ -22,3 +22,8 @@ add_dependencies(web_page web_font_pixels)
 add_custom_command(TARGET web_page POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy ${font_pixels} ${INTRO_WEB_SITE}/font.pixels
   VERBATIM)
+# content.json tells the page which pack beside it to play: the built page
+# has none (intro-pack's web folder writes its own, naming content.intro).
+add_custom_command(TARGET web_page POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_LIST_DIR}/content.json ${INTRO_WEB_SITE}/content.json
+  VERBATIM)
