@@ -1,5 +1,6 @@
-# Runs font-pixels on the font fontc makes from the intro's art: 256 x 16,
-# then the pixels top-down with the background colour top-left; and on a file
+# Runs font-pixels on the font fontc makes from the intro's art: 256 x 16 in
+# its four inks, the background first (the top-left pixel), then one byte a
+# pixel; and on a file
 # that is no BMP: exit 1 with the decoder's reason, no output left.
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
@@ -13,8 +14,8 @@ if(NOT result EQUAL 0)
   message(FATAL_ERROR "font-pixels failed: ${result} ${message}")
 endif()
 file(SIZE ${WORK}/font.pixels size)
-file(READ ${WORK}/font.pixels start LIMIT 12 HEX)
-if(NOT size EQUAL 16392 OR NOT start STREQUAL "000100001000000047001300")
+file(READ ${WORK}/font.pixels start LIMIT 16 HEX)
+if(NOT size EQUAL 4124 OR NOT start STREQUAL "00010000100000000400000047001300")
   message(FATAL_ERROR "font.pixels: ${size} bytes starting ${start}")
 endif()
 

@@ -316,21 +316,25 @@ function soundMissing(part, reason) {
 
 // The intro's font for the page's own lines: font.pixels, the font bitmap
 // the build makes from the font art, decoded at build time by the intro's own
-// decoder (font-pixels): width and height, then the pixels top-down as
-// 0x00RRGGBB, all 32-bit little-endian. The glyphs are in the order of
-// Charset, as in src/data/charset.cpp.
+// decoder (font-pixels): width, height and the number of colours N, the N
+// colours as 0x00RRGGBB (all 32-bit little-endian), then each pixel top-down
+// as one byte, its colour's index. The glyphs are in the order of Charset,
+// as in src/data/charset.cpp.
 const Charset = " ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789><*/\\,.'&-:+@!%";
 const Background = 0x130047;
 let fontPixels = null;
 
 function readFontPixels(buffer) {
   const view = new DataView(buffer);
-  const width = buffer.byteLength >= 8 ? view.getUint32(0, true) : 0;
-  const height = buffer.byteLength >= 8 ? view.getUint32(4, true) : 0;
-  if (width < 8 || height < 8 || buffer.byteLength !== 8 + 4 * width * height)
+  const word = (at) => (buffer.byteLength >= at + 4 ? view.getUint32(at, true) : 0);
+  const width = word(0), height = word(4), colourCount = word(8);
+  const first = 12 + 4 * colourCount;
+  if (width < 8 || height < 8 || colourCount < 1 || colourCount > 256 ||
+      buffer.byteLength !== first + width * height)
     throw new Error(`font.pixels: ${buffer.byteLength} bytes do not hold a font's pixels`);
-  const pixels = new Uint32Array(width * height);
-  for (let i = 0; i < pixels.length; ++i) pixels[i] = view.getUint32(8 + 4 * i, true);
+  const colours = Array.from({ length: colourCount }, (_, i) => word(12 + 4 * i));
+  const indices = new Uint8Array(buffer, first);
+  const pixels = Uint32Array.from(indices, (index) => colours[index] ?? Background);
   return { width, pixels };
 }
 
