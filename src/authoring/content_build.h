@@ -1,6 +1,7 @@
 #pragma once
-// A content folder's three sources, checked with the very code of pagec,
-// fontc and modasm, and turned into a content pack.
+// A content folder's three sources, checked and built into a content pack:
+// the one way intro-pack, the build of the built-in pack and the maker make
+// content.
 //   pages.txt   the text pages (pagec's form)
 //   font.txt    the font art (fontc's form)
 //   song.fcs    the song source (modasm's form), or
@@ -9,15 +10,23 @@
 #include <string>
 #include <vector>
 
-struct ContentSources {
-    std::string pages;
-    std::string font;
-    std::string song;  // .fcs is assembled; anything else is read as a module file
+#include "authoring/problem.h"
+
+// One source as read: `name` is what its problems name (a path, or the file
+// name the maker shows). A source the caller could not read (and said so) is
+// not checked; the others are.
+struct SourceText {
+    std::string name;
+    std::string text;
+    bool read = true;
 };
 
-// The folder's pages.txt, font.txt and its one song. False with `error` when a
-// file is missing, or when the folder has both song forms or neither.
-bool FindContentSources(const std::string& folder, ContentSources* sources, std::string* error);
+struct ContentTexts {
+    SourceText pages;
+    SourceText font;
+    SourceText song;
+    bool songIsModule = false;  // song.text holds a module's bytes, not a source
+};
 
 struct BuiltContent {
     std::vector<std::string> pages;  // the typewriter's strings
@@ -27,10 +36,10 @@ struct BuiltContent {
     std::vector<uint8_t> exePack;    // the same without the font, for a Windows program
 };
 
-// Checks and builds all three; every problem found goes to `errors` as
-// "file:line: reason" (or "file: reason"), the files' own tools' messages.
-bool BuildContent(const ContentSources& sources, BuiltContent* content,
-                  std::vector<std::string>* errors);
+// Checks and builds all three, even when one fails, so one run shows every
+// problem (at most MaxProblemsKept, then one counting the rest). No problem:
+// `content` is complete.
+std::vector<Problem> BuildContent(const ContentTexts& texts, BuiltContent* content);
 
 // True when `bytes` begin like a content pack rather than a module.
 bool LooksLikePack(const std::vector<uint8_t>& bytes);

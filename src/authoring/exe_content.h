@@ -8,13 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "authoring/problem.h"
+
 // `shell` is a PE32+ (x86-64) image as mingw-w64's ld links it, with or
 // without a .rsrc section; it is untrusted input. On success `exe` is the
 // rewritten image: a trailing .rsrc is dropped and a new one appended, then
 // the .reloc that followed it, with headers, section table, data directories
 // and checksum updated. Layouts that cannot be rewritten safely (another
 // section after .rsrc, an overlay or certificate, no room for a section
-// header, ...) are refused: returns false with `error` naming the fault and
-// leaves `exe` untouched. The same inputs always give the same bytes.
-bool WriteIntroExe(const std::vector<uint8_t>& shell, const std::vector<uint8_t>& fontBmpFile,
-                   const std::vector<uint8_t>& contentPack, std::vector<uint8_t>* exe, std::string* error);
+// header, ...) are refused: the problem (of `shellName`) names the fault and
+// `exe` is left untouched. The same inputs always give the same bytes.
+std::vector<Problem> WriteIntroExe(const std::vector<uint8_t>& shell, const std::string& shellName,
+                                   const std::vector<uint8_t>& fontBmpFile,
+                                   const std::vector<uint8_t>& contentPack, std::vector<uint8_t>* exe);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "diagnostics.h"
+#include "authoring/problem.h"
 #include "macro_code.h"
 #include "raw_bytes.h"
 #include "song_code.h"
@@ -23,8 +23,13 @@ struct AssembledModule {
     RawImage raw;                    // applied to the laid-out image last
 };
 
-// Returns false (with the reasons in `diagnostics`) when the source is wrong.
-bool AssembleSource(const std::string& text, Diagnostics& diagnostics, AssembledModule& module);
+// Assembles `text`, read from `fileName`: no problem when the source is right.
+// At most MaxProblemsKept problems are kept, then one counting the rest.
+std::vector<Problem> AssembleSource(const std::string& text, const std::string& fileName,
+                                    AssembledModule& module);
+
+// The same into a log of the caller's: false when the source is wrong.
+bool AssembleSource(const std::string& text, ProblemLog& problems, AssembledModule& module);
 
 // The module bytes: header, sequence, patterns, macros, samples, waveforms;
 // then the raw blocks.

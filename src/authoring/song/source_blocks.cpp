@@ -3,6 +3,8 @@
 #include <cctype>
 #include <optional>
 
+#include "authoring/text_lines.h"
+
 namespace {
 
 std::optional<BlockKind> DirectiveKind(const std::string& word) {
@@ -35,21 +37,18 @@ std::vector<std::string> Tokenize(const std::string& line) {
 
 }  // namespace
 
-std::vector<SourceBlock> SplitBlocks(const std::string& text, Diagnostics& diagnostics) {
+std::vector<SourceBlock> SplitBlocks(const std::string& text, ProblemLog& problems) {
     std::vector<SourceBlock> blocks;
-    size_t start = 0;
-    int number = 0;
-    while (start <= text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        ++number;
-        SourceLine line{number, Tokenize(text.substr(start, end - start))};
-        start = end + 1;
+    TextLines lines(text);
+    std::string lineText;
+    while (lines.Next(lineText)) {
+        const int number = lines.Number();
+        SourceLine line{number, Tokenize(lineText)};
         if (line.tokens.empty()) continue;
         if (auto kind = DirectiveKind(line.tokens[0])) {
             blocks.push_back(SourceBlock{*kind, line, {}});
         } else if (blocks.empty()) {
-            diagnostics.Error(number, "'" + line.tokens[0] +
+            problems.Error(number, "'" + line.tokens[0] +
                                           "' outside any block; start one with format, wave, "
                                           "sample, freq, vol, pattern, sequence or raw");
         } else {

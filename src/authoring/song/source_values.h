@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "diagnostics.h"
+#include "authoring/problem.h"
 
 // Strict decimal (or 0x hex) integer with optional sign; nothing may follow.
 std::optional<long> ParseInteger(const std::string& text);
@@ -29,9 +29,9 @@ struct Parameters {
 };
 Parameters ParseParameters(const std::vector<std::string>& tokens, size_t first,
                            const std::vector<std::string>& allowed, int line,
-                           Diagnostics& diagnostics);
+                           ProblemLog& problems);
 
 // Reads an integer parameter within [low, high]; reports and returns fallback
 // when it is malformed or out of range.
 long IntegerParameter(const Parameters& parameters, const std::string& key, long fallback,
-                      long low, long high, int line, Diagnostics& diagnostics);
+                      long low, long high, int line, ProblemLog& problems);
