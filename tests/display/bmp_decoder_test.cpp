@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "font_art.h"
+#include "authoring/font_art.h"
 #include "native_resources.h"
 
 namespace {

@@ -64,6 +64,33 @@ TEST(ModasmChecks, MacroShapeAndSize) {
     ExpectError(MinimalSong("vol v freq=plain vibrato=1,200,0\n  1 End\n"), "expected vibrato=SPEED,DEPTH,DELAY");
 }
 
+// 80,000 labels in one macro once took seconds (a quadratic lookup); a macro
+// past its 64 bytes is refused as soon as it gets there.
+TEST(ModasmChecks, LabelsAndBytesPastAMacrosLimitAreRefusedAtOnce) {
+    std::string labels = "freq f\n";
+    for (int i = 0; i < 80000; ++i) labels += "l" + std::to_string(i) + ":\n";
+    AssemblyResult r = AssembleText(MinimalSong(labels + "  End\n"));
+    ASSERT_EQ(r.errors.size(), 1u);
+    EXPECT_EQ(r.errors[0], "test.fcs:74: macro 'f' has more than 64 labels; a macro holds at most 64 bytes");
+    std::string values = "freq g\n";
+    for (int i = 0; i < 80000; ++i) values += "  1\n";
+    r = AssembleText(MinimalSong(values + "  End\n"));
+    ASSERT_EQ(r.errors.size(), 1u);
+    EXPECT_EQ(r.errors[0], "test.fcs:9: macro 'g' takes more than 64 bytes; a macro holds at most 64 "
+                           "(volume: 5 header + 59)");
+}
+
+// A source of millions of bad lines once kept every message.
+TEST(ModasmChecks, TwentyProblemsAreKeptAndTheRestCounted) {
+    std::string bad;
+    for (int i = 0; i < 1000; ++i) bad += "  H-2\n";
+    const AssemblyResult r = AssembleText(MinimalSong(bad));
+    ASSERT_EQ(r.errors.size(), MaxProblemsKept + 1);
+    EXPECT_EQ(r.errors[0].rfind("test.fcs:9: unknown note 'H-2'", 0), 0u) << r.errors[0];
+    EXPECT_EQ(r.errors[19].rfind("test.fcs:28: unknown note 'H-2'", 0), 0u) << r.errors[19];
+    EXPECT_EQ(r.errors[20], "modasm: 980 more errors not shown");
+}
+
 TEST(ModasmChecks, MacroFlowMustEndEveryTick) {
     // A frequency Loop onto End or Loop would read it as a note value.
     ExpectError(MinimalSong("freq f\n  0\nx: End\n  Loop x\n"), "Loop target 'x' is a Loop or End");

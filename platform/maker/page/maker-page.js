@@ -65,16 +65,20 @@ function showGutter(editor) {
 }
 const escapeHtml = (text) => text.replace(/[&<>"]/g, (c) => `&#${c.charCodeAt(0)};`);
 
-// "file:line: reason" and "file: reason", as the tools print them, each under its editor.
-function showMessages(text) {
+// The tools' problems ({file, line, column, reason}, as MakerProblems gives
+// them), each under its editor, worded as the tools print them.
+const readProblems = () => JSON.parse(maker.tools.UTF8ToString(maker.tools._MakerProblems()));
+const problemText = (p) => (p.file ? (p.line ? `${p.file}:${p.line}: ` : `${p.file}: `) : 'maker: ') + p.reason;
+
+function showProblems(problems) {
   for (const editor of Object.values(editors)) {
     editor.problems = new Map();
     editor.messages.replaceChildren();
   }
-  for (const message of text.split('\n').filter(Boolean)) {
-    const found = message.match(/^(pages\.txt|font\.txt|song\.fcs|song\.mod)(?::(\d+))?: /);
-    const editor = editors[found && found[1] === 'song.mod' ? 'song.fcs' : found?.[1]] ?? editors['pages.txt'];
-    const line = found?.[2] ? Number(found[2]) : 0;
+  for (const problem of problems) {
+    const message = problemText(problem);
+    const editor = editors[problem.file === 'song.mod' ? 'song.fcs' : problem.file] ?? editors['pages.txt'];
+    const line = editors[problem.file] || problem.file === 'song.mod' ? problem.line : 0;
     if (line && !editor.problems.has(line)) editor.problems.set(line, message);
     const item = document.createElement('li');
     item.textContent = message;
@@ -115,8 +119,9 @@ function build() {
   const tools = maker.tools, { pages, font, song } = sourceBytes();
   const ok = withBytes(pages, (p, pn) => withBytes(font, (f, fn) => withBytes(song, (s, sn) =>
     tools._MakerBuild(p, pn, f, fn, s, sn, 0))));
-  maker.messages = tools.UTF8ToString(tools._MakerMessages());
-  showMessages(maker.messages);
+  const problems = readProblems();
+  maker.messages = problems.map(problemText).join('\n');
+  showProblems(problems);
   if (!ok) return null;
   const at = tools._MakerPack();
   return tools.HEAPU8.slice(at, at + tools._MakerPackSize());
@@ -395,7 +400,7 @@ $('song-file').addEventListener('change', async (event) => {
     // A module comes back as its song source, through modasm's disassembler.
     const tools = maker.tools;
     if (!withBytes(bytes, (at, length) => tools._MakerDisassemble(at, length))) {
-      showMessages(tools.UTF8ToString(tools._MakerMessages()));
+      showProblems(readProblems());
       status(`${file.name}: the module cannot be read (see the message)`);
       return;
     }
