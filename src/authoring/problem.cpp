@@ -52,7 +52,11 @@ std::string ProblemsAsJson(const std::vector<Problem>& problems) {
 }
 
 void ProblemLog::Error(int line, int column, const std::string& reason) {
-    Add(Problem{file_, line, column, reason});
+    if (Full()) {
+        ++notKept_;
+        return;
+    }
+    kept_.push_back(Problem{file_, line, column, reason});
 }
 
 void ProblemLog::Add(Problem problem) {

@@ -48,9 +48,11 @@ std::vector<SourceBlock> SplitBlocks(const std::string& text, ProblemLog& proble
         if (auto kind = DirectiveKind(line.tokens[0])) {
             blocks.push_back(SourceBlock{*kind, line, {}});
         } else if (blocks.empty()) {
-            problems.Error(number, "'" + line.tokens[0] +
-                                          "' outside any block; start one with format, wave, "
-                                          "sample, freq, vol, pattern, sequence or raw");
+            // Past the kept problems only the count matters: no words to build.
+            problems.Error(number, problems.Full() ? std::string()
+                                                   : "'" + line.tokens[0] +
+                                                         "' outside any block; start one with format, "
+                                                         "wave, sample, freq, vol, pattern, sequence or raw");
         } else {
             blocks.back().body.push_back(line);
         }
