@@ -2,7 +2,8 @@
 // by the authoring library's BuildContent (as intro-pack builds a folder), the
 // pack, intro.exe from a prebuilt shell by WriteIntroExe, and a module back
 // into song source. Problems come back as data: MakerProblems gives them as a
-// JSON array of {file, line, column, reason}.
+// JSON array of {file, line, column, reason, message}, the message worded as
+// the tools print it.
 #include <emscripten.h>
 
 #include <cstdlib>
@@ -33,7 +34,7 @@ void Report(std::vector<Problem> problems) {
     maker.problems = std::move(problems);
     maker.messages.clear();
     for (const Problem& problem : maker.problems) maker.messages += FormatProblem(problem, "maker") + "\n";
-    maker.problemsJson = ProblemsAsJson(maker.problems);
+    maker.problemsJson = ProblemsAsJson(maker.problems, "maker");
 }
 }  // namespace
 

@@ -36,7 +36,7 @@ void AppendJsonString(std::string& out, const std::string& text) {
 }
 }  // namespace
 
-std::string ProblemsAsJson(const std::vector<Problem>& problems) {
+std::string ProblemsAsJson(const std::vector<Problem>& problems, const std::string& program) {
     std::string out = "[";
     for (const Problem& problem : problems) {
         if (out.size() > 1) out += ',';
@@ -46,6 +46,8 @@ std::string ProblemsAsJson(const std::vector<Problem>& problems) {
         out += ",\"column\":" + std::to_string(problem.column);
         out += ",\"reason\":";
         AppendJsonString(out, problem.reason);
+        out += ",\"message\":";
+        AppendJsonString(out, FormatProblem(problem, program));
         out += '}';
     }
     return out + "]";

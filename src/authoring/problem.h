@@ -21,8 +21,9 @@ constexpr size_t MaxProblemsKept = 20;
 // for a problem of the run (no file).
 std::string FormatProblem(const Problem& problem, const std::string& program);
 
-// The list as a JSON array of {"file","line","column","reason"} objects.
-std::string ProblemsAsJson(const std::vector<Problem>& problems);
+// The list as a JSON array of {"file","line","column","reason","message"}
+// objects; "message" is the problem as FormatProblem words it for `program`.
+std::string ProblemsAsJson(const std::vector<Problem>& problems, const std::string& program);
 
 // Collects a run's problems: the first MaxProblemsKept are kept, the rest
 // only counted, so a source of millions of bad lines costs no more memory

@@ -77,10 +77,10 @@ TEST(ContentBuild, EveryFilesProblemsComeBackAsDataCappedAtTwenty) {
     EXPECT_EQ(problems[1].line, SongLines + 1);
     EXPECT_EQ(FormatProblem(problems[20], "intro-pack"), "intro-pack: 41 more errors not shown");
     EXPECT_TRUE(built.pack.empty());
-    EXPECT_EQ(ProblemsAsJson({problems[0], Problem{"", 0, 0, "a \"quoted\"\tword"}}),
-              "[{\"file\":\"pages.txt\",\"line\":2,\"column\":1,\"reason\":\"character 1, 'h', is "
-              "not in the font's character set (the font has upper-case letters only)\"},"
-              "{\"file\":\"\",\"line\":0,\"column\":0,\"reason\":\"a \\\"quoted\\\"\\u0009word\"}]");
+    EXPECT_EQ(ProblemsAsJson({Problem{"song.fcs", 3, 0, "bad"}, Problem{"", 0, 0, "a \"quoted\"\tword"}}, "maker"),
+              "[{\"file\":\"song.fcs\",\"line\":3,\"column\":0,\"reason\":\"bad\",\"message\":\"song.fcs:3: bad\"},"
+              "{\"file\":\"\",\"line\":0,\"column\":0,\"reason\":\"a \\\"quoted\\\"\\u0009word\","
+              "\"message\":\"maker: a \\\"quoted\\\"\\u0009word\"}]");
 }
 
 TEST(ContentBuild, AModuleIsCheckedByTheCheckedLoader) {

@@ -65,10 +65,9 @@ function showGutter(editor) {
 }
 const escapeHtml = (text) => text.replace(/[&<>"]/g, (c) => `&#${c.charCodeAt(0)};`);
 
-// The tools' problems ({file, line, column, reason}, as MakerProblems gives
-// them), each under its editor, worded as the tools print them.
+// The tools' problems as MakerProblems gives them ({file, line, column,
+// reason, message}: the message worded as the tools print it), each under its editor.
 const readProblems = () => JSON.parse(maker.tools.UTF8ToString(maker.tools._MakerProblems()));
-const problemText = (p) => (p.file ? (p.line ? `${p.file}:${p.line}: ` : `${p.file}: `) : 'maker: ') + p.reason;
 
 function showProblems(problems) {
   for (const editor of Object.values(editors)) {
@@ -76,7 +75,7 @@ function showProblems(problems) {
     editor.messages.replaceChildren();
   }
   for (const problem of problems) {
-    const message = problemText(problem);
+    const message = problem.message;
     const editor = editors[problem.file === 'song.mod' ? 'song.fcs' : problem.file] ?? editors['pages.txt'];
     const line = editors[problem.file] || problem.file === 'song.mod' ? problem.line : 0;
     if (line && !editor.problems.has(line)) editor.problems.set(line, message);
@@ -120,7 +119,7 @@ function build() {
   const ok = withBytes(pages, (p, pn) => withBytes(font, (f, fn) => withBytes(song, (s, sn) =>
     tools._MakerBuild(p, pn, f, fn, s, sn, 0))));
   const problems = readProblems();
-  maker.messages = problems.map(problemText).join('\n');
+  maker.messages = problems.map((problem) => problem.message).join('\n');
   showProblems(problems);
   if (!ok) return null;
   const at = tools._MakerPack();
