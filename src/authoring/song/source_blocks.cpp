@@ -19,20 +19,25 @@ std::optional<BlockKind> DirectiveKind(const std::string& word) {
     return std::nullopt;
 }
 
-std::vector<std::string> Tokenize(const std::string& line) {
-    std::vector<std::string> tokens;
-    std::string current;
-    for (char c : line) {
-        if (c == ';') break;
-        if (std::isspace(static_cast<unsigned char>(c))) {
-            if (!current.empty()) tokens.push_back(current);
-            current.clear();
-        } else {
-            current += c;
+// Splits `line` into `tokens`, reusing their storage: most lines of a long
+// wrong source are only counted, so they cost no allocation.
+void Tokenize(const std::string& line, std::vector<std::string>& tokens) {
+    size_t count = 0;
+    size_t start = 0;
+    auto take = [&](size_t end) {
+        if (end == start) return;
+        if (count == tokens.size()) tokens.emplace_back();
+        tokens[count++].assign(line, start, end - start);
+    };
+    size_t at = 0;
+    for (; at < line.size() && line[at] != ';'; ++at) {
+        if (std::isspace(static_cast<unsigned char>(line[at]))) {
+            take(at);
+            start = at + 1;
         }
     }
-    if (!current.empty()) tokens.push_back(current);
-    return tokens;
+    take(at);
+    tokens.resize(count);
 }
 
 }  // namespace
@@ -41,9 +46,11 @@ std::vector<SourceBlock> SplitBlocks(const std::string& text, ProblemLog& proble
     std::vector<SourceBlock> blocks;
     TextLines lines(text);
     std::string lineText;
+    SourceLine line;
     while (lines.Next(lineText)) {
         const int number = lines.Number();
-        SourceLine line{number, Tokenize(lineText)};
+        line.number = number;
+        Tokenize(lineText, line.tokens);
         if (line.tokens.empty()) continue;
         if (auto kind = DirectiveKind(line.tokens[0])) {
             blocks.push_back(SourceBlock{*kind, line, {}});
@@ -54,7 +61,8 @@ std::vector<SourceBlock> SplitBlocks(const std::string& text, ProblemLog& proble
                                                          "' outside any block; start one with format, "
                                                          "wave, sample, freq, vol, pattern, sequence or raw");
         } else {
-            blocks.back().body.push_back(line);
+            blocks.back().body.push_back(std::move(line));
+            line = SourceLine();
         }
     }
     return blocks;
