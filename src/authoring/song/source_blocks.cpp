@@ -45,11 +45,11 @@ void Tokenize(const std::string& line, std::vector<std::string>& tokens) {
 // whose every line gives at least a row, an entry, a byte or a label; "" for
 // the others (sound and raw data, bounded by their byte counts).
 std::string Overfull(const SourceBlock& block, size_t lines) {
-    const std::string name = block.header.tokens.size() > 1 ? block.header.tokens[1] : "";
+    auto name = [&] { return block.header.tokens.size() > 1 ? block.header.tokens[1] : std::string(); };
     switch (block.kind) {
     case BlockKind::Pattern:
         if (lines >= module_format::PatternRows)
-            return "pattern '" + name + "' has more than " + std::to_string(module_format::PatternRows) + " rows";
+            return "pattern '" + name() + "' has more than " + std::to_string(module_format::PatternRows) + " rows";
         break;
     case BlockKind::Sequence:
         if (lines >= 255) return "the sequence has more than 255 entries; at most 255";
@@ -57,7 +57,7 @@ std::string Overfull(const SourceBlock& block, size_t lines) {
     case BlockKind::Freq:
     case BlockKind::Vol:  // a label or at least one byte a line
         if (lines >= 2 * module_format::MacroBytes)
-            return "macro '" + name + "' has more than " + std::to_string(2 * module_format::MacroBytes) +
+            return "macro '" + name() + "' has more than " + std::to_string(2 * module_format::MacroBytes) +
                    " lines; a macro holds at most 64 bytes and 64 labels";
         break;
     default:
