@@ -77,7 +77,7 @@ function showProblems(problems) {
   for (const problem of problems) {
     const message = problem.message;
     const editor = editors[problem.file === 'song.mod' ? 'song.fcs' : problem.file] ?? editors['pages.txt'];
-    const line = editors[problem.file] || problem.file === 'song.mod' ? problem.line : 0;
+    const line = (editors[problem.file] || problem.file === 'song.mod') ? problem.line : 0;
     if (line && !editor.problems.has(line)) editor.problems.set(line, message);
     const item = document.createElement('li');
     item.textContent = message;
