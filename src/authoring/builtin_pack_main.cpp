@@ -46,8 +46,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     ContentTexts texts;
-    const bool read = ReadSource(argv[1], &texts.pages) & ReadSource(argv[2], &texts.font) &
-                      ReadSource(argv[3], &texts.song);
+    // All three are read, so every unreadable one is named.
+    bool read = ReadSource(argv[1], &texts.pages);
+    read = ReadSource(argv[2], &texts.font) && read;
+    read = ReadSource(argv[3], &texts.song) && read;
     texts.songIsModule = !EndsWith(argv[3], ".fcs");
     BuiltContent content;
     const std::vector<Problem> problems = BuildContent(texts, &content);

@@ -39,7 +39,12 @@ std::string Escaped(const std::string& text) {
 
 std::string Describe(char c) {
     if (c == ' ') return "space";
-    return "'" + Escaped(std::string(1, c)) + "'";
+    // Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) on
+    // operator+ with a string literal.
+    std::string text = "'";
+    text.append(Escaped(std::string(1, c)));
+    text.append("'");
+    return text;
 }
 
 void Put16(std::vector<uint8_t>& out, uint32_t value) {
