@@ -24,12 +24,13 @@ strict=()
 # Call from the repository root. Sets HOST_BUILD to the native build that
 # gives the cross builds their build-time generators (INTRO_HOST_BUILD,
 # default build/native; absolute, or relative to the root), configuring it
-# when needed, and builds fontc, modasm, pagec and intro-pack there with JOBS jobs.
+# when needed, and builds the generators (intro-builtin-pack, intro-pack) and
+# fontc, modasm and pagec there with JOBS jobs.
 build_host_tools() {
   HOST_BUILD=${INTRO_HOST_BUILD:-build/native}
   case $HOST_BUILD in /*) ;; *) HOST_BUILD=$PWD/$HOST_BUILD ;; esac
   if [ ! -f "$HOST_BUILD/CMakeCache.txt" ]; then
     cmake -S . -B "$HOST_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${strict[@]}" >/dev/null
   fi
-  cmake --build "$HOST_BUILD" -j"$JOBS" --target fontc modasm pagec intro-pack
+  cmake --build "$HOST_BUILD" -j"$JOBS" --target intro-builtin-pack fontc modasm pagec intro-pack
 }

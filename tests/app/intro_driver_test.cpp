@@ -213,7 +213,7 @@ TEST_F(IntroDriverTest, WithoutFontTheIntroRunsWithoutDisplay) {
 TEST_F(IntroDriverTest, FinishedPageIsTheDoubledCanvasInTheFontColours) {
     StartAndShow();
     uint32_t tick = 100;
-    const int steps = 1 + static_cast<int>(std::string(IntroPages[0]).find('|')) + 1;
+    const int steps = 1 + static_cast<int>(std::string(IntroContent().pages[0]).find('|')) + 1;
     for (int i = 0; i < steps; ++i, tick += 21) StepAt(tick);
 
     const std::vector<uint32_t> screen(introDriver.screen->pixels,
@@ -232,7 +232,7 @@ TEST_F(IntroDriverTest, FinishedPageIsTheDoubledCanvasInTheFontColours) {
     }
     EXPECT_TRUE(seen[0] && seen[1] && seen[2] && seen[3]);
 
-    const char first = IntroPages[0][0];
+    const char first = IntroContent().pages[0][0];
     const int glyph = static_cast<int>(std::string(IntroCharset).find(first));
     ASSERT_GT(glyph, 0);
     for (int row = 0; row < 8; ++row)

@@ -1,13 +1,23 @@
-// The built-in pages: only characters the font has, the intended shape, and
-// every typed character inside the visible lines 2 to 21.
+// The built-in pack's pages: only characters the font has, the intended
+// shape, and every typed character inside the visible lines 2 to 21.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
+#include "data/builtin_pack.h"
+#include "data/content_pack.h"
 #include "data/intro_data.h"
 
 namespace {
+ContentPack BuiltIn() {
+    ContentPack pack;
+    char reason[200] = "";
+    EXPECT_EQ(ReadContentPack(BuiltInPack, BuiltInPackSize, FontInPack, &pack, reason, sizeof reason), PackOk)
+        << reason;
+    return pack;
+}
+
 struct PageShape {
     int printable = 0;
     int lineBreaks = 0;
@@ -49,24 +59,25 @@ PageShape Measure(const char* page) {
 }  // namespace
 
 TEST(Pages, TwoPagesOfSetCharactersOnly) {
-    ASSERT_NE(IntroPages[0], nullptr);
-    ASSERT_NE(IntroPages[1], nullptr);
-    EXPECT_EQ(IntroPages[2], nullptr);
+    const ContentPack pack = BuiltIn();
+    ASSERT_EQ(pack.pageCount, 2);
     for (int p = 0; p < 2; ++p)
-        for (const char* c = IntroPages[p]; *c != '\0'; ++c)
+        for (const char* c = pack.pages[p]; *c != '\0'; ++c)
             EXPECT_TRUE(*c == ']' || *c == '|' || std::strchr(IntroCharset, *c) != nullptr)
                 << "page " << p << " has '" << *c << "'";
 }
 
 TEST(Pages, ShapesFitTheVisibleLines) {
-    const PageShape first = Measure(IntroPages[0]);
+    const ContentPack pack = BuiltIn();
+    ASSERT_EQ(pack.pageCount, 2);
+    const PageShape first = Measure(pack.pages[0]);
     EXPECT_TRUE(first.endsWithPageEnd);
     EXPECT_EQ(first.lineBreaks, 16);
     EXPECT_NEAR(first.printable, 192, 12);
     EXPECT_EQ(first.longLines, 0);
     EXPECT_LE(first.lastLine, 21);
 
-    const PageShape second = Measure(IntroPages[1]);
+    const PageShape second = Measure(pack.pages[1]);
     EXPECT_TRUE(second.endsWithPageEnd);
     EXPECT_EQ(second.lineBreaks, 13);
     EXPECT_NEAR(second.printable, 170, 12);

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "authoring/font_art.h"
 #include "display/bmp_decoder.h"
 #include "display/memory_backing.h"
 #include "display/surface.h"
-#include "font_art.h"
 
 namespace {
 std::vector<uint8_t> SampleBmp() {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "exe_content.h"
+#include "authoring/exe_content.h"
 
 namespace {
 
@@ -69,6 +69,14 @@ const Bytes Font = [] {
     return f;
 }();
 const Bytes Content = {'p', 'a', 'c', 'k', 0, 1, 2};
+
+// The writer's reason for refusing, "" when it wrote `exe`; a refusal names the shell.
+std::string Write(const Bytes& shell, const Bytes& font, Bytes* exe) {
+    const std::vector<Problem> problems = WriteIntroExe(shell, "shell.exe", font, Content, exe);
+    if (problems.empty()) return "";
+    EXPECT_EQ(problems.front().file, "shell.exe");
+    return problems.front().reason;
+}
 
 size_t FileOffset(const Bytes& exe, uint32_t rva) {
     for (uint16_t i = 0; i < U16(exe, 0x86); ++i) {
@@ -138,31 +146,29 @@ void ExpectIntroExe(const Bytes& exe) {
 
 TEST(ExeContent, ReplacesAnOldResourceSectionWithoutLeavingItBehind) {
     Bytes shell = BuildShell({Text, OldRsrc, Reloc}), exe;
-    std::string error;
-    ASSERT_TRUE(WriteIntroExe(shell, Font, Content, &exe, &error)) << error;
+    ASSERT_EQ(Write(shell, Font, &exe), "");
     ExpectIntroExe(exe);
     EXPECT_EQ(std::search_n(exe.begin(), exe.end(), 16, 0xee), exe.end());
     EXPECT_EQ(exe.size(), BuildShell({Text, Reloc}).size() + 0x200);  // the new .rsrc fits one file block
     // Deterministic, and a rewritten exe rewrites to the same bytes.
     Bytes again, twice;
-    ASSERT_TRUE(WriteIntroExe(shell, Font, Content, &again, &error));
-    ASSERT_TRUE(WriteIntroExe(exe, Font, Content, &twice, &error));
+    ASSERT_EQ(Write(shell, Font, &again), "");
+    ASSERT_EQ(Write(exe, Font, &twice), "");
     EXPECT_EQ(again, exe);
     EXPECT_EQ(twice, exe);
 }
 
 TEST(ExeContent, AddsAResourceSectionToAShellWithout) {
     Bytes exe;
-    std::string error;
-    ASSERT_TRUE(WriteIntroExe(BuildShell({Text, Reloc}), Font, Content, &exe, &error)) << error;
+    ASSERT_EQ(Write(BuildShell({Text, Reloc}), Font, &exe), "");
     ExpectIntroExe(exe);
     EXPECT_EQ(U16(exe, 0x86), 3);
 }
 
 void ExpectRefused(const Bytes& shell, const std::string& reason, const Bytes& font = Font) {
     Bytes exe = {1, 2, 3};
-    std::string error;
-    EXPECT_FALSE(WriteIntroExe(shell, font, Content, &exe, &error));
+    const std::string error = Write(shell, font, &exe);
+    EXPECT_NE(error, "");
     EXPECT_NE(error.find(reason), std::string::npos) << error;
     EXPECT_EQ(exe, Bytes({1, 2, 3}));
 }

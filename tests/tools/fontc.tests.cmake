@@ -1,5 +1,5 @@
 add_executable(fontc_tests ${CMAKE_CURRENT_LIST_DIR}/fontc_test.cpp)
-target_link_libraries(fontc_tests PRIVATE fontc_core intro_data GTest::gtest_main)
+target_link_libraries(fontc_tests PRIVATE intro_authoring GTest::gtest_main)
 gtest_discover_tests(fontc_tests)
 
 # The command line: malformed art fails with file:line, leaving no output.

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "data/intro_data.h"
-#include "font_art.h"
+#include "authoring/font_art.h"
 
 namespace {
 std::string Block(char c, const std::string& row = "........") {
@@ -17,17 +17,16 @@ std::string Block(char c, const std::string& row = "........") {
 
 std::string ParseError(const std::string& art, const char* charset = "AB") {
     FontImage image;
-    std::string error;
-    EXPECT_FALSE(ParseFontArt(art, "art.txt", charset, &image, &error));
-    return error;
+    const std::vector<Problem> problems = ParseFontArt(art, "art.txt", charset, &image);
+    EXPECT_EQ(problems.size(), 1u) << art;
+    return problems.empty() ? "" : FormatProblem(problems[0], "fontc");
 }
 }  // namespace
 
 TEST(FontArt, ParsesBlocksIntoGlyphCells) {
     FontImage image;
-    std::string error;
     const std::string art = "; comment\n\n" + Block('A', "o#+.o#+.") + "\n" + Block('B', "#.......");
-    ASSERT_TRUE(ParseFontArt(art, "art.txt", "AB", &image, &error)) << error;
+    ASSERT_EQ(ParseFontArt(art, "art.txt", "AB", &image).size(), 0u);
     EXPECT_EQ(image[0][0], 3);
     EXPECT_EQ(image[7][1], 1);
     EXPECT_EQ(image[3][2], 2);
@@ -51,6 +50,15 @@ TEST(FontArt, RejectsMalformedArtWithFileAndLine) {
               "art.txt:19: glyph 'C' is beyond the 2 characters of the set");
     EXPECT_NE(ParseError("", std::string(65, 'A').c_str()).find("more glyphs than the image"),
               std::string::npos);
+}
+
+// Messages once printed a line's control characters raw, and named line 0 of
+// an empty file.
+TEST(FontArt, MessagesEscapeControlCharactersAndNameNoLineOfAnEmptyFile) {
+    EXPECT_EQ(ParseError("[A\x1B[2J]\n"),
+              "art.txt:1: expected a glyph header like \"[A]\", found \"[A\\x1B[2J]\"");
+    EXPECT_EQ(ParseError("[A]\n...\t....\n"), "art.txt:2: unknown symbol '\\x09' in column 4 (use . # + o)");
+    EXPECT_EQ(ParseError(""), "art.txt: found 0 glyphs, the character set needs 2 (next: 'A')");
 }
 
 TEST(FontArt, BmpHeaderAndBottomUpRows) {
@@ -84,8 +92,7 @@ TEST(FontArt, ShippedArtCoversTheCharacterSet) {
     std::ostringstream text;
     text << input.rdbuf();
     FontImage image;
-    std::string error;
-    ASSERT_TRUE(ParseFontArt(text.str(), FONT_ART_PATH, IntroCharset, &image, &error)) << error;
+    ASSERT_EQ(ParseFontArt(text.str(), FONT_ART_PATH, IntroCharset, &image).size(), 0u);
     // Space is blank, every other glyph has some body, cells 52-63 stay background.
     for (int n = 0; n < 64; ++n) {
         int body = 0;

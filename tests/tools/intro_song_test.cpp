@@ -11,7 +11,6 @@
 #include <sstream>
 #include <vector>
 
-#include "data/intro_data.h"
 #include "memory_stream.h"
 #include "modasm_test_support.h"
 #include "render_session.h"
@@ -32,7 +31,7 @@ std::string ReadText(const char* path) {
     return text.str();
 }
 
-std::vector<uint8_t> EmbeddedImage() { return {ModuleImage, ModuleImage + ModuleImageSize}; }
+std::vector<uint8_t> EmbeddedImage() { return BuiltInModule(); }
 
 struct VoiceActivity {
     int firstSound[4] = {-1, -1, -1, -1};  // tick of the first audible tick
@@ -77,7 +76,7 @@ TEST(IntroSong, EmbeddedImageIsTheAssembledSource) {
     AssemblyResult assembled = AssembleText(ReadText(INTRO_SONG_SOURCE), INTRO_SONG_SOURCE);
     ASSERT_TRUE(assembled.ok) << assembled.errors[0];
     EXPECT_EQ(assembled.image, EmbeddedImage());
-    EXPECT_EQ(std::string(ModuleImage, ModuleImage + 4), "FC14");
+    EXPECT_EQ(std::string(assembled.image.begin(), assembled.image.begin() + 4), "FC14");
 }
 
 TEST(IntroSong, LoadsThroughTheCheckedLoaderWithTheAssembledLayout) {
@@ -86,7 +85,8 @@ TEST(IntroSong, LoadsThroughTheCheckedLoaderWithTheAssembledLayout) {
     const AssembledModule& m = assembled.module;
     ResetReplayerState();
     char reason[256];
-    ASSERT_EQ(LoadModuleChecked(ModuleImage, ModuleImageSize, reason, sizeof reason), 0) << reason;
+    static const std::vector<uint8_t> image = EmbeddedImage();  // the replayer reads it while it plays
+    ASSERT_EQ(LoadModuleChecked(image.data(), image.size(), reason, sizeof reason), 0) << reason;
     EXPECT_EQ(replayer.song.sequenceCount, static_cast<int>(m.sequence.size()));
     EXPECT_EQ(replayer.song.patternCount, static_cast<int>(m.patterns.size()));
     EXPECT_EQ(replayer.song.frequencyMacroCount, static_cast<int>(m.freqMacros.size()));

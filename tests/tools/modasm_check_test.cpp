@@ -64,6 +64,41 @@ TEST(ModasmChecks, MacroShapeAndSize) {
     ExpectError(MinimalSong("vol v freq=plain vibrato=1,200,0\n  1 End\n"), "expected vibrato=SPEED,DEPTH,DELAY");
 }
 
+// 80,000 labels in one macro once took seconds (a quadratic lookup). A block
+// past what it can hold is refused as soon as it gets there, on one line or
+// over many, and the rest of it is not kept.
+TEST(ModasmChecks, LabelsBytesAndLinesPastABlocksLimitAreRefusedAtOnce) {
+    std::string labels, values, lines;
+    for (int i = 0; i < 80000; ++i) {
+        labels += " l" + std::to_string(i) + ":";
+        values += " 1";
+        lines += "  H-2\n";
+    }
+    const std::pair<std::string, std::string> cases[] = {
+        {"freq f\n" + labels + " End\n", "test.fcs:10: macro 'f' has more than 64 labels; a macro holds at most 64 bytes"},
+        {"freq g\n" + values + " End\n",
+         "test.fcs:9: macro 'g' takes more than 64 bytes; a macro holds at most 64 (volume: 5 header + 59)"},
+        {lines, "test.fcs:40: pattern 'p' has more than 32 rows"},
+        {"freq h\n" + lines, "test.fcs:138: macro 'h' has more than 128 lines; a macro holds at most 64 bytes and 64 labels"},
+    };
+    for (const auto& [extra, error] : cases) {
+        const AssemblyResult r = AssembleText(MinimalSong(extra));
+        ASSERT_EQ(r.errors.size(), 1u) << error;
+        EXPECT_EQ(r.errors[0], error);
+    }
+}
+
+// A source of millions of bad lines once kept every message.
+TEST(ModasmChecks, TwentyProblemsAreKeptAndTheRestCounted) {
+    std::string bad;
+    for (int i = 0; i < 1000; ++i) bad += "x\n";
+    const AssemblyResult r = AssembleText(bad + MinimalSong());
+    ASSERT_EQ(r.errors.size(), MaxProblemsKept + 1);
+    EXPECT_EQ(r.errors[0].rfind("test.fcs:1: 'x' outside any block", 0), 0u) << r.errors[0];
+    EXPECT_EQ(r.errors[19].rfind("test.fcs:20: 'x' outside any block", 0), 0u) << r.errors[19];
+    EXPECT_EQ(r.errors[20], "modasm: 980 more errors not shown");
+}
+
 TEST(ModasmChecks, MacroFlowMustEndEveryTick) {
     // A frequency Loop onto End or Loop would read it as a note value.
     ExpectError(MinimalSong("freq f\n  0\nx: End\n  Loop x\n"), "Loop target 'x' is a Loop or End");

@@ -8,10 +8,10 @@
 #include <sstream>
 
 #include "demo_song.h"
-#include "disassembler.h"
+#include "authoring/song/disassembler.h"
 #include "modasm_test_support.h"
 #include "module_builder.h"
-#include "sound_shapes.h"
+#include "authoring/song/sound_shapes.h"
 #include "replayer/replayer.h"
 
 namespace {
@@ -25,8 +25,9 @@ std::vector<uint8_t> AsBytes(const std::string& text) { return {text.begin(), te
 
 // Disassembles, assembles the source again and compares; returns the source.
 std::string ExpectRoundTrip(const std::string& name, const std::vector<uint8_t>& image) {
-    std::string source, error;
-    EXPECT_TRUE(DisassembleModule(image, &source, &error)) << name << ": " << error;
+    std::string source;
+    const std::vector<Problem> problems = DisassembleModule(image, name, &source);
+    EXPECT_TRUE(problems.empty()) << FormatProblem(problems.front(), "modasm");
     const AssemblyResult again = AssembleText(source, name + ".fcs");
     EXPECT_TRUE(again.ok) << name << ": " << (again.errors.empty() ? "" : again.errors[0]);
     size_t same = 0;
@@ -95,9 +96,10 @@ TEST(ModasmDisassembly, ChangedBytesStillRoundTrip) {
             image[at] = value;
             char reason[256];
             if (LoadModuleChecked(image.data(), image.size(), reason, sizeof reason) != 0) {
-                std::string source, error;
-                EXPECT_FALSE(DisassembleModule(image, &source, &error));
-                EXPECT_EQ(error, reason);
+                std::string source;
+                const std::vector<Problem> problems = DisassembleModule(image, "song.mod", &source);
+                ASSERT_EQ(problems.size(), 1u);
+                EXPECT_EQ(problems[0].reason, reason);
                 continue;
             }
             ++taken;

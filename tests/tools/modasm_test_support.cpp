@@ -1,12 +1,23 @@
 #include "modasm_test_support.h"
 
+#include "data/builtin_pack.h"
+#include "data/content_pack.h"
+
 AssemblyResult AssembleText(const std::string& source, const std::string& fileName) {
     AssemblyResult result;
-    Diagnostics diagnostics(fileName);
-    result.ok = AssembleSource(source, diagnostics, result.module);
-    result.errors = diagnostics.Messages();
+    for (const Problem& problem : AssembleSource(source, fileName, result.module))
+        result.errors.push_back(FormatProblem(problem, "modasm"));
+    result.ok = result.errors.empty();
     if (result.ok) result.image = BuildModuleImage(result.module);
     return result;
+}
+
+std::vector<uint8_t> BuiltInModule() {
+    ContentPack pack;
+    char reason[200] = "";
+    if (ReadContentPack(BuiltInPack, BuiltInPackSize, FontInPack, &pack, reason, sizeof reason) != PackOk)
+        return {};
+    return {pack.module, pack.module + pack.moduleSize};
 }
 
 uint32_t U32At(const std::vector<uint8_t>& image, size_t at) {

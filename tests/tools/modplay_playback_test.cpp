@@ -5,7 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "data/intro_data.h"
+#include "data/builtin_pack.h"
+#include "data/content_pack.h"
 #include "demo_song.h"
 #include "memory_stream.h"
 #include "playback.h"
@@ -54,7 +55,15 @@ protected:
     Frames written;
 };
 
-const std::vector<uint8_t> Builtin(ModuleImage, ModuleImage + ModuleImageSize);
+std::vector<uint8_t> BuiltInModule() {
+    ContentPack pack;
+    char reason[200] = "";
+    if (ReadContentPack(BuiltInPack, BuiltInPackSize, FontInPack, &pack, reason, sizeof reason) != PackOk)
+        return {};
+    return {pack.module, pack.module + pack.moduleSize};
+}
+
+const std::vector<uint8_t> Builtin = BuiltInModule();
 
 TEST_F(Playback, SeekAndResumeGoOnWithTheBlocksOfAnUninterruptedRun) {
     const Frames run = Uninterrupted(Builtin, 400);

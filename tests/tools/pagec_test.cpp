@@ -7,15 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "authoring/page_text.h"
+#include "data/builtin_pack.h"
+#include "data/content_pack.h"
 #include "data/intro_data.h"
-#include "page_text.h"
 
 namespace {
 std::string ParseError(const std::string& text) {
     std::vector<std::string> pages;
-    std::string error;
-    EXPECT_FALSE(ParsePages(text, "pages.txt", IntroCharset, &pages, &error)) << text;
-    return error;
+    const std::vector<Problem> problems = ParsePages(text, "pages.txt", IntroCharset, &pages);
+    EXPECT_EQ(problems.size(), 1u) << text;
+    return problems.empty() ? "" : FormatProblem(problems[0], "pagec");
 }
 
 std::string Lines(int count, const std::string& line) {
@@ -50,6 +52,21 @@ TEST(PageText, BadInputsStopWithFileAndLine) {
     EXPECT_EQ(ParseError("HELLO\n"),
               "pages.txt:1: text outside a page: begin a page with a \"page\" line");
     EXPECT_EQ(ParseError("end\n"), "pages.txt:1: \"end\" without a \"page\" line before it");
+    // Lines ended by CR alone are lines too.
+    EXPECT_EQ(ParseError("page\rHELLO\rWORLd\rend\r"),
+              "pages.txt:3: character 5, 'd', is not in the font's character set "
+              "(the font has upper-case letters only)");
+}
+
+// 65 pages once passed here and made packs every reader refused.
+TEST(PageText, PagesPastWhatAPackHoldsAreRefusedWhereTheyAreRead) {
+    const std::string page = "page\nA\nend\n";
+    std::string text;
+    for (int i = 0; i < MaxPackPages; ++i) text += page;
+    std::vector<std::string> pages;
+    EXPECT_EQ(ParsePages(text, "pages.txt", IntroCharset, &pages).size(), 0u);
+    EXPECT_EQ(pages.size(), static_cast<size_t>(MaxPackPages));
+    EXPECT_EQ(ParseError(text + page), "pages.txt:193: page 65: an intro holds at most 64 pages");
 }
 
 TEST(PageText, IntroPagesAreTheTypedStrings) {
@@ -58,8 +75,7 @@ TEST(PageText, IntroPagesAreTheTypedStrings) {
     std::ostringstream text;
     text << input.rdbuf();
     std::vector<std::string> pages;
-    std::string error;
-    ASSERT_TRUE(ParsePages(text.str(), PAGES_TEXT_PATH, IntroCharset, &pages, &error)) << error;
+    ASSERT_EQ(ParsePages(text.str(), PAGES_TEXT_PATH, IntroCharset, &pages).size(), 0u);
     // The strings the intro typed when its pages were written in C++.
     const std::vector<std::string> typed = {
         "HELLO!]]THIS IS A TINY WINDOWS INTRO.]IT TYPES TEXT IN AN 8X8 FONT,]"
@@ -69,10 +85,12 @@ TEST(PageText, IntroPagesAreTheTypedStrings) {
         "ALL CODE HERE IS HOME MADE AND WRAPS AT COLUMN 32!]]SOUND: 44100 HZ, 16 BIT STEREO.]"
         "]]]]]GREETINGS!|"};
     EXPECT_EQ(pages, typed);
-    // The build's IntroPages, generated from the same file, are these strings.
-    std::vector<std::string> built;
-    for (const char* const* page = IntroPages; *page != nullptr; ++page) built.push_back(*page);
-    EXPECT_EQ(built, typed);
+    // The built-in pack, packed from the same file, holds these strings.
+    ContentPack pack;
+    char reason[200] = "";
+    ASSERT_EQ(ReadContentPack(BuiltInPack, BuiltInPackSize, FontInPack, &pack, reason, sizeof reason), PackOk)
+        << reason;
+    EXPECT_EQ(std::vector<std::string>(pack.pages, pack.pages + pack.pageCount), typed);
     // The generated source spells backslashes and quotes as escapes.
     const std::string source = EmitPagesSource({"A\\B\"C|"}, "x.txt");
     EXPECT_NE(source.find("\"A\\\\B\\\"C|\""), std::string::npos) << source;

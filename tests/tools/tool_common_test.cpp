@@ -6,7 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "cpp_source.h"
+#include "authoring/cpp_source.h"
 #include "safe_output.h"
 #include "temp_folder_test.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "app/program_info.h"
+#include "authoring/font_art.h"
 #include "data/intro_data.h"
-#include "font_art.h"
 #include "safe_output.h"
 
 namespace {
@@ -48,9 +48,10 @@ int main(int argc, char** argv) {
     std::ostringstream text;
     text << input.rdbuf();
     FontImage image;
-    std::string error;
-    if (!ParseFontArt(text.str(), argv[1], IntroCharset, &image, &error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+    const std::vector<Problem> problems = ParseFontArt(text.str(), argv[1], IntroCharset, &image);
+    if (!problems.empty()) {
+        for (const Problem& problem : problems)
+            std::fprintf(stderr, "%s\n", FormatProblem(problem, "fontc").c_str());
         return 1;
     }
     const std::vector<uint8_t> bmp = BuildFontBmp(image);

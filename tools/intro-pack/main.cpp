@@ -9,8 +9,8 @@
 
 #include "app/command_line.h"
 #include "app/program_info.h"
+#include "authoring/cpp_source.h"
 #include "content_sources.h"
-#include "cpp_source.h"
 #include "pack_outputs.h"
 #include "safe_output.h"
 
@@ -94,9 +94,13 @@ int main(int argc, char** argv) {
     }
 
     BuiltContent content;
-    std::vector<std::string> errors;
-    if (!BuildContent(sources, &content, &errors)) {
-        for (const std::string& message : errors) std::fprintf(stderr, "%s\n", message.c_str());
+    std::vector<std::string> unread;
+    const std::vector<Problem> problems = BuildContent(ReadContentSources(sources, &unread), &content);
+    if (!unread.empty() || !problems.empty()) {
+        // At most 20 problems, then one line saying how many more there were.
+        for (const std::string& message : unread) std::fprintf(stderr, "%s\n", message.c_str());
+        for (const Problem& problem : problems)
+            std::fprintf(stderr, "%s\n", FormatProblem(problem, "intro-pack").c_str());
         std::fprintf(stderr, "intro-pack: %s not written\n", output.c_str());
         return 1;
     }

@@ -1,14 +1,11 @@
 #include "diagnostics.h"
 
-void Diagnostics::Error(int line, const std::string& message) {
-    // Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) on
-    // operator+ with a string literal.
-    std::string text = fileName_;
-    if (line > 0) {
-        text.append(":");
-        text.append(std::to_string(line));
-    }
-    text.append(": ");
-    text.append(message);
-    messages_.push_back(text);
+#include <cstdint>
+
+bool AssembleSource(const std::string& text, Diagnostics& diagnostics, AssembledModule& module) {
+    ProblemLog problems(diagnostics.fileName_, SIZE_MAX);  // as before: every message
+    const bool assembled = AssembleSource(text, problems, module);
+    for (const Problem& problem : problems.Problems())
+        diagnostics.messages_.push_back(FormatProblem(problem, diagnostics.fileName_));
+    return assembled;
 }

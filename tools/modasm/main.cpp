@@ -10,16 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "assembler.h"
-#include "disassembler.h"
-#include "output_files.h"
 #include "app/command_line.h"
 #include "app/program_info.h"
+#include "authoring/song/assembler.h"
+#include "authoring/song/disassembler.h"
+#include "output_files.h"
 #include "safe_output.h"
 
 namespace {
-
-constexpr int MaxMessagesShown = 20;
 
 constexpr char UsageText[] =
     "Usage: modasm SOURCE -o MODULE [--cpp FILE [--symbol NAME]] [--summary]\n"
@@ -68,9 +66,11 @@ int Disassemble(const std::string& modulePath, const std::string& output) {
     }
     std::fclose(in);
     std::string source, error;
-    if (!DisassembleModule(image, &source, &error)) {
-        std::fprintf(stderr, "modasm: %s: %s\nmodasm: %s not written\n", modulePath.c_str(), error.c_str(),
-                     output.c_str());
+    const std::vector<Problem> problems = DisassembleModule(image, modulePath, &source);
+    if (!problems.empty()) {
+        for (const Problem& problem : problems)
+            std::fprintf(stderr, "modasm: %s\n", FormatProblem(problem, "modasm").c_str());
+        std::fprintf(stderr, "modasm: %s not written\n", output.c_str());
         return 1;
     }
     if (!WriteFileSafely(output, source, error)) {
@@ -117,14 +117,12 @@ int main(int argc, char** argv) {
     std::stringstream text;
     text << in.rdbuf();
 
-    Diagnostics diagnostics(source);
     AssembledModule module;
-    if (!AssembleSource(text.str(), diagnostics, module)) {
-        const auto& messages = diagnostics.Messages();
-        for (size_t i = 0; i < messages.size() && i < MaxMessagesShown; ++i)
-            std::fprintf(stderr, "%s\n", messages[i].c_str());
-        if (messages.size() > MaxMessagesShown)
-            std::fprintf(stderr, "modasm: %zu more errors not shown\n", messages.size() - MaxMessagesShown);
+    const std::vector<Problem> problems = AssembleSource(text.str(), source, module);
+    if (!problems.empty()) {
+        // At most 20, then one line saying how many more there were.
+        for (const Problem& problem : problems)
+            std::fprintf(stderr, "%s\n", FormatProblem(problem, "modasm").c_str());
         std::fprintf(stderr, "modasm: %s not written\n", output.c_str());
         return 1;
     }

@@ -1,6 +1,6 @@
 #include "output_files.h"
 
-#include "cpp_source.h"
+#include "authoring/cpp_source.h"
 
 std::string ModuleAsCpp(const std::vector<uint8_t>& image, const std::string& symbol,
                         const std::string& sourceName) {

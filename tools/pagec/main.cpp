@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/program_info.h"
+#include "authoring/page_text.h"
 #include "data/intro_data.h"
-#include "page_text.h"
 #include "safe_output.h"
 
 namespace {
@@ -49,11 +49,14 @@ int main(int argc, char** argv) {
     std::ostringstream text;
     text << input.rdbuf();
     std::vector<std::string> pages;
-    std::string error;
-    if (!ParsePages(text.str(), argv[1], IntroCharset, &pages, &error)) {
-        std::fprintf(stderr, "%s\npagec: %s not written\n", error.c_str(), argv[2]);
+    const std::vector<Problem> problems = ParsePages(text.str(), argv[1], IntroCharset, &pages);
+    if (!problems.empty()) {
+        for (const Problem& problem : problems)
+            std::fprintf(stderr, "%s\n", FormatProblem(problem, "pagec").c_str());
+        std::fprintf(stderr, "pagec: %s not written\n", argv[2]);
         return 1;
     }
+    std::string error;
     if (!WriteFileSafely(argv[2], EmitPagesSource(pages, BaseName(argv[1])), error)) {
         std::fprintf(stderr, "pagec: %s\n", error.c_str());
         return 1;

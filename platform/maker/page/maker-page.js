@@ -58,7 +58,7 @@ const maker = {
   recording: null,      // with ?test-record: the first 3 s played of the last pack
   lastEditTime: 0, lastRestartDelay: null,  // ms from the last keystroke to the restart
   messages: '',          // the tools' last messages, at most 200 a file
-  problems: null,        // the same as data, when maker.wasm gives them
+  problems: [],          // the same as data: {file, line, column, reason, message}
   toolsBusy: 0,          // jobs sent to the tools and not yet answered
   toolsStarts: 0,        // workers started for them (a fresh one after a large job)
   canvas: $('intro'), preview: null, audio: null, node: null, soundOn: false, framesPlayed: 0,
@@ -109,16 +109,17 @@ function lineCount(text) {
 }
 const escapeHtml = (text) => text.replace(/[&<>"]/g, (c) => `&#${c.charCodeAt(0)};`);
 
-// "file:line: reason" and "file: reason", as the tools print them, each under its editor.
-function showMessages(text) {
+// The tools' problems as MakerProblems gives them ({file, line, column,
+// reason, message}: the message worded as the tools print it), each under its editor.
+function showProblems(problems) {
   for (const editor of Object.values(editors)) {
     editor.problems = new Map();
     editor.messages.replaceChildren();
   }
-  for (const message of text.split('\n').filter(Boolean)) {
-    const found = message.match(/^(pages\.txt|font\.txt|song\.fcs|song\.mod)(?::(\d+))?: /);
-    const editor = editors[found && found[1] === 'song.mod' ? 'song.fcs' : found?.[1]] ?? editors['pages.txt'];
-    const line = found?.[2] ? Number(found[2]) : 0;
+  for (const problem of problems) {
+    const message = problem.message;
+    const editor = editors[problem.file === 'song.mod' ? 'song.fcs' : problem.file] ?? editors['pages.txt'];
+    const line = (editors[problem.file] || problem.file === 'song.mod') ? problem.line : 0;
     if (line && !editor.problems.has(line)) editor.problems.set(line, message);
     const item = document.createElement('li');
     item.textContent = message;
@@ -202,8 +203,8 @@ function sourceBytes() {
 // file), with a line for those left out.
 function showAnswer(answer) {
   maker.messages = answer.messages.map((message) => `${message}\n`).join('');
-  maker.problems = answer.problems ?? null;
-  showMessages(maker.messages);
+  maker.problems = answer.problems;
+  showProblems(answer.problems);
   for (const [file, count] of Object.entries(answer.hidden ?? {})) {
     if (!count) continue;
     const item = document.createElement('li');

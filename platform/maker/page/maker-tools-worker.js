@@ -48,16 +48,13 @@ function withBytes(tools, bytes, use) {
   try { return use(at, bytes.length); } finally { tools._MakerFree(at); }
 }
 
-// The tools' messages as lines, capped, and their problems as data when this
-// maker.wasm gives them (_MakerProblems: a JSON array of {file,line,column,reason}).
+// The tools' problems as data (_MakerProblems: a JSON array of {file, line,
+// column, reason, message}), capped per file, and their messages as the tools
+// word them.
 function report(tools) {
-  const { kept: messages, hidden } = capPerFile(tools.UTF8ToString(tools._MakerMessages()).split('\n').filter(Boolean), fileOf);
-  let problems = null;
-  if (tools._MakerProblems) {
-    const all = JSON.parse(tools.UTF8ToString(tools._MakerProblems()));
-    problems = capPerFile(all, (p) => (Files.includes(p.file) ? p.file : fileOf(`${p.file}:`))).kept;
-  }
-  return { messages, problems, hidden };
+  const all = JSON.parse(tools.UTF8ToString(tools._MakerProblems()));
+  const { kept: problems, hidden } = capPerFile(all, (problem) => fileOf(`${problem.file}:`));
+  return { messages: problems.map((problem) => problem.message), problems, hidden };
 }
 
 function build(tools, { pages, font, song }) {

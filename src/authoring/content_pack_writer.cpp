@@ -1,4 +1,4 @@
-#include "data/content_pack_writer.h"
+#include "authoring/content_pack_writer.h"
 
 #include "data/content_pack.h"
 

@@ -1,4 +1,4 @@
-#include "cpp_source.h"
+#include "authoring/cpp_source.h"
 
 std::string CppArrayDefinition(const std::string& declarator, const uint8_t* bytes, size_t count) {
     std::string text = declarator + " = {";

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "diagnostics.h"
+#include "authoring/problem.h"
 #include "macro_code.h"
 #include "source_blocks.h"
 #include "symbols.h"
@@ -31,16 +31,16 @@ struct SequenceEntry {
     std::array<uint8_t, module_format::SequenceEntryBytes> bytes{};
 };
 
-Pattern ReadPattern(const SourceBlock& block, const SymbolTables& symbols, Diagnostics& diagnostics);
+Pattern ReadPattern(const SourceBlock& block, const SymbolTables& symbols, ProblemLog& problems);
 std::vector<SequenceEntry> ReadSequence(const SourceBlock& block, const SymbolTables& symbols,
-                                        Diagnostics& diagnostics);
+                                        ProblemLog& problems);
 
 // Checks what the transposes do to each entry: every instrument lands on a
 // volume macro, every note (with the macro's highest arpeggio step) stays in
 // C-1..B-4, and the four patterns of an entry last equally long.
 void CheckSequence(const std::vector<SequenceEntry>& sequence, const std::vector<Pattern>& patterns,
                    const std::vector<Macro>& freqMacros, const std::vector<Macro>& volMacros,
-                   Diagnostics& diagnostics);
+                   ProblemLog& problems);
 
 // Ticks from entry 0 until the sequence returns to entry 0 (50 ticks a second).
 long SongTicks(const std::vector<SequenceEntry>& sequence, const std::vector<Pattern>& patterns);

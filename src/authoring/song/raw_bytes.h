@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "diagnostics.h"
+#include "authoring/problem.h"
 #include "source_blocks.h"
 
 struct RawBytes {
@@ -23,5 +23,5 @@ struct RawImage {
 // Largest image the raw blocks may make.
 constexpr size_t RawImageLimit = size_t{1} << 24;
 
-void ReadRaw(const SourceBlock& block, Diagnostics& diagnostics, RawImage& raw);
+void ReadRaw(const SourceBlock& block, ProblemLog& problems, RawImage& raw);
 void ApplyRaw(const RawImage& raw, std::vector<uint8_t>& image);

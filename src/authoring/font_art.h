@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "authoring/problem.h"
+
 constexpr int GlyphSide = 8;
 constexpr int FontImageWidth = 256;
 constexpr int FontImageHeight = 16;
@@ -18,10 +20,10 @@ constexpr int FontImageColumns = FontImageWidth / GlyphSide;  // 32 glyphs per r
 // Palette indices, top row first: FontImage[y][x] for the 256 x 16 image.
 using FontImage = std::array<std::array<uint8_t, FontImageWidth>, FontImageHeight>;
 
-// Parses `text` (read from `fileName`) against `charset`. On failure returns
-// false with `error` = "fileName:line: reason".
-bool ParseFontArt(const std::string& text, const std::string& fileName, const char* charset,
-                  FontImage* image, std::string* error);
+// Parses `text` (read from `fileName`) against `charset`: no problem on
+// success, else the first one found.
+std::vector<Problem> ParseFontArt(const std::string& text, const std::string& fileName,
+                                  const char* charset, FontImage* image);
 
 // The complete BMP file: 118-byte header (file header, BITMAPINFOHEADER,
 // 16-entry palette), then 4-bit rows bottom-up.

@@ -70,13 +70,13 @@ bool IsName(const std::string& text) {
 
 Parameters ParseParameters(const std::vector<std::string>& tokens, size_t first,
                            const std::vector<std::string>& allowed, int line,
-                           Diagnostics& diagnostics) {
+                           ProblemLog& problems) {
     Parameters parameters;
     for (size_t i = first; i < tokens.size(); ++i) {
         const std::string& token = tokens[i];
         size_t equals = token.find('=');
         if (equals == std::string::npos || equals == 0) {
-            diagnostics.Error(line, "expected key=value, found '" + token + "'");
+            problems.Error(line, "expected key=value, found '" + token + "'");
             continue;
         }
         std::string key = token.substr(0, equals);
@@ -85,12 +85,12 @@ Parameters ParseParameters(const std::vector<std::string>& tokens, size_t first,
         if (!known) {
             std::string list;
             for (const auto& name : allowed) list += (list.empty() ? "" : ", ") + name;
-            diagnostics.Error(line, "unknown parameter '" + key + "' (this directive takes: " +
+            problems.Error(line, "unknown parameter '" + key + "' (this directive takes: " +
                                         (list.empty() ? "none" : list) + ")");
             continue;
         }
         if (parameters.Has(key)) {
-            diagnostics.Error(line, "parameter '" + key + "' given twice");
+            problems.Error(line, "parameter '" + key + "' given twice");
             continue;
         }
         parameters.values[key] = token.substr(equals + 1);
@@ -99,12 +99,12 @@ Parameters ParseParameters(const std::vector<std::string>& tokens, size_t first,
 }
 
 long IntegerParameter(const Parameters& parameters, const std::string& key, long fallback,
-                      long low, long high, int line, Diagnostics& diagnostics) {
+                      long low, long high, int line, ProblemLog& problems) {
     auto found = parameters.values.find(key);
     if (found == parameters.values.end()) return fallback;
     auto value = ParseInteger(found->second);
     if (!value || *value < low || *value > high) {
-        diagnostics.Error(line, key + "=" + found->second + ": expected a number from " +
+        problems.Error(line, key + "=" + found->second + ": expected a number from " +
                                     std::to_string(low) + " to " + std::to_string(high));
         return fallback;
     }

@@ -45,12 +45,12 @@ std::vector<int8_t> GenerateWave(const WaveShape& shape) {
 
 namespace {
 
-bool ReadDataValues(const SourceBlock& block, WaveShape& shape, Diagnostics& diagnostics) {
+bool ReadDataValues(const SourceBlock& block, WaveShape& shape, ProblemLog& problems) {
     for (const SourceLine& line : block.body) {
         for (const std::string& token : line.tokens) {
             auto value = ParseInteger(token);
             if (!value || *value < -128 || *value > 127) {
-                diagnostics.Error(line.number, "sample value '" + token +
+                problems.Error(line.number, "sample value '" + token +
                                                    "' is not a number from -128 to 127");
                 return false;
             }
@@ -62,14 +62,14 @@ bool ReadDataValues(const SourceBlock& block, WaveShape& shape, Diagnostics& dia
 
 }  // namespace
 
-SoundData ReadSound(const SourceBlock& block, bool isSample, Diagnostics& diagnostics) {
+SoundData ReadSound(const SourceBlock& block, bool isSample, ProblemLog& problems) {
     const SourceLine& header = block.header;
     const int line = header.number;
     const char* what = isSample ? "sample" : "wave";
     SoundData sound;
     sound.line = line;
     if (header.tokens.size() < 3 || !IsName(header.tokens[1])) {
-        diagnostics.Error(line, std::string("expected '") + what +
+        problems.Error(line, std::string("expected '") + what +
                                     " NAME GENERATOR key=value...' (generators: square, pulse, "
                                     "saw, triangle, sine, noise, data)");
         return sound;
@@ -80,56 +80,56 @@ SoundData ReadSound(const SourceBlock& block, bool isSample, Diagnostics& diagno
     const std::string& g = shape.generator;
     if (g != "square" && g != "pulse" && g != "saw" && g != "triangle" && g != "sine" &&
         g != "noise" && g != "data") {
-        diagnostics.Error(line, "unknown generator '" + g +
+        problems.Error(line, "unknown generator '" + g +
                                     "' (square, pulse, saw, triangle, sine, noise, data)");
         return sound;
     }
     std::vector<std::string> allowed = {"words", "amp", "period", "width", "seed", "decay"};
     if (isSample) allowed.push_back("loop");
-    Parameters parameters = ParseParameters(header.tokens, 3, allowed, line, diagnostics);
+    Parameters parameters = ParseParameters(header.tokens, 3, allowed, line, problems);
     const long maxWords = isSample ? 65535 : 128;
-    size_t errorsBefore = diagnostics.Messages().size();
+    size_t errorsBefore = problems.Count();
 
     if (g == "data") {
-        if (!ReadDataValues(block, shape, diagnostics)) return sound;
+        if (!ReadDataValues(block, shape, problems)) return sound;
         if (shape.data.size() % 2 != 0) {
-            diagnostics.Error(line, std::string(what) + " '" + sound.name + "' has " +
+            problems.Error(line, std::string(what) + " '" + sound.name + "' has " +
                                         std::to_string(shape.data.size()) +
                                         " values; lengths count in 16-bit words, so give an "
                                         "even number");
             return sound;
         }
         shape.bytes = static_cast<long>(shape.data.size());
-        long words = IntegerParameter(parameters, "words", shape.bytes / 2, 2, maxWords, line, diagnostics);
+        long words = IntegerParameter(parameters, "words", shape.bytes / 2, 2, maxWords, line, problems);
         if (words != shape.bytes / 2) {
-            diagnostics.Error(line, "words=" + std::to_string(words) + " but " +
+            problems.Error(line, "words=" + std::to_string(words) + " but " +
                                         std::to_string(shape.bytes) + " values given");
         }
     } else {
         if (!block.body.empty()) {
-            diagnostics.Error(block.body[0].number, "unexpected '" + block.body[0].tokens[0] +
+            problems.Error(block.body[0].number, "unexpected '" + block.body[0].tokens[0] +
                                                         "': only a data " + what +
                                                         " takes value lines");
         }
         if (!parameters.Has("words")) {
-            diagnostics.Error(line, std::string(what) + " '" + sound.name +
+            problems.Error(line, std::string(what) + " '" + sound.name +
                                         "' needs words=N (its length in 16-bit words)");
             return sound;
         }
-        shape.bytes = 2 * IntegerParameter(parameters, "words", 2, 2, maxWords, line, diagnostics);
-        shape.amplitude = IntegerParameter(parameters, "amp", 127, 1, 127, line, diagnostics);
-        shape.period = IntegerParameter(parameters, "period", shape.bytes, 2, shape.bytes, line, diagnostics);
-        shape.seed = IntegerParameter(parameters, "seed", 1, 0, 0x7FFFFFFF, line, diagnostics);
-        shape.halfLife = IntegerParameter(parameters, "decay", 0, 0, 1 << 20, line, diagnostics);
-        shape.width = IntegerParameter(parameters, "width", shape.period / 2, 1, shape.period - 1, line, diagnostics);
+        shape.bytes = 2 * IntegerParameter(parameters, "words", 2, 2, maxWords, line, problems);
+        shape.amplitude = IntegerParameter(parameters, "amp", 127, 1, 127, line, problems);
+        shape.period = IntegerParameter(parameters, "period", shape.bytes, 2, shape.bytes, line, problems);
+        shape.seed = IntegerParameter(parameters, "seed", 1, 0, 0x7FFFFFFF, line, problems);
+        shape.halfLife = IntegerParameter(parameters, "decay", 0, 0, 1 << 20, line, problems);
+        shape.width = IntegerParameter(parameters, "width", shape.period / 2, 1, shape.period - 1, line, problems);
         if (parameters.Has("width") && g != "pulse")
-            diagnostics.Error(line, "width= only applies to the pulse generator");
+            problems.Error(line, "width= only applies to the pulse generator");
         if (parameters.Has("seed") && g != "noise")
-            diagnostics.Error(line, "seed= only applies to the noise generator");
+            problems.Error(line, "seed= only applies to the noise generator");
     }
-    if (diagnostics.Messages().size() != errorsBefore) return sound;
+    if (problems.Count() != errorsBefore) return sound;
     if (shape.bytes / 2 > maxWords || shape.bytes < 4) {
-        diagnostics.Error(line, std::string(what) + " '" + sound.name + "' is " +
+        problems.Error(line, std::string(what) + " '" + sound.name + "' is " +
                                     std::to_string(shape.bytes / 2) + " words; it must be 2 to " +
                                     std::to_string(maxWords));
         return sound;
@@ -147,7 +147,7 @@ SoundData ReadSound(const SourceBlock& block, bool isSample, Diagnostics& diagno
             comma == std::string::npos ? 0 : ParseInteger(loop.substr(comma + 1)).value_or(0);
         if (start < 0 || start > 65534 || words < 2 || start % 2 != 0 ||
             start + 2 * words > shape.bytes) {
-            diagnostics.Error(line, "loop=" + loop + ": expected loop=START,WORDS with an even "
+            problems.Error(line, "loop=" + loop + ": expected loop=START,WORDS with an even "
                                         "byte START and at least 2 WORDS inside the " +
                                         std::to_string(shape.bytes) + "-byte sample");
             return sound;

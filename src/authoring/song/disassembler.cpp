@@ -1,5 +1,6 @@
 #include "disassembler.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -115,18 +116,12 @@ void WriteBlocks(const ModuleView& view, const Plan& plan, const std::vector<std
     WriteSequence(view, plan, out);
 }
 
-// The source line a message names ("name:LINE: reason"); 0 for none.
-int MessageLine(const std::string& message, const std::string& name) {
-    if (message.compare(0, name.size() + 1, name + ":") != 0) return 0;
-    return std::atoi(message.c_str() + name.size() + 1);
-}
-
-// Widens the plan by what the messages name; false when nothing more can be given up.
-bool GiveUpOn(const std::vector<std::string>& messages, const std::vector<Piece>& pieces,
+// Widens the plan by the lines the problems name; false when nothing more can be given up.
+bool GiveUpOn(const std::vector<Problem>& problems, const std::vector<Piece>& pieces,
               const ModuleView& view, Plan& plan) {
     bool changed = false;
-    for (const std::string& message : messages) {
-        const int line = MessageLine(message, "disassembly");
+    for (const Problem& problem : problems) {
+        const int line = problem.line;
         const Piece* piece = nullptr;
         for (const Piece& p : pieces)
             if (line >= p.firstLine && line <= p.lastLine) piece = &p;
@@ -234,19 +229,17 @@ std::string HeaderComment(const ModuleView& view, size_t imageBytes, const Plan&
 
 }  // namespace
 
-bool DisassembleModule(const std::vector<uint8_t>& image, std::string* source, std::string* error) {
+std::vector<Problem> DisassembleModule(const std::vector<uint8_t>& image, const std::string& fileName,
+                                       std::string* source) {
+    auto fail = [&](const std::string& reason) { return std::vector<Problem>{Problem{fileName, 0, 0, reason}}; };
     char reason[256] = "";
     ModuleView view;
     if (LoadModuleChecked(image.data(), image.size(), reason, sizeof reason) != 0 ||
-        !ReadModuleView(image, view)) {
-        *error = reason[0] ? reason : "not a module";
-        return false;
-    }
-    if (image.size() > RawImageLimit) {
-        *error = "the module is " + std::to_string(image.size()) + " bytes; a source holds at most " +
-                 std::to_string(RawImageLimit);
-        return false;
-    }
+        !ReadModuleView(image, view))
+        return fail(reason[0] ? reason : "not a module");
+    if (image.size() > RawImageLimit)
+        return fail("the module is " + std::to_string(image.size()) + " bytes; a source holds at most " +
+                    std::to_string(RawImageLimit));
     std::vector<std::string> sounds;  // written once: finding a generator takes the time
     for (size_t i = 0; i < view.samples.size(); ++i)
         sounds.push_back(SoundText(view.samples[i], true, static_cast<int>(i)));
@@ -261,14 +254,13 @@ bool DisassembleModule(const std::vector<uint8_t>& image, std::string* source, s
     for (int round = 0;; ++round) {
         out = SourceWriter();
         WriteBlocks(view, plan, sounds, out);
-        Diagnostics diagnostics("disassembly");
+        ProblemLog problems("disassembly", SIZE_MAX);  // every line a retry gives up
         module = AssembledModule();
-        if (AssembleSource(out.Text(), diagnostics, module)) break;
-        if (plan.skeleton) {
-            *error = "internal error: the minimal song does not assemble: " + diagnostics.Messages().front();
-            return false;
-        }
-        if (round >= 16 || !GiveUpOn(diagnostics.Messages(), out.Pieces(), view, plan)) plan.skeleton = true;
+        if (AssembleSource(out.Text(), problems, module)) break;
+        if (plan.skeleton)
+            return fail("internal error: the minimal song does not assemble: " +
+                        FormatProblem(problems.Problems().front(), "disassembly"));
+        if (round >= 16 || !GiveUpOn(problems.Problems(), out.Pieces(), view, plan)) plan.skeleton = true;
     }
     size_t kept = 0;
     const std::string raw = RawBlocks(BuildModuleImage(module), image, view, kept);
@@ -277,12 +269,10 @@ bool DisassembleModule(const std::vector<uint8_t>& image, std::string* source, s
     const std::string text =
         HeaderComment(view, image.size(), plan, standIns, kept) + "\n" + out.Text() + raw;
 
-    Diagnostics diagnostics("disassembly");
+    ProblemLog problems("disassembly");
     AssembledModule check;
-    if (!AssembleSource(text, diagnostics, check) || BuildModuleImage(check) != image) {
-        *error = "internal error: the source does not assemble back to the module";
-        return false;
-    }
+    if (!AssembleSource(text, problems, check) || BuildModuleImage(check) != image)
+        return fail("internal error: the source does not assemble back to the module");
     *source = text;
-    return true;
+    return {};
 }

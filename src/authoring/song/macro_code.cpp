@@ -34,8 +34,8 @@ const Mnemonic VolumeMnemonics[] = {
 
 class MacroReader {
 public:
-    MacroReader(Macro& macro, const SymbolTables& symbols, Diagnostics& diagnostics)
-        : macro_(macro), symbols_(symbols), diagnostics_(diagnostics) {}
+    MacroReader(Macro& macro, const SymbolTables& symbols, ProblemLog& problems)
+        : macro_(macro), symbols_(symbols), problems_(problems) {}
 
     void ReadBody(const std::vector<SourceLine>& body);
 
@@ -55,10 +55,13 @@ private:
 
     Macro& macro_;
     const SymbolTables& symbols_;
-    Diagnostics& diagnostics_;
+    ProblemLog& problems_;
     std::vector<uint8_t> body_;
+    bool TooLong(bool moreToRead);
+
     std::map<std::string, size_t> labels_;   // label -> instruction index
     std::vector<std::string> pendingLabels_;
+    std::set<std::string> pendingNames_;     // pendingLabels_, for a lookup in log time
     std::vector<LoopFixup> loops_;
     int pendingLine_ = 0;
 };
@@ -67,7 +70,7 @@ std::optional<long> MacroReader::Number(const std::string& token, long low, long
                                         const char* what, int line) {
     auto value = ParseInteger(token);
     if (!value || *value < low || *value > high) {
-        diagnostics_.Error(line, std::string(what) + " '" + token + "' is not a number from " +
+        problems_.Error(line, std::string(what) + " '" + token + "' is not a number from " +
                                      std::to_string(low) + " to " + std::to_string(high));
         return std::nullopt;
     }
@@ -85,7 +88,7 @@ std::optional<uint8_t> MacroReader::NoteValue(const std::string& token, int line
             if (number && *number >= 0 && *number <= 59) index = static_cast<int>(*number);
         }
         if (!index) {
-            diagnostics_.Error(line, "fixed note '" + token + "' must be =C-1 .. =B-4 or =0 .. =59");
+            problems_.Error(line, "fixed note '" + token + "' must be =C-1 .. =B-4 or =0 .. =59");
             return std::nullopt;
         }
         return static_cast<uint8_t>(0x80 | *index);
@@ -104,14 +107,14 @@ std::optional<uint8_t> MacroReader::SoundEntry(const std::string& token, int lin
     } else if (auto number = ParseInteger(token)) {
         entry = *number;
     } else {
-        diagnostics_.Error(line, "unknown sample or wave '" + token + "'" +
+        problems_.Error(line, "unknown sample or wave '" + token + "'" +
                                      (symbols_.format == ModuleFormat::Smod
                                           ? " (SMOD built-in waveforms are builtin0 .. builtin46)"
                                           : ""));
         return std::nullopt;
     }
     if (entry < 0 || entry >= SelectableEntries) {
-        diagnostics_.Error(line, "'" + token + "' is sample table entry " + std::to_string(entry) +
+        problems_.Error(line, "'" + token + "' is sample table entry " + std::to_string(entry) +
                                      "; byte codes reach only entries 0 to 63 (10 samples, then "
                                      "the first 54 waves)");
         return std::nullopt;
@@ -129,6 +132,7 @@ void MacroReader::Append(int line, bool isValue, uint8_t code, std::vector<uint8
     instruction.operand = operand;
     for (const auto& label : pendingLabels_) labels_[label] = macro_.code.size();
     pendingLabels_.clear();
+    pendingNames_.clear();
     macro_.code.push_back(instruction);
     body_.insert(body_.end(), bytes.begin(), bytes.end());
 }
@@ -187,11 +191,24 @@ void MacroReader::ReadInstruction(const Mnemonic& m, const std::vector<std::stri
     } else if (name == "jumpmacro") {
         auto found = symbols_.freqMacros.find(ops[0]);
         if (found == symbols_.freqMacros.end()) {
-            diagnostics_.Error(line, "JumpMacro: unknown frequency macro '" + ops[0] + "'");
+            problems_.Error(line, "JumpMacro: unknown frequency macro '" + ops[0] + "'");
             return;
         }
         Append(line, false, CodeJumpMacro, {CodeJumpMacro, static_cast<uint8_t>(found->second)}, found->second);
     }
+}
+
+// A macro past its 64 bytes is refused as soon as it gets there; what
+// follows is not read. True when it has.
+bool MacroReader::TooLong(bool moreToRead) {
+    const size_t header = macro_.isVolume ? VolumeMacroHeaderBytes : 0;
+    const size_t bytes = header + body_.size();
+    if (bytes <= module_format::MacroBytes) return false;
+    const std::string size = moreToRead ? "more than " + std::to_string(module_format::MacroBytes)
+                                        : std::to_string(bytes);
+    problems_.Error(macro_.line, "macro '" + macro_.name + "' takes " + size +
+                                     " bytes; a macro holds at most 64 (volume: 5 header + 59)");
+    return true;
 }
 
 void MacroReader::ReadBody(const std::vector<SourceLine>& body) {
@@ -204,11 +221,18 @@ void MacroReader::ReadBody(const std::vector<SourceLine>& body) {
             if (token.size() > 1 && token.back() == ':') {
                 std::string label = token.substr(0, token.size() - 1);
                 if (!IsName(label)) {
-                    diagnostics_.Error(line.number, "bad label '" + token + "'");
-                } else if (labels_.count(label) || std::count(pendingLabels_.begin(), pendingLabels_.end(), label)) {
-                    diagnostics_.Error(line.number, "label '" + label + "' defined twice");
+                    problems_.Error(line.number, "bad label '" + token + "'");
+                } else if (labels_.count(label) || pendingNames_.count(label)) {
+                    problems_.Error(line.number, "label '" + label + "' defined twice");
+                } else if (labels_.size() + pendingLabels_.size() >= module_format::MacroBytes) {
+                    // Each label marks a byte: more than a macro holds is refused here.
+                    problems_.Error(line.number, "macro '" + macro_.name + "' has more than " +
+                                                     std::to_string(module_format::MacroBytes) +
+                                                     " labels; a macro holds at most 64 bytes");
+                    return;
                 } else {
                     pendingLabels_.push_back(label);
+                    pendingNames_.insert(label);
                     pendingLine_ = line.number;
                 }
                 ++i;
@@ -221,8 +245,9 @@ void MacroReader::ReadBody(const std::vector<SourceLine>& body) {
             if (!mnemonic) {
                 if (ParseInteger(token) || token[0] == '=') {
                     ReadValue(token, line.number);
+                    if (TooLong(i + 1 < tokens.size() || &line != &body.back())) return;
                 } else {
-                    diagnostics_.Error(line.number, std::string("unknown ") +
+                    problems_.Error(line.number, std::string("unknown ") +
                                                         (macro_.isVolume ? "volume" : "frequency") +
                                                         " macro command '" + token + "'");
                 }
@@ -231,7 +256,7 @@ void MacroReader::ReadBody(const std::vector<SourceLine>& body) {
             }
             size_t count = static_cast<size_t>(mnemonic->operands);
             if (i + count >= tokens.size()) {
-                diagnostics_.Error(line.number, token + " takes " + std::to_string(count) +
+                problems_.Error(line.number, token + " takes " + std::to_string(count) +
                                                     " operand(s) on the same line");
                 break;
             }
@@ -239,25 +264,26 @@ void MacroReader::ReadBody(const std::vector<SourceLine>& body) {
                                               tokens.begin() + static_cast<long>(i + 1 + count));
             ReadInstruction(*mnemonic, operands, line.number);
             i += 1 + count;
+            if (TooLong(i < tokens.size() || &line != &body.back())) return;
         }
     }
     if (!pendingLabels_.empty())
-        diagnostics_.Error(pendingLine_, "label '" + pendingLabels_[0] + "' marks no command");
+        problems_.Error(pendingLine_, "label '" + pendingLabels_[0] + "' marks no command");
     ResolveLoops();
     const int header = macro_.isVolume ? VolumeMacroHeaderBytes : 0;
     if (macro_.code.empty()) {
-        diagnostics_.Error(macro_.line, "macro '" + macro_.name + "' is empty; end it with End");
+        problems_.Error(macro_.line, "macro '" + macro_.name + "' is empty; end it with End");
         return;
     }
     if (header + static_cast<int>(body_.size()) > module_format::MacroBytes) {
-        diagnostics_.Error(macro_.line, "macro '" + macro_.name + "' takes " +
+        problems_.Error(macro_.line, "macro '" + macro_.name + "' takes " +
                                             std::to_string(header + body_.size()) +
                                             " bytes; a macro holds at most 64 (volume: 5 header + 59)");
         return;
     }
     const uint8_t last = macro_.code.back().isValue ? 0 : macro_.code.back().code;
     if (last != CodeEnd && last != CodeLoop && last != CodeJumpMacro) {
-        diagnostics_.Error(macro_.code.back().line, "macro '" + macro_.name +
+        problems_.Error(macro_.code.back().line, "macro '" + macro_.name +
                                                         "' must end with End, Loop" +
                                                         (macro_.isVolume ? "" : " or JumpMacro") +
                                                         ", or it runs past its last command");
@@ -270,12 +296,12 @@ void MacroReader::ResolveLoops() {
         MacroInstruction& loop = macro_.code[fixup.instruction];
         auto found = labels_.find(fixup.label);
         if (found == labels_.end()) {
-            diagnostics_.Error(loop.line, "Loop: unknown label '" + fixup.label + "'");
+            problems_.Error(loop.line, "Loop: unknown label '" + fixup.label + "'");
             continue;
         }
         const MacroInstruction& target = macro_.code[found->second];
         if (!macro_.isVolume && !target.isValue && (target.code == CodeLoop || target.code == CodeEnd)) {
-            diagnostics_.Error(loop.line, "Loop target '" + fixup.label +
+            problems_.Error(loop.line, "Loop target '" + fixup.label +
                                               "' is a Loop or End; in a frequency macro it would "
                                               "be read as a note value");
             continue;
@@ -287,21 +313,21 @@ void MacroReader::ResolveLoops() {
 }
 
 void ReadVolumeHeader(const SourceBlock& block, const SymbolTables& symbols, Macro& macro,
-                      Diagnostics& diagnostics) {
+                      ProblemLog& problems) {
     const int line = block.header.number;
     Parameters parameters = ParseParameters(block.header.tokens, 2, {"freq", "speed", "vibrato"},
-                                            line, diagnostics);
+                                            line, problems);
     if (!parameters.Has("freq")) {
-        diagnostics.Error(line, "vol '" + macro.name + "' needs freq=NAME (its frequency macro)");
+        problems.Error(line, "vol '" + macro.name + "' needs freq=NAME (its frequency macro)");
     } else {
         auto found = symbols.freqMacros.find(parameters.values.at("freq"));
         if (found == symbols.freqMacros.end()) {
-            diagnostics.Error(line, "unknown frequency macro '" + parameters.values.at("freq") + "'");
+            problems.Error(line, "unknown frequency macro '" + parameters.values.at("freq") + "'");
         } else {
             macro.frequencyMacro = found->second;
         }
     }
-    long speed = IntegerParameter(parameters, "speed", 1, 1, 255, line, diagnostics);
+    long speed = IntegerParameter(parameters, "speed", 1, 1, 255, line, problems);
     long vibrato[3] = {0, 0, 0};
     if (parameters.Has("vibrato")) {
         std::string text = parameters.values.at("vibrato") + ",";
@@ -314,7 +340,7 @@ void ReadVolumeHeader(const SourceBlock& block, const SymbolTables& symbols, Mac
             ++count;
         }
         if (!valid || count != 3)
-            diagnostics.Error(line, "vibrato=" + parameters.values.at("vibrato") +
+            problems.Error(line, "vibrato=" + parameters.values.at("vibrato") +
                                         ": expected vibrato=SPEED,DEPTH,DELAY (depth 0..127)");
     }
     macro.bytes[0] = static_cast<uint8_t>(speed);
@@ -326,17 +352,17 @@ void ReadVolumeHeader(const SourceBlock& block, const SymbolTables& symbols, Mac
 
 }  // namespace
 
-Macro ReadMacro(const SourceBlock& block, const SymbolTables& symbols, Diagnostics& diagnostics) {
+Macro ReadMacro(const SourceBlock& block, const SymbolTables& symbols, ProblemLog& problems) {
     Macro macro;
     macro.isVolume = block.kind == BlockKind::Vol;
     macro.line = block.header.number;
     macro.name = block.header.tokens.size() > 1 ? block.header.tokens[1] : "";
     if (macro.isVolume) {
-        ReadVolumeHeader(block, symbols, macro, diagnostics);
+        ReadVolumeHeader(block, symbols, macro, problems);
     } else if (block.header.tokens.size() > 2) {
-        diagnostics.Error(macro.line, "freq takes only a name; found '" + block.header.tokens[2] + "'");
+        problems.Error(macro.line, "freq takes only a name; found '" + block.header.tokens[2] + "'");
     }
-    MacroReader reader(macro, symbols, diagnostics);
+    MacroReader reader(macro, symbols, problems);
     reader.ReadBody(block.body);
     return macro;
 }
@@ -347,7 +373,7 @@ namespace {
 // ends the step. `next` gives, for a command that continues at once, where.
 template <typename Ends, typename Next>
 void CheckEntry(const std::vector<Macro>& macros, int slot, size_t start, const char* kind,
-                Ends ends, Next next, Diagnostics& diagnostics) {
+                Ends ends, Next next, ProblemLog& problems) {
     std::set<std::pair<int, size_t>> visited;
     std::pair<int, size_t> at{slot, start};
     while (true) {
@@ -356,7 +382,7 @@ void CheckEntry(const std::vector<Macro>& macros, int slot, size_t start, const 
         if (at.second >= macro.code.size()) return;  // reported by the last-command check
         if (!visited.insert(at).second) {
             const Macro& origin = macros[static_cast<size_t>(slot)];
-            diagnostics.Error(origin.code[start].line,
+            problems.Error(origin.code[start].line,
                               std::string(kind) + " macro '" + origin.name +
                                   "': Loop/JumpMacro/Hold 0 lead round without a value or Hold; "
                                   "one tick would never end");
@@ -370,7 +396,7 @@ void CheckEntry(const std::vector<Macro>& macros, int slot, size_t start, const 
 
 }  // namespace
 
-void CheckFrequencyFlow(const std::vector<Macro>& macros, Diagnostics& diagnostics) {
+void CheckFrequencyFlow(const std::vector<Macro>& macros, ProblemLog& problems) {
     auto ends = [](const MacroInstruction& i) {
         return i.isValue || (i.code != CodeLoop && i.code != CodeJumpMacro && i.code != CodeHold) ||
                (i.code == CodeHold && i.operand > 0);
@@ -381,21 +407,21 @@ void CheckFrequencyFlow(const std::vector<Macro>& macros, Diagnostics& diagnosti
         return {at.first, at.second + 1};
     };
     for (size_t slot = 0; slot < macros.size(); ++slot) {
-        size_t before = diagnostics.Messages().size();
-        for (size_t i = 0; i < macros[slot].code.size() && diagnostics.Messages().size() == before; ++i)
-            CheckEntry(macros, static_cast<int>(slot), i, "frequency", ends, next, diagnostics);
+        size_t before = problems.Count();
+        for (size_t i = 0; i < macros[slot].code.size() && problems.Count() == before; ++i)
+            CheckEntry(macros, static_cast<int>(slot), i, "frequency", ends, next, problems);
     }
 }
 
-void CheckVolumeFlow(const Macro& macro, Diagnostics& diagnostics) {
+void CheckVolumeFlow(const Macro& macro, ProblemLog& problems) {
     std::vector<Macro> one{macro};
     auto ends = [](const MacroInstruction& i) { return i.isValue || i.code != CodeLoop; };
     auto next = [](std::pair<int, size_t> at, const MacroInstruction& i) -> std::pair<int, size_t> {
         return {at.first, static_cast<size_t>(i.operand)};
     };
-    size_t before = diagnostics.Messages().size();
-    for (size_t i = 0; i < macro.code.size() && diagnostics.Messages().size() == before; ++i)
-        CheckEntry(one, 0, i, "volume", ends, next, diagnostics);
+    size_t before = problems.Count();
+    for (size_t i = 0; i < macro.code.size() && problems.Count() == before; ++i)
+        CheckEntry(one, 0, i, "volume", ends, next, problems);
 }
 
 int HighestRelativeNote(const std::vector<Macro>& macros, int slot) {

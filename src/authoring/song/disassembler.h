@@ -7,5 +7,9 @@
 #include <string>
 #include <vector>
 
-// False with the checked loader's reason in `error` when the image is refused.
-bool DisassembleModule(const std::vector<uint8_t>& image, std::string* source, std::string* error);
+#include "authoring/problem.h"
+
+// No problem with the source in `source`; else the checked loader's reason
+// for refusing the image, as a problem of `fileName`.
+std::vector<Problem> DisassembleModule(const std::vector<uint8_t>& image, const std::string& fileName,
+                                       std::string* source);

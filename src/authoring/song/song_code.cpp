@@ -16,7 +16,7 @@ struct RowText {
 };
 
 bool ParseRow(const SourceLine& line, RowText& row, int& repeat, const SymbolTables& symbols,
-              Diagnostics& diagnostics) {
+              ProblemLog& problems) {
     const auto& t = line.tokens;
     row.line = line.number;
     repeat = 1;
@@ -26,13 +26,13 @@ bool ParseRow(const SourceLine& line, RowText& row, int& repeat, const SymbolTab
         row.isEnd = true;
     } else if (auto index = ParseNoteName(t[0])) {
         if (*index == 0) {
-            diagnostics.Error(line.number, "C-1 cannot be written in a pattern (note 0 means no "
+            problems.Error(line.number, "C-1 cannot be written in a pattern (note 0 means no "
                                            "note); write C-2 and transpose the entry by -12");
             return false;
         }
         row.note = *index;
     } else {
-        diagnostics.Error(line.number, "unknown note '" + t[0] + "' (notes are C-1 .. B-4 with "
+        problems.Error(line.number, "unknown note '" + t[0] + "' (notes are C-1 .. B-4 with "
                                        "'-', '#' or 'b'; '---' is an empty row, 'end' ends the pattern)");
         return false;
     }
@@ -44,11 +44,11 @@ bool ParseRow(const SourceLine& line, RowText& row, int& repeat, const SymbolTab
         } else if (number && *number >= 0 && *number <= 63) {
             row.instrument = static_cast<int>(*number);
         } else {
-            diagnostics.Error(line.number, "unknown instrument '" + t[i] + "' (a vol macro name or 0..63)");
+            problems.Error(line.number, "unknown instrument '" + t[i] + "' (a vol macro name or 0..63)");
             return false;
         }
         if (row.instrument > 63) {
-            diagnostics.Error(line.number, "instrument '" + t[i] + "' is volume macro " +
+            problems.Error(line.number, "instrument '" + t[i] + "' is volume macro " +
                                                std::to_string(row.instrument) +
                                                "; a row reaches only 0..63 (use a sound transpose)");
             return false;
@@ -63,40 +63,40 @@ bool ParseRow(const SourceLine& line, RowText& row, int& repeat, const SymbolTab
         } else if ((mode == "up" || mode == "down") && i + 2 < t.size()) {
             auto amount = ParseInteger(t[i + 2]);
             if (!amount || *amount < 1 || *amount > 31) {
-                diagnostics.Error(line.number, "portamento amount '" + t[i + 2] + "' must be 1 to 31");
+                problems.Error(line.number, "portamento amount '" + t[i + 2] + "' must be 1 to 31");
                 return false;
             }
             row.porta = mode == "up" ? Porta::Up : Porta::Down;
             row.portaAmount = static_cast<int>(*amount);
             i += 3;
         } else {
-            diagnostics.Error(line.number, "expected 'porta up N', 'porta down N' or 'porta off'");
+            problems.Error(line.number, "expected 'porta up N', 'porta down N' or 'porta off'");
             return false;
         }
     }
     if (i < t.size() && t[i][0] == '*') {
         auto count = ParseInteger(t[i].substr(1));
         if (!count || *count < 1 || *count > module_format::PatternRows) {
-            diagnostics.Error(line.number, "repeat '" + t[i] + "' must be *1 to *32");
+            problems.Error(line.number, "repeat '" + t[i] + "' must be *1 to *32");
             return false;
         }
         repeat = static_cast<int>(*count);
         ++i;
     }
     if (i < t.size()) {
-        diagnostics.Error(line.number, "unexpected '" + t[i] + "' in pattern row");
+        problems.Error(line.number, "unexpected '" + t[i] + "' in pattern row");
         return false;
     }
     if ((row.isEnd || row.note == 0) && row.instrument >= 0) {
-        diagnostics.Error(line.number, "an instrument needs a note on its row");
+        problems.Error(line.number, "an instrument needs a note on its row");
         return false;
     }
     if (row.isEnd && (row.porta != Porta::None || repeat != 1)) {
-        diagnostics.Error(line.number, "'end' takes nothing after it");
+        problems.Error(line.number, "'end' takes nothing after it");
         return false;
     }
     if (row.porta != Porta::None && row.porta != Porta::Off && repeat != 1) {
-        diagnostics.Error(line.number, "a row with a portamento cannot be repeated");
+        problems.Error(line.number, "a row with a portamento cannot be repeated");
         return false;
     }
     return true;
@@ -104,16 +104,16 @@ bool ParseRow(const SourceLine& line, RowText& row, int& repeat, const SymbolTab
 
 }  // namespace
 
-Pattern ReadPattern(const SourceBlock& block, const SymbolTables& symbols, Diagnostics& diagnostics) {
+Pattern ReadPattern(const SourceBlock& block, const SymbolTables& symbols, ProblemLog& problems) {
     Pattern pattern;
     pattern.line = block.header.number;
     pattern.name = block.header.tokens.size() > 1 ? block.header.tokens[1] : "";
-    Parameters parameters = ParseParameters(block.header.tokens, 2, {"inst"}, pattern.line, diagnostics);
+    Parameters parameters = ParseParameters(block.header.tokens, 2, {"inst"}, pattern.line, problems);
     int defaultInstrument = -1;
     if (parameters.Has("inst")) {
         auto found = symbols.volMacros.find(parameters.values.at("inst"));
         if (found == symbols.volMacros.end() || found->second > 63) {
-            diagnostics.Error(pattern.line, "inst=" + parameters.values.at("inst") +
+            problems.Error(pattern.line, "inst=" + parameters.values.at("inst") +
                                                 ": not a volume macro among the first 64");
         } else {
             defaultInstrument = found->second;
@@ -123,10 +123,10 @@ Pattern ReadPattern(const SourceBlock& block, const SymbolTables& symbols, Diagn
     for (const SourceLine& line : block.body) {
         RowText row;
         int repeat = 1;
-        if (!ParseRow(line, row, repeat, symbols, diagnostics)) continue;
+        if (!ParseRow(line, row, repeat, symbols, problems)) continue;
         if (row.note != 0 && row.instrument < 0) {
             if (defaultInstrument < 0) {
-                diagnostics.Error(line.number, "note " + line.tokens[0] + " has no instrument; "
+                problems.Error(line.number, "note " + line.tokens[0] + " has no instrument; "
                                                "name one or set inst= on the pattern line");
                 continue;
             }
@@ -134,12 +134,12 @@ Pattern ReadPattern(const SourceBlock& block, const SymbolTables& symbols, Diagn
         }
         bool ended = !rows.empty() && rows.back().isEnd;
         if (ended) {
-            diagnostics.Error(line.number, "row after 'end'");
+            problems.Error(line.number, "row after 'end'");
             break;
         }
         for (int r = 0; r < repeat; ++r) rows.push_back(row);
         if (rows.size() > module_format::PatternRows) {
-            diagnostics.Error(line.number, "pattern '" + pattern.name + "' has more than 32 rows");
+            problems.Error(line.number, "pattern '" + pattern.name + "' has more than 32 rows");
             return pattern;
         }
     }
@@ -148,7 +148,7 @@ Pattern ReadPattern(const SourceBlock& block, const SymbolTables& symbols, Diagn
         uint8_t& noteByte = pattern.bytes[2 * r];
         uint8_t& infoByte = pattern.bytes[2 * r + 1];
         if (row.isEnd) {
-            if (r == 0) diagnostics.Error(row.line, "'end' on the first row leaves the pattern empty");
+            if (r == 0) problems.Error(row.line, "'end' on the first row leaves the pattern empty");
             noteByte = PatternEndCode;
             pattern.rows = static_cast<int>(r);
             continue;
@@ -164,7 +164,7 @@ Pattern ReadPattern(const SourceBlock& block, const SymbolTables& symbols, Diagn
             // therefore carry nothing of its own.
             const RowText* next = r + 1 < rows.size() ? &rows[r + 1] : nullptr;
             if (!next || next->isEnd || next->note != 0 || next->porta != Porta::None) {
-                diagnostics.Error(row.line, "a portamento needs a plain '---' row after it "
+                problems.Error(row.line, "a portamento needs a plain '---' row after it "
                                             "(that row carries the amount)");
                 continue;
             }
@@ -177,10 +177,10 @@ Pattern ReadPattern(const SourceBlock& block, const SymbolTables& symbols, Diagn
 }
 
 std::vector<SequenceEntry> ReadSequence(const SourceBlock& block, const SymbolTables& symbols,
-                                        Diagnostics& diagnostics) {
+                                        ProblemLog& problems) {
     std::vector<SequenceEntry> entries;
     if (block.header.tokens.size() > 1)
-        diagnostics.Error(block.header.number, "sequence takes nothing on its line; entries follow");
+        problems.Error(block.header.number, "sequence takes nothing on its line; entries follow");
     for (const SourceLine& line : block.body) {
         SequenceEntry entry;
         entry.line = line.number;
@@ -191,7 +191,7 @@ std::vector<SequenceEntry> ReadSequence(const SourceBlock& block, const SymbolTa
             if (token.rfind("speed=", 0) == 0) {
                 auto speed = ParseInteger(token.substr(6));
                 if (!speed || *speed < 1 || *speed > 255) {
-                    diagnostics.Error(line.number, "'" + token + "': speed must be 1 to 255 ticks per row");
+                    problems.Error(line.number, "'" + token + "': speed must be 1 to 255 ticks per row");
                     valid = false;
                 }
                 entry.bytes[12] = static_cast<uint8_t>(speed.value_or(0));
@@ -200,7 +200,7 @@ std::vector<SequenceEntry> ReadSequence(const SourceBlock& block, const SymbolTa
             if (token[0] == '*') {
                 auto count = ParseInteger(token.substr(1));
                 if (!count || *count < 1 || *count > 255) {
-                    diagnostics.Error(line.number, "repeat '" + token + "' must be *1 to *255");
+                    problems.Error(line.number, "repeat '" + token + "' must be *1 to *255");
                     valid = false;
                 }
                 repeat = count.value_or(1);
@@ -216,11 +216,11 @@ std::vector<SequenceEntry> ReadSequence(const SourceBlock& block, const SymbolTa
             auto noteTranspose = noteText.empty() ? std::optional<long>(0) : ParseInteger(noteText);
             auto soundTranspose = soundText.empty() ? std::optional<long>(0) : ParseInteger(soundText);
             if (found == symbols.patterns.end()) {
-                diagnostics.Error(line.number, "unknown pattern '" + name + "'");
+                problems.Error(line.number, "unknown pattern '" + name + "'");
                 valid = false;
             } else if (!noteTranspose || !soundTranspose || *noteTranspose < -128 || *noteTranspose > 127 ||
                        *soundTranspose < -128 || *soundTranspose > 127) {
-                diagnostics.Error(line.number, "'" + token + "': expected PATTERN[+N|-N][/S] with transposes -128..127");
+                problems.Error(line.number, "'" + token + "': expected PATTERN[+N|-N][/S] with transposes -128..127");
                 valid = false;
             } else if (voice < 4) {
                 entry.bytes[static_cast<size_t>(3 * voice)] = static_cast<uint8_t>(found->second);
@@ -230,7 +230,7 @@ std::vector<SequenceEntry> ReadSequence(const SourceBlock& block, const SymbolTa
             ++voice;
         }
         if (voice != 4) {
-            diagnostics.Error(line.number, "a sequence entry names 4 patterns, one per voice; found " +
+            problems.Error(line.number, "a sequence entry names 4 patterns, one per voice; found " +
                                                std::to_string(voice));
             valid = false;
         }
@@ -242,7 +242,7 @@ std::vector<SequenceEntry> ReadSequence(const SourceBlock& block, const SymbolTa
 
 void CheckSequence(const std::vector<SequenceEntry>& sequence, const std::vector<Pattern>& patterns,
                    const std::vector<Macro>& freqMacros, const std::vector<Macro>& volMacros,
-                   Diagnostics& diagnostics) {
+                   ProblemLog& problems) {
     for (size_t e = 0; e < sequence.size(); ++e) {
         const SequenceEntry& entry = sequence[e];
         const std::string where = "entry " + std::to_string(e) + " voice ";
@@ -252,7 +252,7 @@ void CheckSequence(const std::vector<SequenceEntry>& sequence, const std::vector
             int noteTranspose = static_cast<int8_t>(entry.bytes[static_cast<size_t>(3 * v + 1)]);
             int soundTranspose = static_cast<int8_t>(entry.bytes[static_cast<size_t>(3 * v + 2)]);
             if (rows >= 0 && pattern.rows != rows) {
-                diagnostics.Error(entry.line, where + std::to_string(v) + ": pattern '" + pattern.name +
+                problems.Error(entry.line, where + std::to_string(v) + ": pattern '" + pattern.name +
                                                   "' has " + std::to_string(pattern.rows) + " rows, voice 0's has " +
                                                   std::to_string(rows) + "; the voices would drift apart");
             }
@@ -260,7 +260,7 @@ void CheckSequence(const std::vector<SequenceEntry>& sequence, const std::vector
             for (const NoteUse& use : pattern.notes) {
                 int instrument = static_cast<int8_t>(static_cast<uint8_t>(use.instrument + soundTranspose));
                 if (instrument < 0 || instrument >= static_cast<int>(volMacros.size())) {
-                    diagnostics.Error(entry.line, where + std::to_string(v) + ": pattern '" + pattern.name +
+                    problems.Error(entry.line, where + std::to_string(v) + ": pattern '" + pattern.name +
                                                       "' line " + std::to_string(use.line) + ": instrument " +
                                                       std::to_string(use.instrument) + " with sound transpose " +
                                                       std::to_string(soundTranspose) + " names no volume macro");
@@ -270,7 +270,7 @@ void CheckSequence(const std::vector<SequenceEntry>& sequence, const std::vector
                 int lowest = use.note + noteTranspose;
                 int highest = lowest + HighestRelativeNote(freqMacros, volume.frequencyMacro);
                 if (lowest < 0 || highest > 47) {
-                    diagnostics.Error(entry.line, where + std::to_string(v) + ": pattern '" + pattern.name +
+                    problems.Error(entry.line, where + std::to_string(v) + ": pattern '" + pattern.name +
                                                       "' line " + std::to_string(use.line) + ": " + NoteName(use.note) +
                                                       " transposed by " + std::to_string(noteTranspose) +
                                                       (highest > 47 ? " with instrument '" + volume.name +

@@ -10,39 +10,39 @@ namespace {
 // Records a block's name in `table`, rejecting bad and repeated names and
 // going past `limit` entries.
 bool DeclareName(const SourceBlock& block, std::map<std::string, int>& table, int number, int limit,
-                 const char* what, Diagnostics& diagnostics) {
+                 const char* what, ProblemLog& problems) {
     const int line = block.header.number;
     if (block.header.tokens.size() < 2 || !IsName(block.header.tokens[1])) {
-        diagnostics.Error(line, std::string(what) + " needs a name (letters, digits, '_')");
+        problems.Error(line, std::string(what) + " needs a name (letters, digits, '_')");
         return false;
     }
     const std::string& name = block.header.tokens[1];
     if (table.count(name)) {
-        diagnostics.Error(line, std::string(what) + " name '" + name + "' is already used");
+        problems.Error(line, std::string(what) + " name '" + name + "' is already used");
         return false;
     }
     if (number >= limit) {
-        diagnostics.Error(line, std::string("too many ") + what + "s: at most " + std::to_string(limit));
+        problems.Error(line, std::string("too many ") + what + "s: at most " + std::to_string(limit));
         return false;
     }
     table[name] = number;
     return true;
 }
 
-bool ReadFormat(const std::vector<SourceBlock>& blocks, Diagnostics& diagnostics, ModuleFormat& format) {
+bool ReadFormat(const std::vector<SourceBlock>& blocks, ProblemLog& problems, ModuleFormat& format) {
     bool seen = false;
     for (size_t b = 0; b < blocks.size(); ++b) {
         const SourceBlock& block = blocks[b];
         if (block.kind != BlockKind::Format) continue;
         const int line = block.header.number;
         if (seen || b != 0) {
-            diagnostics.Error(line, "format must be the first directive, and given once");
+            problems.Error(line, "format must be the first directive, and given once");
             return false;
         }
         seen = true;
         const auto& t = block.header.tokens;
         if (t.size() != 2 || (t[1] != "FC14" && t[1] != "SMOD") || !block.body.empty()) {
-            diagnostics.Error(line, "expected 'format FC14' or 'format SMOD'");
+            problems.Error(line, "expected 'format FC14' or 'format SMOD'");
             return false;
         }
         format = t[1] == "FC14" ? ModuleFormat::Fc14 : ModuleFormat::Smod;
@@ -52,9 +52,9 @@ bool ReadFormat(const std::vector<SourceBlock>& blocks, Diagnostics& diagnostics
 
 }  // namespace
 
-bool AssembleSource(const std::string& text, Diagnostics& diagnostics, AssembledModule& module) {
-    std::vector<SourceBlock> blocks = SplitBlocks(text, diagnostics);
-    if (!ReadFormat(blocks, diagnostics, module.format)) return false;
+bool AssembleSource(const std::string& text, ProblemLog& problems, AssembledModule& module) {
+    std::vector<SourceBlock> blocks = SplitBlocks(text, problems);
+    if (!ReadFormat(blocks, problems, module.format)) return false;
     SymbolTables symbols;
     symbols.format = module.format;
     if (module.format == ModuleFormat::Smod) {
@@ -67,69 +67,76 @@ bool AssembleSource(const std::string& text, Diagnostics& diagnostics, Assembled
         switch (block.kind) {
         case BlockKind::Sample:
             if (DeclareName(block, symbols.soundEntries, samples, module_format::SampleCount, "sample",
-                            diagnostics))
+                            problems))
                 ++samples;
             break;
         case BlockKind::Wave:
             if (module.format == ModuleFormat::Smod) {
-                diagnostics.Error(block.header.number, "SMOD modules carry no waves; use the "
+                problems.Error(block.header.number, "SMOD modules carry no waves; use the "
                                                        "built-in waveforms builtin0 .. builtin46");
             } else if (DeclareName(block, symbols.soundEntries, FirstWaveEntry + waves,
                                    FirstWaveEntry + module_format::Fc14WaveformCount, "wave",
-                                   diagnostics)) {
+                                   problems)) {
                 ++waves;
             }
             break;
         case BlockKind::Freq:  // the volume macro header reads the number as signed
-            if (DeclareName(block, symbols.freqMacros, freqs, 128, "freq macro", diagnostics)) ++freqs;
+            if (DeclareName(block, symbols.freqMacros, freqs, 128, "freq macro", problems)) ++freqs;
             break;
         case BlockKind::Vol:  // slot 255 belongs to the replayer's silent macro
-            if (DeclareName(block, symbols.volMacros, vols, 255, "vol macro", diagnostics)) ++vols;
+            if (DeclareName(block, symbols.volMacros, vols, 255, "vol macro", problems)) ++vols;
             break;
         case BlockKind::Pattern:  // the sequence reads pattern numbers as signed
-            if (DeclareName(block, symbols.patterns, patterns, 128, "pattern", diagnostics)) ++patterns;
+            if (DeclareName(block, symbols.patterns, patterns, 128, "pattern", problems)) ++patterns;
             break;
         default:
             break;
         }
     }
-    if (diagnostics.HasErrors()) return false;
+    if (problems.HasErrors()) return false;
 
     int sequenceBlocks = 0;
     for (const SourceBlock& block : blocks) {
         switch (block.kind) {
-        case BlockKind::Sample: module.samples.push_back(ReadSound(block, true, diagnostics)); break;
-        case BlockKind::Wave: module.waves.push_back(ReadSound(block, false, diagnostics)); break;
-        case BlockKind::Freq: module.freqMacros.push_back(ReadMacro(block, symbols, diagnostics)); break;
-        case BlockKind::Vol: module.volMacros.push_back(ReadMacro(block, symbols, diagnostics)); break;
-        case BlockKind::Pattern: module.patterns.push_back(ReadPattern(block, symbols, diagnostics)); break;
-        case BlockKind::Raw: ReadRaw(block, diagnostics, module.raw); break;
+        case BlockKind::Sample: module.samples.push_back(ReadSound(block, true, problems)); break;
+        case BlockKind::Wave: module.waves.push_back(ReadSound(block, false, problems)); break;
+        case BlockKind::Freq: module.freqMacros.push_back(ReadMacro(block, symbols, problems)); break;
+        case BlockKind::Vol: module.volMacros.push_back(ReadMacro(block, symbols, problems)); break;
+        case BlockKind::Pattern: module.patterns.push_back(ReadPattern(block, symbols, problems)); break;
+        case BlockKind::Raw: ReadRaw(block, problems, module.raw); break;
         case BlockKind::Sequence:
             if (++sequenceBlocks > 1) {
-                diagnostics.Error(block.header.number, "a second sequence; a module has one");
+                problems.Error(block.header.number, "a second sequence; a module has one");
             } else {
-                module.sequence = ReadSequence(block, symbols, diagnostics);
-                if (module.sequence.empty() && !diagnostics.HasErrors())
-                    diagnostics.Error(block.header.number, "the sequence has no entries");
+                module.sequence = ReadSequence(block, symbols, problems);
+                if (module.sequence.empty() && !problems.HasErrors())
+                    problems.Error(block.header.number, "the sequence has no entries");
                 if (module.sequence.size() > 255)
-                    diagnostics.Error(block.header.number, "the sequence has " + std::to_string(module.sequence.size()) +
+                    problems.Error(block.header.number, "the sequence has " + std::to_string(module.sequence.size()) +
                                                                " entries; at most 255");
             }
             break;
         default: break;
         }
     }
-    if (sequenceBlocks == 0) diagnostics.Error(0, "no sequence: the song needs one");
-    if (diagnostics.HasErrors()) return false;
+    if (sequenceBlocks == 0) problems.Error(0, "no sequence: the song needs one");
+    if (problems.HasErrors()) return false;
 
-    CheckFrequencyFlow(module.freqMacros, diagnostics);
-    for (const Macro& macro : module.volMacros) CheckVolumeFlow(macro, diagnostics);
-    CheckSequence(module.sequence, module.patterns, module.freqMacros, module.volMacros, diagnostics);
+    CheckFrequencyFlow(module.freqMacros, problems);
+    for (const Macro& macro : module.volMacros) CheckVolumeFlow(macro, problems);
+    CheckSequence(module.sequence, module.patterns, module.freqMacros, module.volMacros, problems);
     long memory = SampleMemoryUsed(module);
     if (memory > SampleMemoryBytes)
-        diagnostics.Error(0, "samples and waves take " + std::to_string(memory) + " bytes; the replayer holds " +
+        problems.Error(0, "samples and waves take " + std::to_string(memory) + " bytes; the replayer holds " +
                                  std::to_string(SampleMemoryBytes));
-    return !diagnostics.HasErrors();
+    return !problems.HasErrors();
+}
+
+std::vector<Problem> AssembleSource(const std::string& text, const std::string& fileName,
+                                    AssembledModule& module) {
+    ProblemLog problems(fileName);
+    AssembleSource(text, problems, module);
+    return problems.Problems();
 }
 
 long SampleMemoryUsed(const AssembledModule& module) {

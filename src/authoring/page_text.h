@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "authoring/problem.h"
+
 // The typewriter's text area: columns 1 to 32, typing starts on line 2, and
 // the window's client area shows screen lines up to 21 whole (line 22 is cut
 // off at the bottom), so no character may land below line 21.
@@ -20,10 +22,11 @@ constexpr int FirstTextLine = 2;
 constexpr int LastShownLine = 21;
 
 // Parses and checks `text` (read from `fileName`) against `charset`. On
-// success `pages` holds one typewriter string per page; on failure returns
-// false with `error` = "fileName:line: reason".
-bool ParsePages(const std::string& text, const std::string& fileName, const char* charset,
-                std::vector<std::string>* pages, std::string* error);
+// success `pages` holds one typewriter string per page and no problem is
+// returned; otherwise the first problem found. A content pack holds at most
+// MaxPackPages pages, so a page past them is a problem here, where it is read.
+std::vector<Problem> ParsePages(const std::string& text, const std::string& fileName,
+                                const char* charset, std::vector<std::string>* pages);
 
 // A C++ source defining IntroPages (null-terminated) with the page strings.
 std::string EmitPagesSource(const std::vector<std::string>& pages, const std::string& sourceName);

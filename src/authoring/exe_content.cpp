@@ -1,4 +1,4 @@
-#include "exe_content.h"
+#include "authoring/exe_content.h"
 
 #include <algorithm>
 #include <array>
@@ -434,18 +434,17 @@ std::vector<uint8_t> Assemble(const std::vector<uint8_t>& shell, const PeImage& 
 
 }  // namespace
 
-bool WriteIntroExe(const std::vector<uint8_t>& shell, const std::vector<uint8_t>& fontBmpFile,
-                   const std::vector<uint8_t>& contentPack, std::vector<uint8_t>* exe, std::string* error) {
+std::vector<Problem> WriteIntroExe(const std::vector<uint8_t>& shell, const std::string& shellName,
+                                   const std::vector<uint8_t>& fontBmpFile,
+                                   const std::vector<uint8_t>& contentPack, std::vector<uint8_t>* exe) {
+    auto refuse = [&](const std::string& reason) { return std::vector<Problem>{Problem{shellName, 0, 0, reason}}; };
     PeImage pe;
     Plan plan;
     std::string why;
-    if (!CheckShell(shell, &pe, &plan, &why)) {
-        *error = "cannot rewrite the intro.exe shell: " + why;
-        return false;
-    }
+    if (!CheckShell(shell, &pe, &plan, &why)) return refuse("cannot rewrite the intro.exe shell: " + why);
     std::vector<uint8_t> dib;
-    if (!ExtractDib(fontBmpFile, &dib, error)) return false;
-    if (contentPack.size() > MaxImageBytes) return Fail(error, "the content pack is too large");
+    if (!ExtractDib(fontBmpFile, &dib, &why)) return refuse(why);
+    if (contentPack.size() > MaxImageBytes) return refuse("the content pack is too large");
     *exe = Assemble(shell, pe, plan, dib, contentPack);
-    return true;
+    return {};
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "diagnostics.h"
+#include "authoring/problem.h"
 #include "source_blocks.h"
 
 struct WaveShape {
@@ -34,4 +34,4 @@ struct SoundData {
 
 // Reads a `wave` (isSample false: 2..128 words, whole waveform repeats) or a
 // `sample` block (2..65535 words, optional loop=START,WORDS).
-SoundData ReadSound(const SourceBlock& block, bool isSample, Diagnostics& diagnostics);
+SoundData ReadSound(const SourceBlock& block, bool isSample, ProblemLog& problems);

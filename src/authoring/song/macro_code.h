@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "diagnostics.h"
+#include "authoring/problem.h"
 #include "replayer/module_format.h"
 #include "source_blocks.h"
 #include "symbols.h"
@@ -33,12 +33,12 @@ struct Macro {
 
 // Reads one freq or vol block; names in the symbol tables must already be
 // complete (jumps and the header may name later macros).
-Macro ReadMacro(const SourceBlock& block, const SymbolTables& symbols, Diagnostics& diagnostics);
+Macro ReadMacro(const SourceBlock& block, const SymbolTables& symbols, ProblemLog& problems);
 
 // Checks every entry point: the step of one tick must end, and no path may
 // run past the last instruction. Needs all frequency macros for JumpMacro.
-void CheckFrequencyFlow(const std::vector<Macro>& macros, Diagnostics& diagnostics);
-void CheckVolumeFlow(const Macro& macro, Diagnostics& diagnostics);
+void CheckFrequencyFlow(const std::vector<Macro>& macros, ProblemLog& problems);
+void CheckVolumeFlow(const Macro& macro, ProblemLog& problems);
 
 // Highest relative note a frequency macro can produce, following JumpMacro.
 int HighestRelativeNote(const std::vector<Macro>& macros, int slot);

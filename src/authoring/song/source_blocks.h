@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "diagnostics.h"
+#include "authoring/problem.h"
 
 struct SourceLine {
     int number = 0;
@@ -22,4 +22,4 @@ struct SourceBlock {
     std::vector<SourceLine> body;  // non-empty lines that follow it
 };
 
-std::vector<SourceBlock> SplitBlocks(const std::string& text, Diagnostics& diagnostics);
+std::vector<SourceBlock> SplitBlocks(const std::string& text, ProblemLog& problems);
