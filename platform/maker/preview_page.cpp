@@ -9,7 +9,7 @@
 #include "app/intro_content.h"
 #include "app/intro_driver.h"
 #include "app/intro_loop.h"
-#include "../web/web_canvas.h"
+#include "web_canvas.h"
 
 namespace {
 struct PreviewState {

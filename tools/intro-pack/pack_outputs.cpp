@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <functional>
 
-#include "exe_content.h"
+#include "authoring/exe_content.h"
 #include "app/input_file.h"
 #include "safe_output.h"
 
@@ -30,8 +30,9 @@ bool WriteExe(const std::string& output, const BuiltContent& content, const Pack
         *error += " (give the prebuilt Windows intro with --shell FILE)";
         return false;
     }
-    if (!WriteIntroExe(shell, content.fontBmp, content.exePack, &exe, error)) {
-        *error = data.shell + ": " + *error;
+    const std::vector<Problem> problems = WriteIntroExe(shell, "", content.fontBmp, content.exePack, &exe);
+    if (!problems.empty()) {
+        *error = data.shell + ": " + problems.front().reason;
         return false;
     }
     if (!WriteFileSafely(output, exe.data(), exe.size(), *error)) return false;

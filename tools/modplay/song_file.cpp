@@ -4,9 +4,9 @@
 
 #include <utility>
 
-#include "assembler.h"
 #include "app/input_file.h"
 #include "app/tool_content.h"
+#include "authoring/song/assembler.h"
 
 bool IsSongSource(const std::string& path) {
     return path.size() > 4 && path.compare(path.size() - 4, 4, ".fcs") == 0;
@@ -19,13 +19,14 @@ bool ReadSongFile(const std::string& path, SongFile& song, std::string& error) {
     song.path = path;
     song.source = IsSongSource(path);
     if (song.source) {
-        Diagnostics diagnostics(path);
+        // The first problem is shown; the rest are only counted.
+        ProblemLog problems(path, 1);
         AssembledModule module;
-        if (!AssembleSource(std::string(bytes.begin(), bytes.end()), diagnostics, module)) {
-            const auto& messages = diagnostics.Messages();
-            error = messages.empty() ? path + ": the source does not assemble" : messages.front();
-            if (messages.size() > 1)
-                error += " (and " + std::to_string(messages.size() - 1) + " more)";
+        if (!AssembleSource(std::string(bytes.begin(), bytes.end()), problems, module)) {
+            const std::vector<Problem> kept = problems.Problems();
+            error = kept.empty() ? path + ": the source does not assemble"
+                                 : FormatProblem(kept.front(), "modplay");
+            if (problems.Count() > 1) error += " (and " + std::to_string(problems.Count() - 1) + " more)";
             return false;
         }
         song.image = BuildModuleImage(module);

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "source_values.h"
+#include "authoring/song/source_values.h"
 
 namespace {
 
