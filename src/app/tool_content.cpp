@@ -52,15 +52,6 @@ bool LooksLikeDamagedPack(const std::string& path, const std::vector<uint8_t>& b
     return same >= 4 || (path.size() > 6 && path.compare(path.size() - 6, 6, ".intro") == 0);
 }
 
-// The loader's reason speaks of a module file; here the module is a part of the pack.
-std::string AsModuleInPack(std::string reason) {
-    for (const char* file : {"-byte file", "the file is"}) {
-        const size_t at = reason.find(file);
-        if (at != std::string::npos) reason.replace(reason.find("file", at), 4, "module");
-    }
-    return reason;
-}
-
 }  // namespace
 
 bool SongFromPackFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error) {
@@ -87,7 +78,7 @@ bool SongFromPackFile(const std::string& path, std::vector<uint8_t>* bytes, std:
         *error = path + ": the song inside this " + std::to_string(bytes->size()) +
                  "-byte content pack, a " + std::to_string(pack.moduleSize) +
                  "-byte module at offset " + std::to_string(pack.module - bytes->data()) +
-                 ", is not usable: " + AsModuleInPack(reason);
+                 ", is not usable: " + reason;
         return false;
     }
     *bytes = std::vector<uint8_t>(pack.module, pack.module + pack.moduleSize);

@@ -34,7 +34,7 @@ int CheckModuleImage(const uint8_t* image, size_t size, char* reason, size_t rea
     if (reason && reasonSize > 0) reason[0] = '\0';
     if (!image || size < 4)
         return Refuse(reason, reasonSize,
-                      "the file is %zu bytes long, too short for the 4-byte format tag "
+                      "the module is %zu bytes long, too short for the 4-byte format tag "
                       "(a module starts with \"FC14\" or \"SMOD\")",
                       image ? size : size_t{0});
     Format format;
@@ -47,7 +47,7 @@ int CheckModuleImage(const uint8_t* image, size_t size, char* reason, size_t rea
     size_t fixedBytes = static_cast<size_t>(FixedPartBytes(format));
     if (size < fixedBytes)
         return Refuse(reason, reasonSize,
-                      "the %s header needs %zu bytes but the file is only %zu bytes long", tag,
+                      "the %s header needs %zu bytes but the module is only %zu bytes long", tag,
                       fixedBytes, size);
 
     SampleLayout layout = LayOutSamples(image, format, nullptr);
@@ -66,7 +66,7 @@ int CheckModuleImage(const uint8_t* image, size_t size, char* reason, size_t rea
         if (region.length > 0 && end > size)
             return Refuse(reason, reasonSize,
                           "%s (offset %llu, length %llu) ends at %llu, past the end of the "
-                          "%zu-byte file",
+                          "%zu-byte module",
                           region.name, static_cast<unsigned long long>(region.offset),
                           static_cast<unsigned long long>(region.length),
                           static_cast<unsigned long long>(end), size);

@@ -180,7 +180,7 @@ TEST_F(Loader, CheckedLoadNamesTheField) {
     std::string expected = "pattern data (offset " + std::to_string(patternOffset) +
                            ", length 640) ends at " + std::to_string(patternOffset + 640) +
                            ", past the end of the " + std::to_string(truncated.size()) +
-                           "-byte file";
+                           "-byte module";
     EXPECT_EQ(std::string(reason), expected);
     EXPECT_EQ(replayer.moduleLoaded, 0);
     EXPECT_EQ(replayer.song.patternCount, 0);

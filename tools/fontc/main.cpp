@@ -16,7 +16,7 @@ constexpr char UsageText[] =
     "Usage: fontc ART.txt FONT.bmp [FONT.cpp]\n"
     "Turns the intro's font art (one 8x8 block per glyph in character-set order)\n"
     "into the 256x16 4-bit BMP of the font resource, and optionally into a C++\n"
-    "source holding the same bytes. The build runs it.\n"
+    "source holding the same bytes; intro-pack builds the font the same way.\n"
     "  -h, --help   print this help and exit\n"
     "  --version    print the version and licence and exit\n"
     "\n"

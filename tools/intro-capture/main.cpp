@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
     // Measured before the music starts: measuring resets the sound path.
     const SongScan song = MeasureSong(songImage, 1, SongScanCapTicks);
     if (!StartSimulatedIntro(StartMusic, StopMusic))
-        return Fail("the display could not be set up (font resource?)");
+        return Fail("the picture could not be set up (out of memory)");
     if (!musicStarted) return Fail("the song did not start: " + musicError);
 
     const int64_t songEnd = playback.PrefillFrames() + SongFrames(song.ticks);

@@ -19,7 +19,7 @@ constexpr char UsageText[] =
     "Usage: pagec PAGES.txt PAGES.cpp\n"
     "Checks the intro's text pages against the font's character set and the\n"
     "lines the window shows, and writes them as the C++ source of IntroPages.\n"
-    "The build runs it.\n"
+    "intro-pack checks the pages the same way.\n"
     "  -h, --help   print this help and exit\n"
     "  --version    print the version and licence and exit\n"
     "\n"
