@@ -8,7 +8,7 @@ if(TARGET modasm)
     ${CMAKE_CURRENT_LIST_DIR}/modasm_check_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/modasm_cli_test.cpp)
   target_include_directories(modasm_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})
-  target_link_libraries(modasm_tests PRIVATE intro_authoring intro_builtin_pack GTest::gtest_main)
+  target_link_libraries(modasm_tests PRIVATE intro_authoring test_builtin_module GTest::gtest_main)
   target_compile_definitions(modasm_tests PRIVATE MODASM_PATH="$<TARGET_FILE:modasm>"
     MODASM_REFERENCE_DOC="${CMAKE_SOURCE_DIR}/docs/module-source.md")
   add_dependencies(modasm_tests modasm)
@@ -35,7 +35,7 @@ if(TARGET modasm AND TARGET intro_replayer AND TARGET modrender_core AND intro_s
     ${CMAKE_CURRENT_LIST_DIR}/intro_song_test.cpp)
   target_include_directories(song_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})
   target_link_libraries(song_tests PRIVATE
-    intro_builtin_pack intro_audio intro_platform_native modrender_core intro_authoring
+    test_builtin_module intro_audio intro_platform_native modrender_core intro_authoring
     GTest::gtest_main)
   target_compile_definitions(song_tests PRIVATE
     INTRO_SONG_SOURCE="${intro_song_source}"

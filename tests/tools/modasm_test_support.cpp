@@ -1,7 +1,5 @@
 #include "modasm_test_support.h"
 
-#include "data/builtin_pack.h"
-#include "data/content_pack.h"
 
 AssemblyResult AssembleText(const std::string& source, const std::string& fileName) {
     AssemblyResult result;
@@ -10,14 +8,6 @@ AssemblyResult AssembleText(const std::string& source, const std::string& fileNa
     result.ok = result.errors.empty();
     if (result.ok) result.image = BuildModuleImage(result.module);
     return result;
-}
-
-std::vector<uint8_t> BuiltInModule() {
-    ContentPack pack;
-    char reason[200] = "";
-    if (ReadContentPack(BuiltInPack, BuiltInPackSize, FontInPack, &pack, reason, sizeof reason) != PackOk)
-        return {};
-    return {pack.module, pack.module + pack.moduleSize};
 }
 
 uint32_t U32At(const std::vector<uint8_t>& image, size_t at) {

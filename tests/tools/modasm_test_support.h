@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "authoring/song/assembler.h"
+#include "builtin_module.h"
 
 struct AssemblyResult {
     bool ok = false;
@@ -21,9 +22,6 @@ uint16_t U16At(const std::vector<uint8_t>& image, size_t at);
 
 // True when one of the errors contains `fragment`.
 bool HasError(const AssemblyResult& result, const std::string& fragment);
-
-// The song module of the built-in content pack (the intro's own song).
-std::vector<uint8_t> BuiltInModule();
 
 // A small well-formed song (one pattern, one instrument) that tests extend.
 std::string MinimalSong(const std::string& extra = "");

@@ -5,8 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "data/builtin_pack.h"
-#include "data/content_pack.h"
+#include "builtin_module.h"
 #include "demo_song.h"
 #include "memory_stream.h"
 #include "playback.h"
@@ -54,14 +53,6 @@ protected:
 
     Frames written;
 };
-
-std::vector<uint8_t> BuiltInModule() {
-    ContentPack pack;
-    char reason[200] = "";
-    if (ReadContentPack(BuiltInPack, BuiltInPackSize, FontInPack, &pack, reason, sizeof reason) != PackOk)
-        return {};
-    return {pack.module, pack.module + pack.moduleSize};
-}
 
 const std::vector<uint8_t> Builtin = BuiltInModule();
 
