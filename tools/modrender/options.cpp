@@ -105,6 +105,7 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
                        "renders only", false;
     if (options.mode != RenderMode::Trace && ticksGiven)
         return error = "--ticks applies to --trace only", false;
-    if (options.mode == RenderMode::Trace && !haveOutput) options.outputPath = "-";
+    // assign(1, '-'): GCC 12 at -O3 warns falsely (-Wrestrict) on "-" here.
+    if (options.mode == RenderMode::Trace && !haveOutput) options.outputPath.assign(1, '-');
     return true;
 }
