@@ -2,6 +2,7 @@
 // and no output file left behind on failure.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -86,6 +87,16 @@ TEST_F(ModasmCli, UsageAndFileProblems) {
     EXPECT_NE(err.find("unknown option or missing value: --bogus"), std::string::npos) << err;
     EXPECT_EQ(Run(Path("missing.fcs") + " -o " + Path("x.mod")), 2);
     EXPECT_NE(err.find("cannot read " + Path("missing.fcs")), std::string::npos) << err;
+    // A FIFO held modasm waiting for a writer, and a huge source was read
+    // whole: both are refused before any reading.
+    ASSERT_EQ(mkfifo(Path("pipe.fcs").c_str(), 0600), 0);
+    EXPECT_EQ(Run(Path("pipe.fcs") + " -o " + Path("x.mod")), 2);
+    EXPECT_NE(err.find("it is a FIFO (named pipe), not a file; not a song source"), std::string::npos) << err;
+    fs::remove(Path("pipe.fcs"));
+    Write("huge.fcs", std::string(17 << 20, ';'));
+    EXPECT_EQ(Run(Path("huge.fcs") + " -o " + Path("x.mod")), 2);
+    EXPECT_NE(err.find("is larger than 16 MiB; not a song source"), std::string::npos) << err;
+    fs::remove(Path("huge.fcs"));
     Write("song.fcs", MinimalSong());
     EXPECT_EQ(Run(Path("song.fcs") + " -o " + Path("no/such/dir/x.mod")), 2);
     EXPECT_NE(err.find("cannot write"), std::string::npos) << err;

@@ -2,14 +2,13 @@
 // source holding the same bytes for builds without a resource compiler.
 //   fontc <art.txt> <font.bmp> [<font_bitmap.cpp>]
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "app/program_info.h"
 #include "authoring/font_art.h"
 #include "data/intro_data.h"
 #include "safe_output.h"
+#include "source_text.h"
 
 namespace {
 constexpr char UsageText[] =
@@ -40,15 +39,10 @@ int main(int argc, char** argv) {
         std::fputs(UsageText, stderr);
         return 2;
     }
-    std::ifstream input(argv[1], std::ios::binary);
-    if (!input) {
-        std::fprintf(stderr, "fontc: cannot read %s\n", argv[1]);
-        return 1;
-    }
-    std::ostringstream text;
-    text << input.rdbuf();
+    std::string text;
+    if (!ReadSourceText("fontc", argv[1], "font art", text)) return 1;
     FontImage image;
-    const std::vector<Problem> problems = ParseFontArt(text.str(), argv[1], IntroCharset, &image);
+    const std::vector<Problem> problems = ParseFontArt(text, argv[1], IntroCharset, &image);
     if (!problems.empty()) {
         for (const Problem& problem : problems)
             std::fprintf(stderr, "%s\n", FormatProblem(problem, "fontc").c_str());

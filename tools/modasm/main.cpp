@@ -5,8 +5,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,6 +14,7 @@
 #include "authoring/song/disassembler.h"
 #include "output_files.h"
 #include "safe_output.h"
+#include "source_text.h"
 
 namespace {
 
@@ -109,16 +108,11 @@ int main(int argc, char** argv) {
     }
     if (source.empty() || output.empty()) return Usage("need a SOURCE and -o MODULE");
 
-    std::ifstream in(source, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "modasm: cannot read %s\n", source.c_str());
-        return 2;
-    }
-    std::stringstream text;
-    text << in.rdbuf();
+    std::string text;
+    if (!ReadSourceText("modasm", source, "a song source", text)) return 2;
 
     AssembledModule module;
-    const std::vector<Problem> problems = AssembleSource(text.str(), source, module);
+    const std::vector<Problem> problems = AssembleSource(text, source, module);
     if (!problems.empty()) {
         // At most 20, then one line saying how many more there were.
         for (const Problem& problem : problems)

@@ -4,8 +4,6 @@
 // A page that would not show whole fails with "file:line: reason", exit 1,
 // and no output is written.
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +11,7 @@
 #include "authoring/page_text.h"
 #include "data/intro_data.h"
 #include "safe_output.h"
+#include "source_text.h"
 
 namespace {
 constexpr char UsageText[] =
@@ -41,15 +40,10 @@ int main(int argc, char** argv) {
         std::fputs(UsageText, stderr);
         return 2;
     }
-    std::ifstream input(argv[1], std::ios::binary);
-    if (!input) {
-        std::fprintf(stderr, "pagec: cannot read %s\n", argv[1]);
-        return 2;
-    }
-    std::ostringstream text;
-    text << input.rdbuf();
+    std::string text;
+    if (!ReadSourceText("pagec", argv[1], "text pages", text)) return 2;
     std::vector<std::string> pages;
-    const std::vector<Problem> problems = ParsePages(text.str(), argv[1], IntroCharset, &pages);
+    const std::vector<Problem> problems = ParsePages(text, argv[1], IntroCharset, &pages);
     if (!problems.empty()) {
         for (const Problem& problem : problems)
             std::fprintf(stderr, "%s\n", FormatProblem(problem, "pagec").c_str());
