@@ -34,7 +34,12 @@ EMSCRIPTEN_KEEPALIVE void SoundMute(int mask) {
     }
 }
 
-// The sequence entry the replayer is at and the song's number of entries.
-EMSCRIPTEN_KEEPALIVE int SoundEntry() { return replayer.song.songPosition; }
+// The sequence entry the replayer plays (0 .. entries - 1) and the song's
+// number of entries. The replayer counts its position in bytes, 16 an entry,
+// and starts past the last one so that its first tick wraps to entry 0.
+EMSCRIPTEN_KEEPALIVE int SoundEntry() {
+    const int entry = replayer.song.songPosition / 16;
+    return entry >= 0 && entry < replayer.song.sequenceCount ? entry : 0;
+}
 EMSCRIPTEN_KEEPALIVE int SoundEntries() { return replayer.song.sequenceCount; }
 }

@@ -10,7 +10,7 @@ import { openIntro } from './picture-and-sound.mjs';
 const axeSource = createRequire(import.meta.url)('axe-core').source;
 
 // axe-core's findings on the page as it is now, one line per violation.
-async function axeViolations(page) {
+export async function axeViolations(page) {
   if (!(await page.evaluate(() => typeof axe === 'object'))) await page.evaluate(axeSource);
   return page.evaluate(() => axe.run(document).then((result) => result.violations.map((v) =>
     `${v.id}: ${v.help} (${v.nodes.map((n) => n.target.join(' ')).join(', ')})`)));

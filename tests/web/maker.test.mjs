@@ -11,6 +11,7 @@ import { deflateRawSync } from 'node:zlib';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { fileURLToPath } from 'node:url';
+import { axeViolations } from './access.mjs';
 import { browserNames, firstDifference, launchBrowser, modrenderSamples, nativeBin, pixelAt, readCanvas,
   readRgbPng, root, sleep } from './harness.mjs';
 
@@ -102,6 +103,12 @@ const waitFor = async (page, condition, what, ms = 20000) => {
   for (const end = Date.now() + ms; Date.now() < end; await sleep(50)) if (await page.evaluate(condition)) return;
   throw new Error(`waited ${ms} ms for ${what}`);
 };
+const Charset = " ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789><*/\\,.'&-:+@!%";
+// The first and last lines (1-based) wholly in view in FILE's editor.
+const linesInView = (page, file) => page.$eval(`[data-file="${file}"] textarea`, (area) => {
+  const line = parseFloat(getComputedStyle(area).lineHeight);
+  return { first: Math.ceil(area.scrollTop / line) + 1, last: Math.floor((area.scrollTop + area.clientHeight) / line) };
+});
 const statusOf = (page) => page.$eval('#status', (e) => e.textContent);
 // The maker's edit link of three texts, as its share link button packs them.
 const editLink = (texts) => `#edit=${deflateRawSync(Buffer.from(JSON.stringify(texts))).toString('base64url')}`;
@@ -223,7 +230,12 @@ for (const name of browserNames) {
       } finally {
         rmSync(dir, { recursive: true, force: true });
       }
-      assert.match(await sound.$eval('#song-entry', (e) => e.textContent), /^entry \d+ of [1-9]\d*$/);
+      // The counter names the entry playing: an index below the count, going on to the next one.
+      const entryNow = () => sound.$eval('#song-entry', (e) => e.textContent.match(/^entry (\d+) of (\d+)$/).slice(1).map(Number));
+      const [entry, entries] = await entryNow();
+      assert.ok(entry < entries, `entry ${entry} of ${entries}`);
+      await waitFor(sound, `maker.entry !== ${entry}`, 'the next sequence entry', 30000);
+      assert.deepEqual(await entryNow(), [(entry + 1) % entries, entries]);
       for (const box of await sound.$$('.mute')) await box.click();
       await sound.evaluate('maker.recording = null');
       await sound.click('#play');  // plays the pack again from its start, all four voices muted
@@ -347,6 +359,102 @@ for (const name of browserNames) {
       } finally {
         rmSync(dir, { recursive: true, force: true });
       }
+    });
+
+    test('files neither a song source nor a module are refused, and nothing is replaced', async () => {
+      const before = await page.evaluate('maker.texts');
+      assert.deepEqual(Object.values(before), await page.$$eval('.editor textarea', (areas) => areas.map((a) => a.value)));
+      const dir = mkdtempSync(path.join(tmpdir(), 'maker-notsong-'));
+      try {
+        const tracker = Buffer.alloc(2108, 0x20);
+        tracker.write('M.K.', 1080);
+        for (const [file, bytes, why] of [['tracker.mod', tracker, 'a ProTracker-style module ("M.K." at byte 1080)'],
+          ['nul.txt', Buffer.from('song\0text'), 'a NUL byte at byte 4'], ['latin1.txt', Buffer.from([0x66, 0xe9, 0x0a]), 'not UTF-8']]) {
+          writeFileSync(path.join(dir, file), bytes);
+          await (await page.$('#song-file')).uploadFile(path.join(dir, file));
+          await waitFor(page, `document.getElementById('status').textContent.startsWith(${JSON.stringify(file)})`, `${file} refused`);
+          const said = await statusOf(page);
+          assert.ok(said.includes(why) && said.endsWith('a module this maker reads (one starting "FC14" or "SMOD"); song.fcs is unchanged.'), said);
+        }
+        assert.deepEqual(await page.evaluate('maker.texts'), before);
+      } finally {
+        rmSync(dir, { recursive: true, force: true });
+      }
+    });
+
+    test('the glyph editor paints by dragging, shows the glyph in font.txt, and is reached with Tab and arrow keys', async () => {
+      const fontOf = async () => (await page.evaluate('maker.texts'))['font.txt'].split('\n');
+      const glyphLine = (lines, glyph) => lines.findIndex((l) => l.trimEnd() === `[${glyph}]`);
+      await page.click(`#charset button:nth-child(${Charset.indexOf('W') + 1})`);
+      await page.click('#inks button:nth-child(3)');  // '+'
+      const unpainted = await fontOf(), at = glyphLine(unpainted, 'W');
+      assert.notEqual(unpainted[at + 3].slice(0, 6), '++++++');
+      const box = async (x, y) => (await page.$(`#cells button:nth-child(${y * 8 + x + 1})`)).boundingBox();
+      const start = await box(0, 2), end = await box(5, 2);
+      await page.mouse.move(start.x + 5, start.y + 5);
+      await page.mouse.down();
+      await page.mouse.move(end.x + 5, end.y + 5, { steps: 12 });
+      await page.mouse.up();
+      const lines = await fontOf();
+      assert.equal(lines[at + 3].slice(0, 6), '++++++', `row 3 of W after the drag: ${lines[at + 3]}`);
+      const view = await linesInView(page, 'font.txt');
+      assert.ok(view.first <= at + 1 && at + 9 <= view.last, `[W] at line ${at + 1}, in view ${JSON.stringify(view)}`);
+      // Tab from the last character reaches the cells (one stop, the last painted), arrows move, Enter paints.
+      const ink = lines[at + 4][6] === 'o' ? 2 : 4;  // '#' or 'o', whichever cell (6, 3) is not
+      await page.click(`#inks button:nth-child(${ink})`);
+      await page.focus('#charset button:last-child');
+      await page.keyboard.press('Tab');
+      assert.equal(await page.evaluate(() => document.activeElement.parentElement.id), 'cells');
+      await page.keyboard.press('ArrowDown');
+      await page.keyboard.press('ArrowRight');
+      const focused = await page.evaluate(() => [document.activeElement.dataset.x, document.activeElement.dataset.y].join());
+      await page.keyboard.press('Enter');
+      assert.equal(focused, '6,3');
+      assert.equal((await fontOf())[at + 4][6], ink === 2 ? '#' : 'o', 'cell (6, 3) after Enter');
+      await page.focus('#start-from');
+      await page.keyboard.press('Tab');
+      assert.equal(await page.evaluate('document.activeElement.id'), 'load-song');
+      await waitFor(page, 'maker.toolsBusy === 0 && maker.messages === ""', 'the painted font to build');
+    });
+
+    test('a clicked message scrolls to its line, the editors fill the window, a phone gets one column, and axe finds nothing', async () => {
+      await page.setViewport({ width: 1920, height: 1080 });
+      // The last page's first line, far below the top.
+      const text = (await readPages(page)).split('\n'), line = text.lastIndexOf('page') + 2;
+      await setPagesLine(page, line, 'lower');
+      await waitFor(page, `document.querySelector('[data-file="pages.txt"] .messages li') !== null`, 'the message');
+      await page.evaluate(() => { document.querySelector('[data-file="pages.txt"] textarea').scrollTop = 0; });
+      await page.click('[data-file="pages.txt"] .messages li');
+      const view = await linesInView(page, 'pages.txt');
+      assert.ok(view.first > 1 && view.first <= line && line <= view.last, `line ${line}, in view ${JSON.stringify(view)}`);
+      console.log(`${name}: at 1920x1080 an editor shows ${view.last - view.first + 1} lines`);
+      assert.ok(view.last - view.first + 1 > 11);
+      assert.deepEqual(await axeViolations(page), [], 'the maker with a message');
+      await setPagesLine(page, line, text[line - 1]);
+      await waitFor(page, 'maker.toolsBusy === 0 && maker.messages === ""', 'the message to go');
+      await page.setViewport({ width: 390, height: 844 });
+      const phone = await page.evaluate(() => ({ width: document.documentElement.scrollWidth,
+        intro: document.getElementById('intro').getBoundingClientRect().right }));
+      assert.ok(phone.width <= 390 && phone.intro <= 390, `at 390 px wide: ${JSON.stringify(phone)}`);
+      await page.setViewport({ width: 1100, height: 800 });
+    });
+
+    test('a share link plays, passes axe, and "Open this intro in the maker" edits its content', async () => {
+      const intro = ['pages.txt', 'font.txt', 'song.fcs'].map((file) => readFileSync(path.join(contentDir, file), 'utf8'));
+      const texts = [intro[0].replace(/\npage\n/, '\npage\nOPENED FROM A LINK\n'), intro[1], intro[2]];
+      const player = await browser.open(site.url + editLink(texts).replace('#edit=', '#play='));
+      await waitFor(player, 'window.maker?.pack !== null', 'the shared pack');
+      assert.deepEqual(await axeViolations(player), [], 'the share player');
+      await player.click('#to-maker');
+      // The page reloads: evaluations may meet the old document meanwhile.
+      const opened = `!document.body.classList.contains('playing') && window.maker?.restarts >= 1 && maker.toolsBusy === 0`;
+      for (const end = Date.now() + 30000; ; await sleep(100)) {
+        if (await player.evaluate(opened).catch(() => false)) break;
+        assert.ok(Date.now() < end, `the maker did not open; the address is ${player.url()}`);
+      }
+      assert.match(new URL(player.url()).hash, /^#edit=/);
+      assert.deepEqual(Object.values(await player.evaluate('maker.texts')), texts);
+      await player.close();
     });
 
     test('no console error, page error or failed request', () => {

@@ -62,6 +62,11 @@ const maker = {
   toolsBusy: 0,          // jobs sent to the tools and not yet answered
   toolsStarts: 0,        // workers started for them (a fresh one after a large job)
   canvas: $('intro'), preview: null, audio: null, node: null, soundOn: false, framesPlayed: 0,
+  entry: -1, entries: 0,  // the sequence entry playing and the song's number of entries
+  // The three current texts, by file name.
+  get texts() {
+    return Object.fromEntries(Object.entries(editors).map(([file, editor]) => [file, editor.text.value]));
+  },
 };
 window.maker = maker;
 
@@ -135,6 +140,15 @@ function goToLine(editor, line) {
   const start = lines.slice(0, line - 1).reduce((sum, l) => sum + l.length + 1, 0);
   editor.text.focus();
   editor.text.setSelectionRange(start, start + (lines[line - 1] ?? '').length);
+  scrollToLine(editor, line);
+}
+
+// Puts `line` (1-based) `linesAbove` lines below the top of the editor's
+// view; the selection alone does not scroll it there in every browser.
+function scrollToLine(editor, line, linesAbove = 3) {
+  const lineHeight = parseFloat(getComputedStyle(editor.text).lineHeight) || 20;
+  editor.text.scrollTop = Math.max(0, (line - 1 - linesAbove) * lineHeight);
+  showGutter(editor);
 }
 
 // ---- building with the tools, in their worker ----
@@ -332,6 +346,8 @@ async function startSound() {
       if (recording) maker.recording = recording;
       if (played === undefined) return;
       maker.framesPlayed = played;
+      maker.entry = entry;
+      maker.entries = entries;
       $('song-entry').textContent = `entry ${entry} of ${entries}`;
     };
     maker.node.port.postMessage({ mute: muteMask() });
@@ -368,6 +384,10 @@ function glyphRows(glyph) {
   return rows.every((row) => /^[.#+o]{8}$/.test(row)) ? { lines, at, rows } : null;
 }
 
+const InkNames = { '.': 'background', '#': 'body', '+': 'shading', 'o': 'outline' };
+// The cell that takes the Tab focus in the glyph's grid (one tab stop, arrow keys move).
+let focusX = 0, focusY = 0;
+
 function showGlyphs() {
   const charset = $('charset');
   charset.replaceChildren();
@@ -376,31 +396,90 @@ function showGlyphs() {
     button.type = 'button';
     button.textContent = glyph === ' ' ? '␣' : glyph;
     button.className = glyph === chosenGlyph ? 'chosen' : '';
-    button.addEventListener('click', () => { chosenGlyph = glyph; showGlyphs(); });
+    if (glyph === ' ') button.setAttribute('aria-label', 'space');
+    button.addEventListener('click', () => { chosenGlyph = glyph; showGlyphs(); showGlyphInText(); });
     charset.append(button);
   }
+  showCells();
+}
+
+// The 64 cells as buttons: a click, Enter or Space paints one, and a drag
+// with a button held paints every cell it crosses.
+function showCells() {
   const cells = $('cells'), found = glyphRows(chosenGlyph);
+  const hadFocus = cells.contains(document.activeElement);
   cells.replaceChildren();
   for (let y = 0; y < 8; ++y) {
     for (let x = 0; x < 8; ++x) {
-      const cell = document.createElement('div');
-      cell.style.background = found ? Inks[found.rows[y][x]] : '#000';
+      const cell = document.createElement('button');
+      const ink = found ? found.rows[y][x] : null;
+      cell.type = 'button';
+      cell.style.background = ink ? Inks[ink] : '#000';
       cell.dataset.x = x;
       cell.dataset.y = y;
-      cell.addEventListener('click', () => paint(x, y));
+      cell.tabIndex = x === focusX && y === focusY ? 0 : -1;
+      cell.setAttribute('aria-label', `row ${y + 1} column ${x + 1}: ${ink ? InkNames[ink] : 'no art'}`);
       cells.append(cell);
     }
   }
+  if (hadFocus) cells.children[focusY * 8 + focusX].focus();
+}
+
+let painting = false;
+const cellAt = (event) => event.target.closest?.('#cells button');
+$('cells').addEventListener('pointerdown', (event) => {
+  const cell = cellAt(event);
+  if (!cell || event.button !== 0) return;
+  event.preventDefault();  // no text selection or focus change while dragging
+  painting = true;
+  paint(Number(cell.dataset.x), Number(cell.dataset.y));
+});
+// Touch and pen capture the pointer on the pressed cell: the cell under it is
+// found from its position, not from the event's target.
+$('cells').addEventListener('pointermove', (event) => {
+  if (!painting) return;
+  const cell = document.elementFromPoint(event.clientX, event.clientY)?.closest?.('#cells button');
+  if (cell) paint(Number(cell.dataset.x), Number(cell.dataset.y));
+});
+addEventListener('pointerup', () => { painting = false; });
+addEventListener('pointercancel', () => { painting = false; });
+$('cells').addEventListener('keydown', (event) => {
+  const cell = cellAt(event);
+  if (!cell) return;
+  const moves = { ArrowLeft: [-1, 0], ArrowRight: [1, 0], ArrowUp: [0, -1], ArrowDown: [0, 1] };
+  if (event.key === 'Enter' || event.key === ' ') {
+    event.preventDefault();
+    focusX = Number(cell.dataset.x);
+    focusY = Number(cell.dataset.y);
+    paint(focusX, focusY);
+  } else if (moves[event.key]) {
+    event.preventDefault();
+    focusX = Math.min(7, Math.max(0, Number(cell.dataset.x) + moves[event.key][0]));
+    focusY = Math.min(7, Math.max(0, Number(cell.dataset.y) + moves[event.key][1]));
+    for (const other of $('cells').children) other.tabIndex = -1;
+    const next = $('cells').children[focusY * 8 + focusX];
+    next.tabIndex = 0;
+    next.focus();
+  }
+});
+
+// Scrolls font.txt to the chosen glyph: its "[c]" line and 8 rows, in the
+// 11 lines the smallest editor shows.
+function showGlyphInText() {
+  const found = glyphRows(chosenGlyph);
+  if (found) scrollToLine(editors['font.txt'], found.at + 1, 1);
 }
 
 function paint(x, y) {
   const found = glyphRows(chosenGlyph);
-  if (!found) return;
+  if (!found || found.rows[y][x] === chosenInk) return;
   const row = found.rows[y];
   found.lines[found.at + 1 + y] = row.slice(0, x) + chosenInk + row.slice(x + 1);
   editors['font.txt'].text.value = found.lines.join('\n');
-  showGutter(editors['font.txt']);
-  showGlyphs();
+  focusX = x;
+  focusY = y;
+  showGlyphInText();
+  showCells();
   edited();
 }
 
@@ -408,6 +487,7 @@ for (const [ink, colour] of Object.entries(Inks)) {
   const button = document.createElement('button');
   button.type = 'button';
   button.textContent = ink;
+  button.setAttribute('aria-label', `ink ${ink}: ${InkNames[ink]}`);
   button.style.borderColor = colour;
   button.className = ink === chosenInk ? 'chosen' : '';
   button.addEventListener('click', () => {
@@ -549,7 +629,10 @@ async function openFile(file, target) {
   const magic = String.fromCharCode(...new Uint8Array(await file.slice(0, 4).arrayBuffer()));
   if (magic === 'FC14' || magic === 'SMOD') return openModule(file);
   if (file.size > Limits[target].bytes) { status(refused); return; }
-  const text = new TextDecoder().decode(await file.arrayBuffer()), problem = textProblem(target, text, 'it');
+  const bytes = new Uint8Array(await file.arrayBuffer());
+  const notText = notATextFile(bytes, target);
+  if (notText) { status(`${file.name}: ${notText}; ${target} is unchanged.`); return; }
+  const text = new TextDecoder().decode(bytes), problem = textProblem(target, text, 'it');
   if (problem) { status(`${file.name}: ${problem}. Choose a smaller file.`); return; }
   const editor = editors[target];
   editor.text.value = text;
@@ -558,6 +641,25 @@ async function openFile(file, target) {
   if (target === 'font.txt') showGlyphs();
   status(`${file.name}: loaded into ${target}.`);
   edited();
+}
+
+// Why `bytes` cannot go into `target` as text (a module of another kind,
+// NUL bytes, invalid UTF-8), or '' when they can.
+function notATextFile(bytes, target) {
+  const modules = target === 'song.fcs' ? ' nor a module this maker reads (one starting "FC14" or "SMOD")' : '';
+  const neither = `it is neither a text${modules}`;
+  const tag = String.fromCharCode(...bytes.subarray(1080, 1084));
+  if (/^(M\.K\.|M!K!|FLT[48]|[1-9]CHN|[1-3][0-9]CH)$/.test(tag)) {
+    return `it is a ProTracker-style module ("${tag}" at byte 1080), ${neither}`;
+  }
+  const nul = bytes.indexOf(0);
+  if (nul >= 0) return `it has a NUL byte at byte ${numberText(nul)}: ${neither}`;
+  try {
+    new TextDecoder('utf-8', { fatal: true }).decode(bytes);
+  } catch {
+    return `it is not UTF-8 text: ${neither}`;
+  }
+  return '';
 }
 
 // A module comes back as its song source, through modasm's disassembler.
@@ -585,6 +687,7 @@ async function openModule(file) {
   edited();
 }
 
+$('load-song').addEventListener('click', () => $('song-file').click());
 $('song-file').addEventListener('change', (event) => {
   const file = event.target.files[0];
   event.target.value = '';  // the same file chosen again is a new change
@@ -680,14 +783,22 @@ async function player() {
   document.body.classList.add('playing');
   const screen = $('player-screen');
   const fit = () => {
-    const scale = Math.max(1, Math.floor(Math.min(innerWidth / 528, (innerHeight - 60) / 384)));
+    // Whole-pixel scales where the window allows it, smaller than 1:1 on a phone.
+    const fits = Math.min(innerWidth / 528, (innerHeight - 90) / 384);
+    const scale = fits >= 1 ? Math.floor(fits) : Math.max(0.25, fits);
     screen.style.width = `${528 * scale}px`;
     screen.style.height = `${384 * scale}px`;
   };
   addEventListener('resize', fit);
   fit();
   $('to-maker').href = location.hash.replace(/^#play=/, '#edit=');
-  $('to-maker').addEventListener('click', () => setTimeout(() => location.reload(), 0));
+  // The address is changed first and then reloaded: a reload queued behind the
+  // link's own fragment change may reload the #play= address (Firefox).
+  $('to-maker').addEventListener('click', (event) => {
+    event.preventDefault();
+    history.replaceState(null, '', $('to-maker').href);
+    location.reload();
+  });
   status('Checking the shared intro...');
   const pack = await build();
   if (!pack) {
