@@ -754,7 +754,16 @@ addEventListener('hashchange', async () => {
   rebuild();
 });
 
+// The service worker keeps the maker's files for opening it with the network
+// gone (not where workers are unavailable, as on file: pages).
+function keepForOffline() {
+  if ('serviceWorker' in navigator && location.protocol !== 'file:') {
+    navigator.serviceWorker.register('maker-sw.js').catch(() => {});
+  }
+}
+
 async function main() {
+  keepForOffline();
   const [previewBytes, soundWasm] = await Promise.all([
     fetchBytes('preview.wasm'), fetchBytes('preview-sound.wasm'), startTools()]);
   maker.previewModule = await WebAssembly.compile(previewBytes);
