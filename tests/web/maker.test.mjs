@@ -5,7 +5,8 @@
 // intro-pack's bytes; and all of it keeps working once the server is gone.
 import assert from 'node:assert/strict';
 import { execFileSync, spawn } from 'node:child_process';
-import { copyFileSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { appendFileSync, copyFileSync, cpSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { createHash } from 'node:crypto';
 import { tmpdir } from 'node:os';
 import { deflateRawSync } from 'node:zlib';
 import path from 'node:path';
@@ -13,7 +14,7 @@ import { after, before, describe, test } from 'node:test';
 import { fileURLToPath } from 'node:url';
 import { axeViolations } from './access.mjs';
 import { browserNames, firstDifference, launchBrowser, modrenderSamples, nativeBin, pixelAt, readCanvas,
-  readRgbPng, root, sleep } from './harness.mjs';
+  readRgbPng, root, serveFolder, sleep } from './harness.mjs';
 
 const makerDir = process.env.INTRO_MAKER_SITE ?? fileURLToPath(new URL('../../build/maker', import.meta.url));
 const contentDir = path.join(makerDir, 'content/intro');
@@ -119,6 +120,24 @@ async function refusedLink(browser, url, hash) {
   await waitFor(opened, `/cannot be opened/.test(document.getElementById('status').textContent)`, 'the refusal', 60000);
   return { opened, ms: Date.now() - start, status: await statusOf(opened) };
 }
+
+
+// The service worker's list of files and version, as the build wrote them.
+function precacheOf(dir) {
+  const line = readFileSync(path.join(dir, 'maker-sw.js'), 'utf8').match(/^const Precache = \{ version: '(\w+)', files: \[(.*)\] \};$/m);
+  return { version: line[1], files: line[2].split(', ').map((file) => file.slice(1, -1)) };
+}
+// What that list and version should be: every file of the folder but the worker, in
+// path order, and the first 16 hex digits of the SHA-256 of "<path> <its SHA-256>" lines.
+function folderPrecache(dir) {
+  const sha256 = (bytes) => createHash('sha256').update(bytes).digest('hex');
+  const files = readdirSync(dir, { recursive: true, withFileTypes: true }).filter((entry) => entry.isFile())
+    .map((entry) => path.relative(dir, path.join(entry.parentPath ?? entry.path, entry.name)))
+    .filter((file) => file !== 'maker-sw.js').sort();
+  const listing = files.map((file) => `${file} ${sha256(readFileSync(path.join(dir, file)))}\n`).join('');
+  return { version: sha256(listing).slice(0, 16), files };
+}
+const Opened = 'window.maker?.preview !== null && maker.restarts >= 1';
 
 for (const name of browserNames) {
   describe(`the intro maker in ${name}`, () => {
@@ -455,6 +474,52 @@ for (const name of browserNames) {
       assert.match(new URL(player.url()).hash, /^#edit=/);
       assert.deepEqual(Object.values(await player.evaluate('maker.texts')), texts);
       await player.close();
+    });
+
+    test('installed, a rebuilt maker replaces it once its tabs close, and it reopens offline making the same intro.exe', async () => {
+      const dir = mkdtempSync(path.join(tmpdir(), 'maker-offline-'));
+      cpSync(makerDir, dir, { recursive: true });
+      const own = await serveFolder(dir);
+      const problems = [];
+      const cachesOf = (tab) => tab.evaluate('caches.keys()');
+      const textOf = (tab, file) => tab.evaluate(`fetch('${file}').then((r) => r.text())`);
+      let tab = await browser.open(own.url, { problems });
+      try {
+        await waitFor(tab, `${Opened} && navigator.serviceWorker.controller !== null`, 'the service worker to take the page');
+        const first = precacheOf(dir);
+        assert.deepEqual(first, folderPrecache(dir));
+        await waitFor(tab, `caches.keys().then((k) => k.length === 1)`, 'the cache');
+        assert.deepEqual(await cachesOf(tab), [`intro-maker-${first.version}`]);
+        // A rebuilt maker: one file changed, the worker written anew as the build writes it.
+        const zipSource = readFileSync(path.join(dir, 'maker-zip.js'), 'utf8');
+        appendFileSync(path.join(dir, 'maker-zip.js'), '// rebuilt\n');
+        execFileSync('cmake', [`-DSITE=${dir}`, `-DWORKER=${path.join(root, 'platform/maker/page/maker-sw.js')}`,
+          '-P', path.join(root, 'platform/maker/precache.cmake')]);
+        const second = precacheOf(dir);
+        assert.deepEqual(second, folderPrecache(dir));
+        assert.notEqual(second.version, first.version);
+        await tab.evaluate('navigator.serviceWorker.getRegistration().then((r) => r.update())');
+        await waitFor(tab, 'navigator.serviceWorker.getRegistration().then((r) => r.waiting !== null)', 'the new version installed');
+        // The open tab keeps the version it started with.
+        assert.equal(await textOf(tab, 'maker-zip.js'), zipSource);
+        await tab.close();
+        tab = await browser.open(own.url, { problems });
+        await waitFor(tab, `caches.keys().then((k) => k.join() === 'intro-maker-${second.version}')`, 'the old cache to go');
+        await tab.reload();
+        await waitFor(tab, Opened, 'the rebuilt maker');
+        assert.equal(await textOf(tab, 'maker-zip.js'), `${zipSource}// rebuilt\n`);
+        const online = await bytesOf(tab, 'introExe()');
+        own.stop();
+        await tab.reload();
+        await waitFor(tab, Opened, 'the maker with the server gone');
+        const offline = await bytesOf(tab, 'introExe()');
+        assert.deepEqual(offline, online);
+        assert.deepEqual(offline, introPack(await readPages(tab), 'x.exe', ['--shell', path.join(makerDir, 'intro.exe')]).bytes);
+        assert.deepEqual(problems, []);
+      } finally {
+        await tab.close();
+        own.stop();
+      }
     });
 
     test('no console error, page error or failed request', () => {
