@@ -2,7 +2,8 @@
 // cache named after the folder's version, so the maker opens with the network
 // gone. The build replaces the line below with the folder's files and a hash
 // of their contents (precache.cmake); a changed file is a new worker.
-//   install   fetches every file of this version, past the HTTP cache, into
+//   install   fetches every file of this version, past the HTTP cache (not
+//             revalidated: a Last-Modified of whole seconds may miss a change), into
 //             this version's cache; one missing file fails the install and the
 //             old version stays.
 //   activate  deletes the caches of other versions. A new version activates
@@ -15,7 +16,7 @@ const CacheName = CachePrefix + Precache.version;
 
 self.addEventListener('install', (event) => {
   event.waitUntil(caches.open(CacheName).then((cache) =>
-    cache.addAll(Precache.files.map((file) => new Request(file, { cache: 'no-cache' })))));
+    cache.addAll(Precache.files.map((file) => new Request(file, { cache: 'reload' })))));
 });
 
 self.addEventListener('activate', (event) => {
