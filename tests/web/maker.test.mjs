@@ -514,7 +514,7 @@ for (const name of browserNames) {
         assert.deepEqual(await texts(link), kept);
         answer(link, true);
         await link.select('#start-from', 'intro');
-        await waitFor(link, `/^Started from/.test(document.getElementById('status').textContent)`, 'the intro\'s texts');
+        await waitFor(link, `maker.texts['pages.txt'] === ${JSON.stringify(intro[0])}`, 'the intro\'s texts');
         assert.deepEqual(await texts(link), intro);
         await waitFor(link, `JSON.stringify(JSON.parse(localStorage.getItem('intro-maker.work')).texts) === ${JSON.stringify(JSON.stringify(intro))}`,
           'the intro\'s texts saved', 5000);

@@ -749,7 +749,6 @@ $('start-from').addEventListener('change', async (event) => {
   showEditors();
   rebuild();
   workChanged();
-  status(`Started from ${what}.`);
 });
 
 // ---- the saved work (maker-storage.js) ----
