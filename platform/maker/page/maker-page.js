@@ -808,6 +808,8 @@ $('keep-work').addEventListener('click', () => {
   status(failed ? notSaved(failed) : 'This tab\'s work is saved, and its changes from now on.');
 });
 
+addEventListener('pagehide', () => workStore.flush(currentTexts));
+
 // Another tab wrote the saved work: this one stops saving until its user chooses.
 addEventListener('storage', (event) => {
   if ((event.key !== WorkKey && event.key !== null) || workStore.mode !== 'saving') return;
@@ -827,6 +829,7 @@ addEventListener('hashchange', async () => {
   status('Reading the share link...');
   const { texts, error } = await readShared(shared[1]);
   if (error) { status(`This share link cannot be opened: ${error}. Your content is unchanged.`); return; }
+  workStore.flush(currentTexts);
   setTexts(texts);
   openedLink();
   showEditors();

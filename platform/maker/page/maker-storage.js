@@ -56,6 +56,14 @@ const workStore = {
       report(failed);
     }, SaveDelayMs);
   },
+
+  // Saves at once a change still waiting (the tab closing, a link replacing the texts).
+  flush(readTexts) {
+    if (!this.timer) return;
+    clearTimeout(this.timer);
+    this.timer = 0;
+    if (this.mode === 'saving') this.write(readTexts());
+  },
 };
 
 const workTime = (time) => new Date(time).toLocaleString('en-GB');
