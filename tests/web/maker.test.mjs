@@ -526,6 +526,73 @@ for (const name of browserNames) {
       }
     });
 
+    test('the work is kept: a reload restores it, a second tab and a share link do not replace it unasked, the way back asks', async () => {
+      // A profile of its own: the saved work of the tests above is not this test's.
+      const work = await launchBrowser(name);
+      try {
+        const intro = ['pages.txt', 'font.txt', 'song.fcs'].map((file) => readFileSync(path.join(contentDir, file), 'utf8'));
+        const saved = async (tab) => JSON.parse(await tab.evaluate(`localStorage.getItem('intro-maker.work')`))?.texts;
+        const texts = async (tab) => Object.values(await tab.evaluate('maker.texts'));
+        const ready = (tab) => waitFor(tab, 'window.maker?.restarts >= 1 && maker.toolsBusy === 0', 'the intro');
+        const answer = (tab, accept) => tab.once('dialog', (dialog) => (accept ? dialog.accept() : dialog.dismiss()));
+
+        // An edit is saved within a second and a reload brings it back, byte for byte.
+        const first = await work.open(site.url);
+        await ready(first);
+        await setPagesLine(first, firstLine, 'KEPT ACROSS A RELOAD');
+        const edited = await texts(first);
+        await waitFor(first, `localStorage.getItem('intro-maker.work')?.includes('KEPT ACROSS')`, 'the save', 5000);
+        await first.reload();
+        await waitFor(first, `/^Your work from .+ is restored\./.test(document.getElementById('status').textContent)`, 'the restore');
+        assert.deepEqual(await texts(first), edited);
+
+        // A second tab's edit is saved; the first tab says so and saves no more until it keeps its own work.
+        const second = await work.open(site.url);
+        await ready(second);
+        await setPagesLine(second, firstLine, 'THE SECOND TAB');
+        await waitFor(first, `/^Another tab changed your saved work/.test(document.getElementById('work-note').textContent)`, 'the first tab told');
+        await setPagesLine(first, firstLine, 'THE FIRST TAB');
+        await sleep(1500);
+        assert.match((await saved(first))[0], /\nTHE SECOND TAB\n/, 'the paused first tab saved its edit');
+        answer(first, true);
+        await first.bringToFront();  // a tab in the background draws nothing, so takes no clicks
+        await first.click('#keep-work');
+        await waitFor(first, `/^This tab's work is saved/.test(document.getElementById('status').textContent)`, 'the kept work');
+        assert.deepEqual(await saved(first), await texts(first));
+        await waitFor(second, `/^Another tab changed/.test(document.getElementById('work-note').textContent)`, 'the second tab told');
+        await second.close();
+
+        // A share link edits its own texts; the saved work stays until a reload without the link brings it back.
+        const kept = await saved(first);
+        const linked = [intro[0].replace(/\npage\n/, '\npage\nFROM A LINK\n'), intro[1], intro[2]];
+        const link = await work.open(site.url + editLink(linked));
+        await waitFor(link, `/^Ready: the share link's content is open\./.test(document.getElementById('status').textContent)`, 'the link');
+        assert.deepEqual(await texts(link), linked);
+        assert.match(await statusOf(link), /your saved work from .+ is untouched\.$/);
+        await setPagesLine(link, firstLine + 1, 'EDITED FROM A LINK');
+        await sleep(1500);
+        assert.deepEqual(await saved(link), kept);
+        await link.goto(site.url);
+        await waitFor(link, `/is restored/.test(document.getElementById('status').textContent)`, 'the restore');
+        assert.deepEqual(await texts(link), kept);
+
+        // The way back asks: refused, nothing changes; accepted, the intro's own texts, saved.
+        answer(link, false);
+        await link.select('#start-from', 'intro');
+        await waitFor(link, `document.getElementById('start-from').value === ''`, 'the refusal');
+        assert.deepEqual(await texts(link), kept);
+        answer(link, true);
+        await link.select('#start-from', 'intro');
+        await waitFor(link, `maker.texts['pages.txt'] === ${JSON.stringify(intro[0])}`, 'the intro\'s texts');
+        assert.deepEqual(await texts(link), intro);
+        await waitFor(link, `JSON.stringify(JSON.parse(localStorage.getItem('intro-maker.work')).texts) === ${JSON.stringify(JSON.stringify(intro))}`,
+          'the intro\'s texts saved', 5000);
+        assert.deepEqual(work.problems, []);
+      } finally {
+        await work.close();
+      }
+    });
+
     test('no console error, page error or failed request', () => {
       assert.deepEqual(browser.problems, []);
     });

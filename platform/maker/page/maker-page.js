@@ -251,6 +251,8 @@ const sameBytes = (a, b) => a && b && a.length === b.length && a.every((x, i) =>
 let rebuildTimer = 0;
 function edited() {
   maker.lastEditTime = performance.now();
+  $('start-from').value = '';
+  workChanged();
   clearTimeout(rebuildTimer);
   rebuildTimer = setTimeout(rebuild, RestartDelayMs);
 }
@@ -736,9 +738,87 @@ editors['font.txt'].text.addEventListener('input', showGlyphs);
 $('play').addEventListener('click', () => startSound().catch((error) => status(`sound: ${error.message}`)));
 $('stop').addEventListener('click', stopSound);
 $('start-from').addEventListener('change', async (event) => {
-  await loadContent(event.target.value);
+  const which = event.target.value;
+  if (!which) return;
+  const what = event.target.selectedOptions[0].textContent;
+  if (!await isBuiltIn(currentTexts()) && !confirm(`Replace your three files with ${what}? Your work in them is discarded.`)) {
+    event.target.value = '';
+    return;
+  }
+  await loadContent(which);
   showEditors();
   rebuild();
+  workChanged();
+});
+
+// ---- the saved work (maker-storage.js) ----
+
+const currentTexts = () => WorkFiles.map((file) => editors[file].text.value);
+
+// The note beside the status that stays while it holds, and its button.
+function showWork(note, button = '') {
+  $('work-note').textContent = note;
+  $('keep-work').textContent = button;
+  $('keep-work').hidden = !button;
+  $('work').hidden = !note;
+}
+
+const notSaved = (why) => `Your work is not saved: ${why}. It stays in this page; the sources (.zip) keep a copy.`;
+function workChanged() {
+  workStore.changed(currentTexts, (failed) => {
+    if (failed) showWork(notSaved(failed), 'Try saving again');
+    else if (workStore.mode === 'saving') showWork('');
+  });
+}
+
+// The saved work, if it is within the editors' limits.
+function savedWork() {
+  const saved = workStore.saved();
+  return saved && WorkFiles.every((file, i) => !textProblem(file, saved.texts[i], file)) ? saved : null;
+}
+
+// True when `texts` are the intro's own or the example's, so replacing them loses nothing.
+async function isBuiltIn(texts) {
+  try {
+    for (const which of ['intro', 'example']) {
+      const builtIn = await Promise.all(WorkFiles.map((file) => fetchOnce(`content/${which}/${file}`)));
+      if (builtIn.every((bytes, i) => new TextDecoder().decode(bytes) === texts[i])) return true;
+    }
+  } catch {
+    // not fetched: the user is asked
+  }
+  return false;
+}
+
+// A share link's content is this tab's own, kept in memory until the user keeps it.
+function openedLink() {
+  workStore.mode = 'link';
+  const saved = workStore.saved();
+  showWork(saved ? `This tab's content is not saved; your saved work from ${workTime(saved.time)} is untouched.`
+    : 'This tab\'s content is not saved in this browser.', 'Keep this as my saved work');
+}
+
+$('keep-work').addEventListener('click', () => {
+  const saved = workStore.saved();
+  if (workStore.mode !== 'saving' && saved && saved.tab !== workStore.tab &&
+      !confirm(`Replace your saved work from ${workTime(saved.time)} with this tab's three files?`)) return;
+  workStore.mode = 'saving';
+  const failed = workStore.write(currentTexts());
+  showWork(failed ? notSaved(failed) : '', failed ? 'Try saving again' : '');
+  status(failed ? notSaved(failed) : 'This tab\'s work is saved, and its changes from now on.');
+});
+
+addEventListener('pagehide', () => workStore.flush(currentTexts));
+
+// Another tab wrote the saved work: this one stops saving until its user chooses.
+addEventListener('storage', (event) => {
+  if ((event.key !== WorkKey && event.key !== null) || workStore.mode !== 'saving') return;
+  if (workStore.saved()?.tab === workStore.tab) return;
+  workStore.mode = 'paused';
+  const note = 'Another tab changed your saved work: this tab no longer saves its changes. ' +
+    'Keep this tab\'s work, or reload to open the other tab\'s.';
+  showWork(note, 'Keep this tab\'s work');
+  status(note);
 });
 
 // A share link opened in a page already running: the editors take its
@@ -749,7 +829,9 @@ addEventListener('hashchange', async () => {
   status('Reading the share link...');
   const { texts, error } = await readShared(shared[1]);
   if (error) { status(`This share link cannot be opened: ${error}. Your content is unchanged.`); return; }
+  workStore.flush(currentTexts);
   setTexts(texts);
+  openedLink();
   showEditors();
   rebuild();
 });
@@ -776,13 +858,20 @@ async function main() {
   const shared = location.hash.match(/^#(play|edit)=(.*)$/);
   if (shared) status('Reading the share link...');
   const { texts, error } = shared ? await readShared(shared[2]) : {};
+  const saved = shared ? null : savedWork();
   if (texts) setTexts(texts);
+  else if (saved) setTexts(saved.texts);
   else await loadContent('intro');
+  if (shared) openedLink();
+  if (saved) $('start-from').value = '';
   showEditors();
   if (texts && shared[1] === 'play') return player();
   await rebuild();
+  const problems = maker.messages ? 'It has problems (see the messages).' : 'Edit any of the three files.';
   if (error) status(`This share link cannot be opened: ${error}. The intro's own content is loaded instead.`);
+  else if (saved) status(`Your work from ${workTime(saved.time)} is restored. ${problems}`);
   else if (maker.messages) status('The content has problems (see the messages).');
+  else if (shared) status(`Ready: the share link's content is open. ${$('work-note').textContent}`);
   else status('Ready: edit any of the three files.');
   requestAnimationFrame(frame);
 }
