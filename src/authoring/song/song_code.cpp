@@ -109,11 +109,15 @@ Pattern ReadPattern(const SourceBlock& block, const SymbolTables& symbols, Probl
     pattern.name = block.header.tokens.size() > 1 ? block.header.tokens[1] : "";
     Parameters parameters = ParseParameters(block.header.tokens, 2, {"inst"}, pattern.line, problems);
     int defaultInstrument = -1;
+    bool defaultRefused = false;  // its notes then say nothing more: the pattern line says it
     if (parameters.Has("inst")) {
-        auto found = symbols.volMacros.find(parameters.values.at("inst"));
-        if (found == symbols.volMacros.end() || found->second > 63) {
-            problems.Error(pattern.line, "inst=" + parameters.values.at("inst") +
-                                                ": not a volume macro among the first 64");
+        const std::string& name = parameters.values.at("inst");
+        auto found = symbols.volMacros.find(name);
+        defaultRefused = found == symbols.volMacros.end() || found->second > 63;
+        if (found == symbols.volMacros.end()) {
+            problems.Error(pattern.line, "unknown instrument '" + name + "' (no vol macro has that name)");
+        } else if (defaultRefused) {
+            problems.Error(pattern.line, "inst=" + name + ": not a volume macro among the first 64");
         } else {
             defaultInstrument = found->second;
         }
@@ -125,12 +129,12 @@ Pattern ReadPattern(const SourceBlock& block, const SymbolTables& symbols, Probl
         int repeat = 1;
         if (!ParseRow(line, row, repeat, symbols, problems)) continue;
         if (row.note != 0 && row.instrument < 0) {
-            if (defaultInstrument < 0) {
+            if (defaultInstrument < 0 && !defaultRefused) {
                 problems.Error(line.number, "note " + line.tokens[0] + " has no instrument; "
                                                "name one or set inst= on the pattern line");
                 continue;
             }
-            row.instrument = defaultInstrument;
+            row.instrument = defaultRefused ? 0 : defaultInstrument;  // refused: no module is made
         }
         bool ended = !rows.empty() && rows.back().isEnd;
         if (ended) {
