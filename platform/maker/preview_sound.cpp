@@ -1,24 +1,141 @@
-// Per-voice mute and the song's position for the maker's worklet, linked
-// beside the web front end's sound path (platform/web/worklet_sound.cpp, whose
-// SoundPackStore, SoundUsePack, SoundStart and SoundRender the worklet calls).
+// The maker's worklet sound path, linked beside the web front end's
+// (platform/web/worklet_sound.cpp: SoundPackStore, SoundUsePack, SoundStart,
+// SoundStop and SoundRender): mute per voice, the place being heard (entry,
+// row), the song started from any entry and row, a new song going on from
+// the place being heard, and an audition voice played over the song.
+//
+// A song started from a place runs the replayer alone (no sound) to find the
+// tick that enters the place, then renders the song silently up to it from a
+// fresh load, so the channels are exactly as a render from the start leaves
+// them there; the ring then fills from that tick on, with no silent lead-in.
+// The worklet calls everything on its own thread: nothing here locks.
 #include <emscripten.h>
 
 #include <cstdint>
 
+#include "app/intro_content.h"
+#include "app/intro_music.h"
+#include "audio/audio_control.h"
+#include "audio/sound_path.h"
+#include "preview_audition.h"
 #include "replayer/replayer.h"
+#include "sound/block_stream.h"
 #include "sound/mixer.h"
 
+extern "C" float* SoundRender(int frames);
+extern "C" int SoundUsePack(uint32_t size);
+
 namespace {
-int32_t mutedVoices;  // bit v: voice v silent
-TickCallback songTick;
-// The replayer's tick, then the muted voices' channel volume to 0; with no
-// voice muted, exactly the replayer's tick. The replayer sets each voice's
-// volume again every tick, so unmuting takes effect on the next one.
-int MutingTick() {
-    const int result = songTick();
+constexpr int MaxQuantumFrames = 1024;  // as SoundRender takes at most
+constexpr int PlaceSlots = 64;          // more tick calls than the ring holds (36)
+
+struct Place {
+    int32_t started;  // 0 during the silent lead-in of a start from the top
+    int32_t entry;
+    int32_t row;
+    int32_t tickInRow;
+};
+
+struct PreviewState {
+    int32_t mutedVoices;     // bit v: voice v silent
+    int32_t hooked;          // the tick runs through PreviewTick
+    int64_t tickCalls;       // since the stream started
+    int64_t heardFrames;     // played out since the stream started
+    Place places[PlaceSlots];  // by tick call
+    StereoFrame scratch[MixBufferFrames];
+} preview;
+
+Place PlaceNow(bool started) {
+    const SongState& song = replayer.song;
+    const uint32_t rowOffset = replayer.voices[0].rowOffset;
+    Place place{started ? 1 : 0, song.songPosition / 16, rowOffset >= 2 ? static_cast<int32_t>(rowOffset - 2) / 2 : 0,
+                song.speed - song.speedCounter};
+    if (place.entry < 0 || place.entry >= song.sequenceCount) place.entry = 0;
+    return place;
+}
+
+// The replayer's tick, the muted voices' channel volume to 0 (the replayer
+// sets it again every tick, so unmuting takes effect on the next one), then
+// the place the tick played recorded.
+int PreviewTick() {
+    const int result = ReplayerTick();
     for (int voice = 0; voice < 4; ++voice)
-        if (mutedVoices & (1 << voice)) mixer.channels[voice].volume = 0;
+        if (preview.mutedVoices & (1 << voice)) mixer.channels[voice].volume = 0;
+    ++preview.tickCalls;
+    preview.places[preview.tickCalls % PlaceSlots] = PlaceNow(result == 0);
     return result;
+}
+
+void Hook() {
+    mixer.tickCallback = PreviewTick;
+    preview.hooked = 1;
+    preview.tickCalls = preview.heardFrames = 0;
+}
+
+// The place of the tick being played out; the replayer's own before any.
+Place HeardPlace() {
+    const int64_t perTick = mixer.samplesPerTick > 0 ? mixer.samplesPerTick : 1;
+    int64_t call = preview.heardFrames / perTick + 1;
+    if (call > preview.tickCalls) call = preview.tickCalls;
+    if (!preview.hooked || call < 1 || preview.tickCalls - call >= PlaceSlots) return PlaceNow(replayer.playing != 0);
+    return preview.places[call % PlaceSlots];
+}
+
+bool SamePlace(const Place& a, const Place& b) {
+    return a.entry == b.entry && a.row == b.row && a.tickInRow == b.tickInRow;
+}
+
+// The song tick (from 1) that first plays `target`, found with the replayer
+// alone within one pass of the song; 0 when it never does.
+int64_t TickOfPlace(const Place& target) {
+    const int32_t sound = replayer.soundEnabled;
+    replayer.soundEnabled = 0;
+    replayer.playing = 1;
+    int64_t found = 0;
+    bool leftStart = false;
+    for (int64_t tick = 1; tick <= SongScanCapTicks && found == 0; ++tick) {
+        if (ReplayerTick() != 0) break;
+        const Place place = PlaceNow(true);
+        if (SamePlace(place, target)) found = tick;
+        // Back at entry 0 after another entry: a whole pass without the place.
+        if (place.entry != 0) leftStart = true;
+        else if (leftStart) break;
+    }
+    replayer.playing = 0;
+    replayer.soundEnabled = sound;
+    return found;
+}
+
+// The content's song loaded afresh on a newly opened mixer, not playing.
+bool LoadSong() {
+    IntroMusicStop();
+    InitAudio(IntroSound.rate, IntroSound.framesPerBlock, IntroSound.blockCount);
+    return IntroContent().module != nullptr && LoadModule(IntroContent().module) == 0;
+}
+
+// Starts the content's song at `target` (the entry's row 0 when the row is
+// never played, entry 0 when the entry is not): the ticks before it rendered
+// in silence, then the stream started on its first tick.
+int StartAt(Place target) {
+    if (!LoadSong()) return 1;
+    target.started = 1;
+    int64_t tick = TickOfPlace(target);
+    if (tick == 0) tick = TickOfPlace(Place{1, target.entry, 0, 0});
+    if (tick == 0) tick = 1;
+    if (!LoadSong()) return 1;
+    Hook();
+    // Channels at master level 0 render nothing and only move on, exactly
+    // as they would with sound.
+    const int32_t smoothing = mixer.smoothing;
+    mixer.smoothing = 0;
+    for (MixChannel& channel : mixer.channels) channel.masterLevel = 0;
+    replayer.playing = 1;
+    for (int64_t t = 1; t < tick; ++t) MixFrames(preview.scratch, mixer.samplesPerTick);
+    for (MixChannel& channel : mixer.channels) channel.masterLevel = 64;
+    mixer.smoothing = smoothing;
+    preview.tickCalls = 0;  // the stream's first tick call plays `tick`
+    StartStream();
+    return 0;
 }
 }  // namespace
 
@@ -27,19 +144,55 @@ extern "C" {
 // Mutes the voices whose bits are set in `mask` (bit 0: voice 0). Blocks
 // already in the ring play as they were rendered.
 EMSCRIPTEN_KEEPALIVE void SoundMute(int mask) {
-    mutedVoices = mask & 15;
-    if (mixer.tickCallback != nullptr && mixer.tickCallback != MutingTick) {
-        songTick = mixer.tickCallback;
-        mixer.tickCallback = MutingTick;
-    }
+    preview.mutedVoices = mask & 15;
+    if (mixer.tickCallback != nullptr && mixer.tickCallback != PreviewTick) Hook();
 }
 
-// The sequence entry the replayer plays (0 .. entries - 1) and the song's
-// number of entries. The replayer counts its position in bytes, 16 an entry,
-// and starts past the last one so that its first tick wraps to entry 0.
-EMSCRIPTEN_KEEPALIVE int SoundEntry() {
-    const int entry = replayer.song.songPosition / 16;
-    return entry >= 0 && entry < replayer.song.sequenceCount ? entry : 0;
-}
+// The sequence entry (0 .. entries - 1) and the row (0 .. 31) being heard,
+// and the song's number of entries.
+EMSCRIPTEN_KEEPALIVE int SoundEntry() { return HeardPlace().entry; }
+EMSCRIPTEN_KEEPALIVE int SoundRow() { return HeardPlace().row; }
 EMSCRIPTEN_KEEPALIVE int SoundEntries() { return replayer.song.sequenceCount; }
+
+// Plays the content's song from the start of row `row` of entry `entry`
+// (clamped: a row the entry never plays starts the entry, an entry past the
+// song starts the song), without SoundStart's silent lead-in. 0 when it plays.
+EMSCRIPTEN_KEEPALIVE int SoundPlayFrom(int entry, int row) {
+    return StartAt(Place{1, entry, row, 0});
+}
+
+// SoundUsePack's pack, and while a song plays, its song going on from the
+// entry, row and tick being heard (as SoundPlayFrom goes there). Returns
+// SoundUsePack's status; on a refusal the old song plays on.
+EMSCRIPTEN_KEEPALIVE int SoundSwapPack(uint32_t size) {
+    const bool playing = replayer.playing != 0;
+    const Place heard = HeardPlace();
+    const int status = SoundUsePack(size);
+    if (status != 0 || !playing) return status;
+    if (!heard.started) return StartAt(Place{1, 0, 0, 0});
+    StartAt(heard);
+    return 0;
+}
+
+// Sounds `note` (C-1 = 0 .. B-4 = 47) with volume macro `instrument` of the
+// song, over the song if it plays; with no song playing the content's song
+// is loaded (not played) for its instruments. It ends at SoundNoteOff or
+// when its volume macro ends.
+EMSCRIPTEN_KEEPALIVE void SoundNoteOn(int note, int instrument) {
+    if (!replayer.playing) LoadSong();
+    AuditionNoteOn(note, instrument);
+}
+EMSCRIPTEN_KEEPALIVE void SoundNoteOff() { AuditionNoteOff(); }
+EMSCRIPTEN_KEEPALIVE int SoundNoteSounding() { return AuditionSounding() ? 1 : 0; }
+
+// SoundRender's next `frames` frames with the audition voice added, counting
+// the frames heard for SoundEntry and SoundRow: the worklet's process() calls
+// this in place of SoundRender.
+EMSCRIPTEN_KEEPALIVE float* SoundRenderPreview(int frames) {
+    const int count = frames < 0 ? 0 : (frames > MaxQuantumFrames ? MaxQuantumFrames : frames);
+    float* quantum = SoundRender(count);
+    if (replayer.playing) preview.heardFrames += count;
+    MixAudition(quantum, quantum + count, count);
+    return quantum;
+}
 }

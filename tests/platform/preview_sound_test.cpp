@@ -1,0 +1,181 @@
+// The maker's preview sound path, built natively: a new song goes on from
+// the place being heard with the samples a render of it from that place
+// gives, and the audition voice sounds an instrument's note as the song's
+// voice 0 plays it alone.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "audio/sound_path.h"
+#include "authoring/content_build.h"
+#include "authoring/song/assembler.h"
+#include "replayer/replayer.h"
+#include "sound/mixer.h"
+
+extern "C" {
+uint8_t* SoundPackStore();
+int SoundUsePack(uint32_t size);
+void SoundStop();
+int SoundEntry();
+int SoundRow();
+int SoundPlayFrom(int entry, int row);
+int SoundSwapPack(uint32_t size);
+void SoundNoteOn(int note, int instrument);
+void SoundNoteOff();
+int SoundNoteSounding();
+float* SoundRenderPreview(int frames);
+}
+
+namespace {
+constexpr int Quantum = 128;
+constexpr int TickFrames = IntroSound.rate / TicksPerSecond;
+
+std::string ReadText(const char* path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::string IntroSong() { return ReadText(CONTENT_DIR "/song/intro-song.fcs"); }
+
+BuiltContent Build(const std::string& song) {
+    ContentTexts texts;
+    texts.pages = {"pages.txt", ReadText(CONTENT_DIR "/text/pages.txt")};
+    texts.font = {"font.txt", ReadText(CONTENT_DIR "/font/font.txt")};
+    texts.song = {"song.fcs", song};
+    BuiltContent content;
+    EXPECT_TRUE(BuildContent(texts, &content).empty());
+    return content;
+}
+
+int UsePack(const BuiltContent& content, int (*use)(uint32_t)) {
+    std::memcpy(SoundPackStore(), content.pack.data(), content.pack.size());
+    return use(static_cast<uint32_t>(content.pack.size()));
+}
+
+// The next `frames` frames the worklet would play, back as 16-bit values.
+std::vector<StereoFrame> Play(int frames) {
+    std::vector<StereoFrame> out;
+    for (; frames > 0; frames -= Quantum) {
+        const float* quantum = SoundRenderPreview(Quantum);
+        for (int i = 0; i < Quantum; ++i)
+            out.push_back({static_cast<int16_t>(quantum[i] * 32768.0f), static_cast<int16_t>(quantum[Quantum + i] * 32768.0f)});
+    }
+    return out;
+}
+
+struct Where {
+    int entry, row, tickInRow;
+    bool operator==(const Where& other) const {
+        return entry == other.entry && row == other.row && tickInRow == other.tickInRow;
+    }
+};
+
+Where ReplayerPlace() {
+    const uint32_t rowOffset = replayer.voices[0].rowOffset;
+    return {replayer.song.songPosition / 16, rowOffset >= 2 ? static_cast<int>(rowOffset - 2) / 2 : 0,
+            replayer.song.speed - replayer.song.speedCounter};
+}
+
+void Arm(const std::vector<uint8_t>& module) {
+    ASSERT_EQ(ArmReplayer(module.data(), module.size(), IntroSound.rate, nullptr, 0), 0);
+    mixer.smoothing = 1;  // as the opened stream's mixer renders
+}
+
+std::vector<StereoFrame> Mix(int frames) {
+    std::vector<StereoFrame> out(static_cast<size_t>(frames));
+    for (int at = 0; at < frames; at += MixBufferFrames)
+        MixFrames(out.data() + at, frames - at < MixBufferFrames ? frames - at : MixBufferFrames);
+    return out;
+}
+
+TEST(PreviewSound, ASwappedSongGoesOnFromThePlaceHeardAsItsOwnRenderFromThere) {
+    const BuiltContent before = Build(IntroSong());
+    std::string edited = IntroSong();
+    const size_t bass = edited.find("width=22 amp=96");  // the bass's body, held from the start
+    ASSERT_NE(bass, std::string::npos);
+    edited.replace(bass, 15, "width=22 amp=50");
+    const BuiltContent after = Build(edited);
+
+    ASSERT_EQ(UsePack(before, SoundUsePack), 0);
+    ASSERT_EQ(SoundPlayFrom(0, 0), 0);
+    const int heardFrames = 5 * IntroSound.rate / Quantum * Quantum;
+    Play(heardFrames);
+    const int entry = SoundEntry(), row = SoundRow();
+    EXPECT_GE(entry, 1);
+    ASSERT_EQ(UsePack(after, SoundSwapPack), 0);
+    EXPECT_EQ(SoundEntry(), entry);
+    EXPECT_EQ(SoundRow(), row);
+    const std::vector<StereoFrame> played = Play(2 * IntroSound.framesPerBlock);
+    SoundStop();
+
+    // The place heard: the old song's tick in play after those frames.
+    ASSERT_EQ(ArmReplayer(before.module.data(), before.module.size(), 0, nullptr, 0), 0);
+    for (int tick = 0; tick <= heardFrames / TickFrames; ++tick) ReplayerTick();
+    const Where heard = ReplayerPlace();
+    ASSERT_EQ(heard.entry, entry);
+    ASSERT_EQ(heard.row, row);
+    // The new song's first tick there, rendered from the start to it, then
+    // block by block as the stream asks.
+    Arm(after.module);
+    int ticks = 1;
+    for (Mix(TickFrames); !(ReplayerPlace() == heard); Mix(TickFrames)) ASSERT_LT(++ticks, 10000);
+    Arm(after.module);
+    Mix((ticks - 1) * TickFrames);
+    std::vector<StereoFrame> expected = Mix(IntroSound.framesPerBlock);
+    const std::vector<StereoFrame> second = Mix(IntroSound.framesPerBlock);
+    expected.insert(expected.end(), second.begin(), second.end());
+    // The old song from its own place, which the edit makes sound otherwise.
+    Arm(before.module);
+    Mix(heardFrames / TickFrames * TickFrames);
+    const std::vector<StereoFrame> old = Mix(IntroSound.framesPerBlock);
+    int differing = 0, differingFromOld = 0;
+    for (size_t i = 0; i < expected.size(); ++i) {
+        differing += played[i].left != expected[i].left || played[i].right != expected[i].right;
+        differingFromOld += i < old.size() && played[i].left != old[i].left;
+    }
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(differingFromOld, 1000);
+}
+
+TEST(PreviewSound, AnAuditionSoundsTheInstrumentsNoteAsVoiceZeroPlaysItAlone) {
+    const BuiltContent content = Build(IntroSong());
+    ASSERT_EQ(UsePack(content, SoundUsePack), 0);
+    SoundNoteOn(33, 8);  // A-3 on the lead
+    const int frames = 40 * TickFrames;
+    const std::vector<StereoFrame> heard = Play(frames);
+    EXPECT_EQ(SoundNoteSounding(), 1);
+    SoundNoteOff();
+    int after = 0;
+    for (const StereoFrame& frame : Play(4 * Quantum)) after += frame.left != 0 || frame.right != 0;
+    EXPECT_EQ(after, 0);
+    SoundNoteOn(24, 11);  // the kick's volume macro ends after ten ticks
+    Play(20 * TickFrames);
+    EXPECT_EQ(SoundNoteSounding(), 0);
+
+    // The same note alone in a song of the same instruments.
+    std::string solo = IntroSong();
+    solo.erase(solo.find("\nsequence") + 1);
+    solo += "pattern solo\n  A-3 lead\n  --- *31\npattern rest\n  --- *32\nsequence\n  solo rest rest rest speed=6\n";
+    AssembledModule module;
+    ASSERT_TRUE(AssembleSource(solo, "solo.fcs", module).empty());
+    Arm(BuildModuleImage(module));
+    std::vector<StereoFrame> expected;
+    for (int tick = 0; tick < 40; ++tick) {
+        const std::vector<StereoFrame> one = Mix(TickFrames);
+        expected.insert(expected.end(), one.begin(), one.end());
+    }
+    int differing = 0, sounding = 0;
+    for (int i = 0; i < frames; ++i) {
+        differing += heard[static_cast<size_t>(i)].left != expected[static_cast<size_t>(i)].left ||
+                     heard[static_cast<size_t>(i)].right != heard[static_cast<size_t>(i)].left;
+        sounding += expected[static_cast<size_t>(i)].left != 0;
+    }
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(sounding, frames / 2);
+}
+}  // namespace
