@@ -38,7 +38,7 @@ struct Place {
 
 struct PreviewState {
     int32_t mutedVoices;     // bit v: voice v silent
-    int32_t hooked;          // the tick runs through PreviewTick
+    int32_t countsHeard;     // the worklet plays through SoundRenderPreview
     int64_t tickCalls;       // since the stream started
     int64_t heardFrames;     // played out since the stream started
     Place places[PlaceSlots];  // by tick call
@@ -66,18 +66,43 @@ int PreviewTick() {
     return result;
 }
 
-void Hook() {
-    mixer.tickCallback = PreviewTick;
-    preview.hooked = 1;
-    preview.tickCalls = preview.heardFrames = 0;
+int64_t FramesPerTick() { return mixer.samplesPerTick > 0 ? mixer.samplesPerTick : 1; }
+
+// The stream's frame at which tick call `call` (from 1) comes: the mixer calls
+// the tick at the start of the last piece of its period, so a period that a
+// block boundary splits is ticked at that boundary.
+int64_t FrameOfCall(int64_t call) {
+    const int64_t block = mixer.framesPerBlock > 0 ? mixer.framesPerBlock : 1;
+    const int64_t periodStart = (call - 1) * FramesPerTick();
+    const int64_t lastPieceStart = (call * FramesPerTick() - 1) / block * block;
+    return periodStart > lastPieceStart ? periodStart : lastPieceStart;
 }
 
-// The place of the tick being played out; the replayer's own before any.
+// The tick through PreviewTick from a stream start on, nothing heard yet;
+// `callsMade` tick calls (the places of a silent lead-in) already rendered.
+void Hook(int64_t callsMade) {
+    mixer.tickCallback = PreviewTick;
+    preview.tickCalls = callsMade;
+    preview.heardFrames = 0;
+    for (Place& place : preview.places) place = Place{};
+}
+
+// After SoundStart (its mixer ticks the replayer directly): the tick calls
+// of the periods that end within the ring it pre-filled ran idle.
+void HookAfterSoundStart() {
+    if (mixer.tickCallback != ReplayerTick) return;
+    Hook(replayer.playing ? int64_t{mixer.framesPerBlock} * mixer.blockCount / FramesPerTick() : 0);
+}
+
+// The place of the tick being played out; without SoundRenderPreview's count
+// of the frames heard, the replayer's own (a ring ahead of the ear).
 Place HeardPlace() {
-    const int64_t perTick = mixer.samplesPerTick > 0 ? mixer.samplesPerTick : 1;
-    int64_t call = preview.heardFrames / perTick + 1;
+    int64_t call = preview.heardFrames / FramesPerTick() + 1;
+    if (FrameOfCall(call) > preview.heardFrames) --call;
     if (call > preview.tickCalls) call = preview.tickCalls;
-    if (!preview.hooked || call < 1 || preview.tickCalls - call >= PlaceSlots) return PlaceNow(replayer.playing != 0);
+    if (!preview.countsHeard || mixer.tickCallback != PreviewTick || call < 1 ||
+        preview.tickCalls - call >= PlaceSlots)
+        return PlaceNow(replayer.playing != 0);
     return preview.places[call % PlaceSlots];
 }
 
@@ -123,7 +148,7 @@ int StartAt(Place target) {
     if (tick == 0) tick = TickOfPlace(Place{1, target.entry, 0, 0});
     if (tick == 0) tick = 1;
     if (!LoadSong()) return 1;
-    Hook();
+    Hook(0);
     // Channels at master level 0 render nothing and only move on, exactly
     // as they would with sound.
     const int32_t smoothing = mixer.smoothing;
@@ -145,7 +170,7 @@ extern "C" {
 // already in the ring play as they were rendered.
 EMSCRIPTEN_KEEPALIVE void SoundMute(int mask) {
     preview.mutedVoices = mask & 15;
-    if (mixer.tickCallback != nullptr && mixer.tickCallback != PreviewTick) Hook();
+    HookAfterSoundStart();
 }
 
 // The sequence entry (0 .. entries - 1) and the row (0 .. 31) being heard,
@@ -190,6 +215,8 @@ EMSCRIPTEN_KEEPALIVE int SoundNoteSounding() { return AuditionSounding() ? 1 : 0
 // this in place of SoundRender.
 EMSCRIPTEN_KEEPALIVE float* SoundRenderPreview(int frames) {
     const int count = frames < 0 ? 0 : (frames > MaxQuantumFrames ? MaxQuantumFrames : frames);
+    HookAfterSoundStart();
+    preview.countsHeard = 1;
     float* quantum = SoundRender(count);
     if (replayer.playing) preview.heardFrames += count;
     MixAudition(quantum, quantum + count, count);
