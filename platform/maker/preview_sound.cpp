@@ -5,8 +5,9 @@
 // the place being heard, and an audition voice played over the song.
 //
 // A song started from a place runs the replayer alone (no sound) to find the
-// tick that enters the place, then renders the song silently up to it from a
-// fresh load, so the channels are exactly as a render from the start leaves
+// tick that enters the place, then runs the song silently up to it from a
+// fresh load (sound_path's FindSongTick and SkipSongTicks, as modrender
+// --from does), so the channels are exactly as a render from the start leaves
 // them there; the ring then fills from that tick on, with no silent lead-in.
 // The worklet calls everything on its own thread: nothing here locks.
 #include <emscripten.h>
@@ -42,16 +43,11 @@ struct PreviewState {
     int64_t tickCalls;       // since the stream started
     int64_t heardFrames;     // played out since the stream started
     Place places[PlaceSlots];  // by tick call
-    StereoFrame scratch[MixBufferFrames];
 } preview;
 
 Place PlaceNow(bool started) {
-    const SongState& song = replayer.song;
-    const uint32_t rowOffset = replayer.voices[0].rowOffset;
-    Place place{started ? 1 : 0, song.songPosition / 16, rowOffset >= 2 ? static_cast<int32_t>(rowOffset - 2) / 2 : 0,
-                song.speed - song.speedCounter};
-    if (place.entry < 0 || place.entry >= song.sequenceCount) place.entry = 0;
-    return place;
+    const SongPlace place = ReplayerPlace();
+    return Place{started ? 1 : 0, place.entry, place.row, place.tickInRow};
 }
 
 // The replayer's tick, the muted voices' channel volume to 0 (the replayer
@@ -106,31 +102,6 @@ Place HeardPlace() {
     return preview.places[call % PlaceSlots];
 }
 
-bool SamePlace(const Place& a, const Place& b) {
-    return a.entry == b.entry && a.row == b.row && a.tickInRow == b.tickInRow;
-}
-
-// The song tick (from 1) that first plays `target`, found with the replayer
-// alone within one pass of the song; 0 when it never does.
-int64_t TickOfPlace(const Place& target) {
-    const int32_t sound = replayer.soundEnabled;
-    replayer.soundEnabled = 0;
-    replayer.playing = 1;
-    int64_t found = 0;
-    bool leftStart = false;
-    for (int64_t tick = 1; tick <= SongScanCapTicks && found == 0; ++tick) {
-        if (ReplayerTick() != 0) break;
-        const Place place = PlaceNow(true);
-        if (SamePlace(place, target)) found = tick;
-        // Back at entry 0 after another entry: a whole pass without the place.
-        if (place.entry != 0) leftStart = true;
-        else if (leftStart) break;
-    }
-    replayer.playing = 0;
-    replayer.soundEnabled = sound;
-    return found;
-}
-
 // The content's song loaded afresh on a newly opened mixer, not playing.
 bool LoadSong() {
     IntroMusicStop();
@@ -138,27 +109,23 @@ bool LoadSong() {
     return IntroContent().module != nullptr && LoadModule(IntroContent().module) == 0;
 }
 
-// Starts the content's song at `target` (the entry's row 0 when the row is
-// never played, entry 0 when the entry is not): the ticks before it rendered
-// in silence, then the stream started on its first tick.
-int StartAt(Place target) {
-    if (!LoadSong()) return 1;
-    target.started = 1;
-    int64_t tick = TickOfPlace(target);
-    if (tick == 0) tick = TickOfPlace(Place{1, target.entry, 0, 0});
-    if (tick == 0) tick = 1;
+// Starts the content's song at `target` (the entry's first tick when the
+// row is never played, the song's when the entry is not): the ticks before
+// it run in silence, then the stream starts on its first tick.
+int StartAt(const Place& target) {
+    const ContentPack& content = IntroContent();
+    if (content.module == nullptr) return 1;
+    IntroMusicStop();
+    SongPlace place;
+    place.entry = target.entry;
+    place.row = target.row;
+    place.tickInRow = target.tickInRow;
+    const int64_t tick = FindSongTick(content.module, content.moduleSize, place);
     if (!LoadSong()) return 1;
     Hook(0);
-    // Channels at master level 0 render nothing and only move on, exactly
-    // as they would with sound.
-    const int32_t smoothing = mixer.smoothing;
-    mixer.smoothing = 0;
-    for (MixChannel& channel : mixer.channels) channel.masterLevel = 0;
-    replayer.playing = 1;
-    for (int64_t t = 1; t < tick; ++t) MixFrames(preview.scratch, mixer.samplesPerTick);
-    for (MixChannel& channel : mixer.channels) channel.masterLevel = 64;
-    mixer.smoothing = smoothing;
+    SkipSongTicks(tick);
     preview.tickCalls = 0;  // the stream's first tick call plays `tick`
+    preview.countsHeard = 1;  // a worklet that starts here plays through SoundRenderPreview
     StartStream();
     return 0;
 }

@@ -4,7 +4,9 @@
 // voice 0 plays it alone.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -145,6 +147,38 @@ TEST(PreviewSound, ASwappedSongGoesOnFromThePlaceHeardAsItsOwnRenderFromThere) {
     }
     EXPECT_EQ(matches, 1);
     EXPECT_GT(differingFromOld, 1000);
+}
+
+// What the maker plays from a place is what modrender --from writes there.
+TEST(PreviewSound, PlayingFromAnEntryAndRowIsModrendersRenderFromThere) {
+    const BuiltContent content = Build(IntroSong());
+    const std::string folder = std::filesystem::temp_directory_path() / "preview_sound_test";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/song.mod", std::ios::binary)
+        .write(reinterpret_cast<const char*>(content.module.data()), static_cast<std::streamsize>(content.module.size()));
+    const int frames = 3 * IntroSound.framesPerBlock;
+    const std::string command = std::string(MODRENDER_PATH) + " " + folder + "/song.mod --from 5:7 --raw --frames " +
+                                std::to_string(frames) + " -o " + folder + "/from.raw";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    std::ifstream raw(folder + "/from.raw", std::ios::binary);
+    std::vector<StereoFrame> rendered(static_cast<size_t>(frames));
+    raw.read(reinterpret_cast<char*>(rendered.data()), static_cast<std::streamsize>(4 * frames));
+    ASSERT_EQ(raw.gcount(), 4 * frames);
+    std::filesystem::remove_all(folder);
+
+    ASSERT_EQ(UsePack(content, SoundUsePack), 0);
+    ASSERT_EQ(SoundPlayFrom(5, 7), 0);
+    EXPECT_EQ(SoundEntry(), 5);
+    EXPECT_EQ(SoundRow(), 7);
+    const std::vector<StereoFrame> played = Play(frames);
+    SoundStop();
+    int differing = 0, sounding = 0;
+    for (size_t i = 0; i < rendered.size(); ++i) {
+        differing += played[i].left != rendered[i].left || played[i].right != rendered[i].right;
+        sounding += rendered[i].left != 0;
+    }
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(sounding, frames / 2);
 }
 
 TEST(PreviewSound, AnAuditionSoundsTheInstrumentsNoteAsVoiceZeroPlaysItAlone) {
