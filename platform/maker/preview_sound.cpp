@@ -113,15 +113,13 @@ bool LoadSong() {
 // row is never played, the song's when the entry is not): the ticks before
 // it run in silence, then the stream starts on its first tick.
 int StartAt(const Place& target) {
-    const ContentPack& content = IntroContent();
-    if (content.module == nullptr) return 1;
-    IntroMusicStop();
+    if (!LoadSong()) return 1;
     SongPlace place;
     place.entry = target.entry;
     place.row = target.row;
     place.tickInRow = target.tickInRow;
-    const int64_t tick = FindSongTick(content.module, content.moduleSize, place);
-    if (!LoadSong()) return 1;
+    const int64_t tick = FindSongTick(place);
+    LoadSong();
     Hook(0);
     SkipSongTicks(tick);
     preview.tickCalls = 0;  // the stream's first tick call plays `tick`

@@ -82,12 +82,10 @@ SongPlace ReplayerPlace() {
     return place;
 }
 
-int64_t FindSongTick(const uint8_t* image, size_t size, const SongPlace& place) {
-    if (LoadReplayer(image, size, false, nullptr, 0) != 0) {
-        ResetReplayerState();
-        return 0;
-    }
-    SetReplayerPlaying(true);  // without sound: the tick touches no channel
+int64_t FindSongTick(const SongPlace& place) {
+    const int32_t withSound = replayer.soundEnabled;
+    replayer.soundEnabled = 0;  // the tick touches no channel
+    SetReplayerPlaying(true);
     int64_t exact = 0, entryStart = 0;
     bool leftEntry0 = false;
     for (int64_t tick = 1; tick <= SongScanCapTicks && exact == 0; ++tick) {
@@ -100,7 +98,8 @@ int64_t FindSongTick(const uint8_t* image, size_t size, const SongPlace& place) 
         if (now.entry != 0) leftEntry0 = true;
         else if (leftEntry0) break;
     }
-    ResetReplayerState();
+    SetReplayerPlaying(false);
+    replayer.soundEnabled = withSound;
     return exact ? exact : (entryStart ? entryStart : 1);
 }
 

@@ -63,11 +63,12 @@ struct SongPlace {
 // The place the replayer's latest tick played.
 SongPlace ReplayerPlace();
 
-// The song tick (from 1) that first plays `place` within one pass of the
-// song, found with the replayer alone as ScanSong runs it (and then reset):
-// the entry's first tick when the row or tick is never played there, 1 when
-// the entry is not. 0 when the module is refused.
-int64_t FindSongTick(const uint8_t* image, size_t size, const SongPlace& place);
+// With a song just loaded (not yet ticked): the song tick (from 1) that
+// first plays `place` within one pass of the song, found by running the
+// replayer alone, without sound, as ScanSong does; the entry's first tick
+// when the row or tick is never played there, 1 when the entry is not. The
+// replayer is left where it ran to, not playing: load the song again to play it.
+int64_t FindSongTick(const SongPlace& place);
 
 // With a song loaded and the channels reset: runs song ticks 1 .. tick - 1
 // through the mixer one tick period at a time, every channel at master level

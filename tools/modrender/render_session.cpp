@@ -164,10 +164,11 @@ bool RenderAudio(const std::vector<uint8_t>& image, const AudioRequest& request,
     const bool fromPlace = request.fromEntry >= 0;
     int64_t placeTick = 1;
     if (fromPlace) {
+        if (!StartLikeTheIntro(image, error)) return false;
         SongPlace place;
         place.entry = request.fromEntry;
         place.row = request.fromRow;
-        placeTick = FindSongTick(image.data(), image.size(), place);
+        placeTick = FindSongTick(place);
     }
     if (!StartLikeTheIntro(image, error)) return false;
     AudioSink sink;
