@@ -159,8 +159,7 @@ EMSCRIPTEN_KEEPALIVE int SoundSwapPack(uint32_t size) {
     const Place heard = HeardPlace();
     const int status = SoundUsePack(size);
     if (status != 0 || !playing) return status;
-    if (!heard.started) return StartAt(Place{1, 0, 0, 0});
-    StartAt(heard);
+    StartAt(heard.started ? heard : Place{1, 0, 0, 0});  // in a lead-in: from the top
     return 0;
 }
 
