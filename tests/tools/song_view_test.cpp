@@ -136,13 +136,4 @@ TEST_F(IntroSongView, MacroStepsHoldTheirCommandsAndValues) {
     check(view.module.freqMacros, view.freqMacros);
 }
 
-TEST_F(IntroSongView, JsonCarriesEveryEntryAndSound) {
-    const std::string json = SongViewAsJson(view);
-    EXPECT_EQ(json.rfind("{\"format\":\"FC14\",\"blocks\":[{\"kind\":\"format\"", 0), 0u);
-    size_t voices = 0;
-    for (size_t at = 0; (at = json.find("\"soundTranspose\":", at)) != std::string::npos; ++at) ++voices;
-    EXPECT_EQ(voices, 4 * view.module.sequence.size());
-    EXPECT_NE(json.find("{\"name\":\"snare_noise\",\"entry\":0,\"kind\":\"sample\""), std::string::npos);
-}
-
 }  // namespace
