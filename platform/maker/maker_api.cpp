@@ -14,6 +14,7 @@
 #include "authoring/exe_content.h"
 #include "authoring/problem.h"
 #include "authoring/song/disassembler.h"
+#include "authoring/song/song_view.h"
 
 namespace {
 struct MakerState {
@@ -24,6 +25,7 @@ struct MakerState {
     std::string problemsJson;
     std::vector<uint8_t> exe;
     std::string source;             // the last disassembly
+    std::string songView;           // the last song view, as JSON
 } maker;
 
 std::string Text(const uint8_t* bytes, int size) {
@@ -60,6 +62,18 @@ EMSCRIPTEN_KEEPALIVE int MakerBuild(const uint8_t* pages, int pagesSize, const u
     Report(BuildContent(texts, &maker.content));
     maker.built = maker.problems.empty();
     return maker.built;
+}
+
+// The song source `song` (song.fcs) assembled into its view: the sequence,
+// patterns, macros and sounds with the line and columns each came from, as
+// the JSON `modasm --view` prints. Returns the JSON, or "" when the source
+// does not assemble (the reasons are then the problems).
+EMSCRIPTEN_KEEPALIVE const char* MakerSongView(const uint8_t* song, int songSize) {
+    ProblemLog log("song.fcs");
+    SongView view;
+    maker.songView = AssembleSongView(Text(song, songSize), log, view) ? SongViewAsJson(view) : "";
+    Report(log.Problems());
+    return maker.songView.c_str();
 }
 
 // The last call's problems: as the tools print them, one a line, and as data.

@@ -70,3 +70,52 @@ int ScanSong(const uint8_t* image, size_t size, int64_t loops, int64_t capTicks,
     ResetReplayerState();
     return 0;
 }
+
+SongPlace ReplayerPlace() {
+    const SongState& song = replayer.song;
+    const uint32_t rowOffset = replayer.voices[0].rowOffset;
+    SongPlace place;
+    place.entry = song.songPosition / 16;
+    if (place.entry < 0 || place.entry >= song.sequenceCount) place.entry = 0;
+    place.row = rowOffset >= 2 ? static_cast<int>(rowOffset - 2) / 2 : 0;
+    place.tickInRow = song.speed - song.speedCounter;
+    return place;
+}
+
+int64_t FindSongTick(const SongPlace& place) {
+    const int32_t withSound = replayer.soundEnabled;
+    replayer.soundEnabled = 0;  // the tick touches no channel
+    SetReplayerPlaying(true);
+    int64_t exact = 0, entryStart = 0;
+    bool leftEntry0 = false;
+    for (int64_t tick = 1; tick <= SongScanCapTicks && exact == 0; ++tick) {
+        ReplayerTick();
+        const SongPlace now = ReplayerPlace();
+        if (now.entry == place.entry && entryStart == 0) entryStart = tick;
+        if (now.entry == place.entry && now.row == place.row && now.tickInRow == place.tickInRow)
+            exact = tick;
+        // Back at entry 0 after another entry: one pass is done.
+        if (now.entry != 0) leftEntry0 = true;
+        else if (leftEntry0) break;
+    }
+    SetReplayerPlaying(false);
+    replayer.soundEnabled = withSound;
+    return exact ? exact : (entryStart ? entryStart : 1);
+}
+
+void SkipSongTicks(int64_t tick) {
+    static StereoFrame scratch[MixBufferFrames];
+    uint8_t levels[4];
+    for (int c = 0; c < 4; ++c) {
+        levels[c] = mixer.channels[c].masterLevel;
+        mixer.channels[c].masterLevel = 0;
+    }
+    const int32_t smoothing = mixer.smoothing;
+    mixer.smoothing = 0;
+    mixer.tickCounter = 0;
+    SetReplayerPlaying(true);
+    const int period = mixer.samplesPerTick < MixBufferFrames ? mixer.samplesPerTick : MixBufferFrames;
+    for (int64_t t = 1; t < tick; ++t) MixFrames(scratch, period);
+    mixer.smoothing = smoothing;
+    for (int c = 0; c < 4; ++c) mixer.channels[c].masterLevel = levels[c];
+}

@@ -51,3 +51,28 @@ struct SongScan {
 // Returns LoadModuleChecked's result; `scan` is all zero after a refusal.
 int ScanSong(const uint8_t* image, size_t size, int64_t loops, int64_t capTicks, SongScan& scan,
              char* reason, size_t reasonSize);
+
+// A place in a song: a sequence entry, a row of its patterns, and a tick
+// within the row (0 = the row's first).
+struct SongPlace {
+    int entry = 0;
+    int row = 0;
+    int tickInRow = 0;
+};
+
+// The place the replayer's latest tick played.
+SongPlace ReplayerPlace();
+
+// With a song just loaded (not yet ticked): the song tick (from 1) that
+// first plays `place` within one pass of the song, found by running the
+// replayer alone, without sound, as ScanSong does; the entry's first tick
+// when the row or tick is never played there, 1 when the entry is not. The
+// replayer is left where it ran to, not playing: load the song again to play it.
+int64_t FindSongTick(const SongPlace& place);
+
+// With a song loaded and the channels reset: runs song ticks 1 .. tick - 1
+// through the mixer one tick period at a time, every channel at master level
+// 0 and no smoothing, so nothing is rendered and the replayer and channels
+// end as a render ticking at each period's start leaves them, at the start
+// of tick `tick`. Leaves the replayer playing and the levels as they were.
+void SkipSongTicks(int64_t tick);

@@ -65,53 +65,81 @@ std::vector<Problem> ParseFontArt(const std::string& text, const std::string& fi
         return {Problem{fileName, 0, 0, "character set has more glyphs than the image holds"}};
     for (auto& row : *image) row.fill(0);
 
+    ProblemLog problems(fileName);
     TextLines lines(text);
     std::string line;
     int lineNumber = 0;  // 0 until a line is read: an empty file has no line to name
     int glyph = 0;     // glyph of the current or next block
     int glyphRow = -1; // -1: expecting a header
-    auto fail = [&](const std::string& reason, int column = 0) {
-        return std::vector<Problem>{Problem{fileName, lineNumber, column, reason}};
+    auto report = [&](const std::string& reason, int column = 0) {
+        problems.Error(lineNumber, column, reason);
+    };
+    auto nextRow = [&] {
+        if (++glyphRow == GlyphSide) {
+            glyphRow = -1;
+            ++glyph;
+        }
+    };
+    auto isHeader = [](const std::string& text) {
+        return text.size() == 3 && text[0] == '[' && text[2] == ']';
+    };
+    // Reads a header line; after a wrong one the reading goes on, in step
+    // with the character set when the header names one of its glyphs.
+    auto readHeader = [&] {
+        if (!isHeader(line)) {
+            report("expected a glyph header like \"[A]\", found \"" + Escaped(line) + "\"");
+            return;
+        }
+        if (glyph >= glyphCount) {
+            report("glyph " + Describe(line[1]) + " is beyond the " + std::to_string(glyphCount) +
+                   " characters of the set");
+        } else if (line[1] != charset[glyph]) {
+            report("expected glyph " + Describe(charset[glyph]) + " (number " + std::to_string(glyph) +
+                   ") here, found " + Describe(line[1]));
+            const char* found = line[1] != '\0' ? std::strchr(charset, line[1]) : nullptr;
+            if (found != nullptr) glyph = static_cast<int>(found - charset);
+        }
+        glyphRow = 0;
     };
     while (lines.Next(line)) {
         lineNumber = lines.Number();
         if (glyphRow < 0) {
             if (line.empty() || line[0] == ';') continue;
-            if (line.size() != 3 || line[0] != '[' || line[2] != ']')
-                return fail("expected a glyph header like \"[A]\", found \"" + Escaped(line) + "\"");
-            if (glyph >= glyphCount)
-                return fail("glyph " + Describe(line[1]) + " is beyond the " +
-                            std::to_string(glyphCount) + " characters of the set");
-            if (line[1] != charset[glyph])
-                return fail("expected glyph " + Describe(charset[glyph]) + " (number " +
-                            std::to_string(glyph) + ") here, found " + Describe(line[1]));
-            glyphRow = 0;
+            readHeader();
             continue;
         }
-        if (line.size() != GlyphSide)
-            return fail("glyph row has " + std::to_string(line.size()) + " symbols, expected 8");
+        if (line.size() != GlyphSide) {
+            report("glyph row has " + std::to_string(line.size()) + " symbols, expected 8");
+            if (isHeader(line)) {  // the glyph before was short: this one begins here
+                ++glyph;
+                readHeader();
+                continue;
+            }
+            nextRow();
+            continue;
+        }
         const int originX = (glyph % FontImageColumns) * GlyphSide;
         const int originY = (glyph / FontImageColumns) * GlyphSide;
         for (int x = 0; x < GlyphSide; ++x) {
             const int value = SymbolValue(line[x]);
-            if (value < 0)
-                return fail("unknown symbol '" + Escaped(std::string(1, line[x])) + "' in column " +
-                                std::to_string(x + 1) + " (use . # + o)",
-                            x + 1);
-            (*image)[originY + glyphRow][originX + x] = static_cast<uint8_t>(value);
+            if (value < 0) {
+                report("unknown symbol '" + Escaped(std::string(1, line[x])) + "' in column " +
+                           std::to_string(x + 1) + " (use . # + o)",
+                       x + 1);
+                break;
+            }
+            if (glyph < glyphCount) (*image)[originY + glyphRow][originX + x] = static_cast<uint8_t>(value);
         }
-        if (++glyphRow == GlyphSide) {
-            glyphRow = -1;
-            ++glyph;
-        }
+        nextRow();
     }
-    if (glyphRow >= 0)
-        return fail("glyph " + Describe(charset[glyph]) + " ends after " +
-                    std::to_string(glyphRow) + " of 8 rows");
-    if (glyph != glyphCount)
-        return fail("found " + std::to_string(glyph) + " glyphs, the character set needs " +
-                    std::to_string(glyphCount) + " (next: " + Describe(charset[glyph]) + ")");
-    return {};
+    // A short file after a wrong line is most likely that line's doing.
+    if (problems.HasErrors()) return problems.Problems();
+    if (glyphRow >= 0 && glyph < glyphCount)
+        report("glyph " + Describe(charset[glyph]) + " ends after " + std::to_string(glyphRow) + " of 8 rows");
+    else if (glyph < glyphCount)
+        report("found " + std::to_string(glyph) + " glyphs, the character set needs " +
+               std::to_string(glyphCount) + " (next: " + Describe(charset[glyph]) + ")");
+    return problems.Problems();
 }
 
 std::vector<uint8_t> BuildFontBmp(const FontImage& image) {

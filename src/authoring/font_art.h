@@ -21,7 +21,8 @@ constexpr int FontImageColumns = FontImageWidth / GlyphSide;  // 32 glyphs per r
 using FontImage = std::array<std::array<uint8_t, FontImageWidth>, FontImageHeight>;
 
 // Parses `text` (read from `fileName`) against `charset`: no problem on
-// success, else the first one found.
+// success, else every one found (capped as ProblemLog caps them); after a
+// wrong line the reading goes on where the art most likely continues.
 std::vector<Problem> ParseFontArt(const std::string& text, const std::string& fileName,
                                   const char* charset, FontImage* image);
 

@@ -40,21 +40,38 @@ struct Cursor {
     int line = FirstTextLine;
 };
 
-// Moves `cursor` over `line` and its line break as the typewriter does;
-// returns why the line cannot be shown, or "" when it fits. `column` is the
-// character the reason is about.
-std::string TypeLine(const std::string& line, const char* charset, Cursor* cursor, int* column) {
+// What is wrong with a typed line: the character it is about and why.
+struct LineProblem {
+    int column = 0;
+    std::string reason;
+    bool overflow = false;  // the page runs past its lines
+};
+
+// Moves `cursor` over `line` and its line break as the typewriter does, a
+// character outside the set taking its place too; returns why the line
+// cannot be shown, in the order of the line: its first character outside the
+// set and where it first runs past the page, each at most once.
+std::vector<LineProblem> TypeLine(const std::string& line, const char* charset, Cursor* cursor) {
+    std::vector<LineProblem> problems;
+    bool badCharacter = false, overflow = false;
     for (size_t i = 0; i < line.size(); ++i) {
         const char c = line[i];
-        *column = static_cast<int>(i + 1);
-        if (c == '\0' || std::strchr(charset, c) == nullptr)
-            return "character " + std::to_string(i + 1) + ", " +
-                   DescribeByte(static_cast<unsigned char>(c)) +
-                   ", is not in the font's character set" + Hint(c, charset);
-        if (cursor->line > LastShownLine)
-            return "the page runs past its " + std::to_string(LastShownLine - FirstTextLine + 1) +
-                   " lines (a line over " + std::to_string(PageColumns) +
-                   " characters takes more than one): shorten it or go on in a new page";
+        const int column = static_cast<int>(i + 1);
+        if (!badCharacter && (c == '\0' || std::strchr(charset, c) == nullptr)) {
+            badCharacter = true;
+            problems.push_back({column,
+                                "character " + std::to_string(i + 1) + ", " +
+                                    DescribeByte(static_cast<unsigned char>(c)) +
+                                    ", is not in the font's character set" + Hint(c, charset),
+                                false});
+        } else if (!overflow && cursor->line > LastShownLine) {
+            overflow = true;
+            problems.push_back({column,
+                                "the page runs past its " + std::to_string(LastShownLine - FirstTextLine + 1) +
+                                    " lines (a line over " + std::to_string(PageColumns) +
+                                    " characters takes more than one): shorten it or go on in a new page",
+                                true});
+        }
         if (++cursor->column > PageColumns) {
             cursor->column = 1;
             ++cursor->line;
@@ -62,7 +79,7 @@ std::string TypeLine(const std::string& line, const char* charset, Cursor* curso
     }
     cursor->column = 1;
     ++cursor->line;
-    return "";
+    return problems;
 }
 
 // The typewriter's string: lines joined by line breaks, then the page end.
@@ -77,54 +94,63 @@ std::string JoinPage(const std::vector<std::string>& lines) {
 std::vector<Problem> ParsePages(const std::string& text, const std::string& fileName,
                                 const char* charset, std::vector<std::string>* pages) {
     pages->clear();
+    ProblemLog problems(fileName);
     TextLines lines(text);
     std::string line;
     int lineNumber = 0;
     int pageStart = 0;  // line of the open page's "page", 0 outside a page
+    int pagesBegun = 0;
+    bool pageOverflowed = false;  // the open page's overflow is reported once
+    bool outsideReported = false; // a run of text outside pages is reported once
     std::vector<std::string> pageLines;
     Cursor cursor;
-    auto fail = [&](int at, const std::string& reason, int column = 0) {
-        return std::vector<Problem>{Problem{fileName, at, column, reason}};
-    };
+    auto report = [&](int at, const std::string& reason, int column = 0) { problems.Error(at, column, reason); };
     while (lines.Next(line)) {
         lineNumber = lines.Number();
         if (!line.empty() && line[0] == ';') continue;
         const std::string marker = TrimEnd(line);
         if (marker == "page") {
             if (pageStart != 0)
-                return fail(lineNumber, "a new page begins, but the page begun at line " +
-                                            std::to_string(pageStart) + " has no \"end\" line");
-            if (pages->size() >= static_cast<size_t>(MaxPackPages))
-                return fail(lineNumber, "page " + std::to_string(pages->size() + 1) +
-                                            ": an intro holds at most " +
-                                            std::to_string(MaxPackPages) + " pages");
+                report(lineNumber, "a new page begins, but the page begun at line " +
+                                       std::to_string(pageStart) + " has no \"end\" line");
+            if (++pagesBegun > MaxPackPages)
+                report(lineNumber, "page " + std::to_string(pagesBegun) + ": an intro holds at most " +
+                                       std::to_string(MaxPackPages) + " pages");
             pageStart = lineNumber;
             pageLines.clear();
             cursor = Cursor();
+            pageOverflowed = outsideReported = false;
             continue;
         }
         if (marker == "end") {
-            if (pageStart == 0) return fail(lineNumber, "\"end\" without a \"page\" line before it");
-            pages->push_back(JoinPage(pageLines));
+            if (pageStart == 0) {
+                report(lineNumber, "\"end\" without a \"page\" line before it");
+            } else if (pages->size() < static_cast<size_t>(MaxPackPages)) {
+                pages->push_back(JoinPage(pageLines));
+            }
             pageStart = 0;
+            outsideReported = false;
             continue;
         }
         if (pageStart == 0) {
-            if (marker.empty()) continue;
-            return fail(lineNumber, "text outside a page: begin a page with a \"page\" line");
+            if (marker.empty() || outsideReported) continue;
+            report(lineNumber, "text outside a page: begin a page with a \"page\" line");
+            outsideReported = true;
+            continue;
         }
-        int column = 0;
-        const std::string problem = TypeLine(line, charset, &cursor, &column);
-        if (!problem.empty()) return fail(lineNumber, problem, column);
+        for (const LineProblem& problem : TypeLine(line, charset, &cursor)) {
+            if (problem.overflow && pageOverflowed) continue;
+            pageOverflowed = pageOverflowed || problem.overflow;
+            report(lineNumber, problem.reason, problem.column);
+        }
         pageLines.push_back(line);
     }
     const int lastLine = lineNumber > 0 ? lineNumber : 1;
     if (pageStart != 0)
-        return fail(lastLine, "the page begun at line " + std::to_string(pageStart) +
-                                  " has no \"end\" line");
-    if (pages->empty())
-        return fail(lastLine, "no pages: write at least one between a \"page\" and an \"end\" line");
-    return {};
+        report(lastLine, "the page begun at line " + std::to_string(pageStart) + " has no \"end\" line");
+    if (pagesBegun == 0 && !problems.HasErrors())
+        report(lastLine, "no pages: write at least one between a \"page\" and an \"end\" line");
+    return problems.Problems();
 }
 
 std::string EmitPagesSource(const std::vector<std::string>& pages, const std::string& sourceName) {

@@ -23,7 +23,8 @@ constexpr int LastShownLine = 21;
 
 // Parses and checks `text` (read from `fileName`) against `charset`. On
 // success `pages` holds one typewriter string per page and no problem is
-// returned; otherwise the first problem found. A content pack holds at most
+// returned; otherwise every problem found (capped as ProblemLog caps them;
+// a page running past its lines is reported once). A content pack holds at most
 // MaxPackPages pages, so a page past them is a problem here, where it is read.
 std::vector<Problem> ParsePages(const std::string& text, const std::string& fileName,
                                 const char* charset, std::vector<std::string>* pages);

@@ -16,7 +16,6 @@ std::string FormatProblem(const Problem& problem, const std::string& program) {
     return text;
 }
 
-namespace {
 void AppendJsonString(std::string& out, const std::string& text) {
     out += '"';
     for (const char c : text) {
@@ -34,7 +33,6 @@ void AppendJsonString(std::string& out, const std::string& text) {
     }
     out += '"';
 }
-}  // namespace
 
 std::string ProblemsAsJson(const std::vector<Problem>& problems, const std::string& program) {
     std::string out = "[";

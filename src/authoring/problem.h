@@ -25,6 +25,10 @@ std::string FormatProblem(const Problem& problem, const std::string& program);
 // objects; "message" is the problem as FormatProblem words it for `program`.
 std::string ProblemsAsJson(const std::vector<Problem>& problems, const std::string& program);
 
+// Appends `text` to `out` as a JSON string: quoted, with '"', '\\' and
+// control characters escaped.
+void AppendJsonString(std::string& out, const std::string& text);
+
 // Collects a run's problems: the first MaxProblemsKept are kept, the rest
 // only counted, so a source of millions of bad lines costs no more memory
 // than one of twenty. Error() reports against the log's file.

@@ -61,6 +61,24 @@ TEST(FontArt, MessagesEscapeControlCharactersAndNameNoLineOfAnEmptyFile) {
     EXPECT_EQ(ParseError(""), "art.txt: found 0 glyphs, the character set needs 2 (next: 'A')");
 }
 
+// Only the first problem of the art was reported; reading now goes on in
+// step with the character set after a missing glyph or a short one.
+TEST(FontArt, EveryProblemOfTheArtIsReportedNotOnlyTheFirst) {
+    FontImage image;
+    std::string rows;
+    for (int i = 0; i < 7; ++i) rows += "........\n";
+    const std::string art = "[A]\n....X...\n" + rows + Block('C') + "[D]\n.......\n[E]\n...?....\n" + rows;
+    std::vector<std::string> messages;
+    for (const Problem& problem : ParseFontArt(art, "art.txt", "ABCDE", &image))
+        messages.push_back(FormatProblem(problem, "fontc"));
+    ASSERT_EQ(messages.size(), 5u);
+    EXPECT_EQ(messages[0], "art.txt:2: unknown symbol 'X' in column 5 (use . # + o)");
+    EXPECT_EQ(messages[1], "art.txt:10: expected glyph 'B' (number 1) here, found 'C'");
+    EXPECT_EQ(messages[2], "art.txt:20: glyph row has 7 symbols, expected 8");
+    EXPECT_EQ(messages[3], "art.txt:21: glyph row has 3 symbols, expected 8");
+    EXPECT_EQ(messages[4], "art.txt:22: unknown symbol '?' in column 4 (use . # + o)");
+}
+
 TEST(FontArt, BmpHeaderAndBottomUpRows) {
     FontImage image{};
     image[0][0] = 1;

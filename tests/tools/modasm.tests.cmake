@@ -6,11 +6,13 @@ if(TARGET modasm)
     ${CMAKE_CURRENT_LIST_DIR}/modasm_test_support.cpp
     ${CMAKE_CURRENT_LIST_DIR}/modasm_layout_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/modasm_check_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/modasm_cli_test.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/modasm_cli_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/song_view_test.cpp)
   target_include_directories(modasm_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})
   target_link_libraries(modasm_tests PRIVATE intro_authoring test_builtin_module GTest::gtest_main)
   target_compile_definitions(modasm_tests PRIVATE MODASM_PATH="$<TARGET_FILE:modasm>"
-    MODASM_REFERENCE_DOC="${CMAKE_SOURCE_DIR}/docs/module-source.md")
+    MODASM_REFERENCE_DOC="${CMAKE_SOURCE_DIR}/docs/module-source.md"
+    INTRO_SONG_FCS="${CMAKE_SOURCE_DIR}/src/data/song/intro-song.fcs")
   add_dependencies(modasm_tests modasm)
   gtest_discover_tests(modasm_tests)
 endif()

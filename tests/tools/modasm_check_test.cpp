@@ -34,6 +34,14 @@ TEST(ModasmChecks, NotesAndPatternRows) {
     ExpectError(MinimalSong("  D-2 nosuch\n"), "unknown instrument 'nosuch'");
 }
 
+TEST(ModasmChecks, RenamedInstrumentIsNamedOncePerPatternWithoutACascade) {
+    AssemblyResult r = AssembleText(MinimalSong("pattern q inst=bass\n  A-1\n  ---\n  C-2 *3\n  D-2 note\n"));
+    std::string all;
+    for (const std::string& error : r.errors) all += error + "\n";
+    ASSERT_EQ(r.errors.size(), 1u) << all;
+    EXPECT_EQ(r.errors[0], "test.fcs:9: unknown instrument 'bass' (no vol macro has that name)");
+}
+
 TEST(ModasmChecks, SoundLimits) {
     ExpectError(MinimalSong("wave big saw words=129\n"), "test.fcs:9: words=129: expected a number from 2 to 128");
     ExpectError(MinimalSong("sample one data\n  1 2\n"), "is 1 words; it must be 2 to 65535");

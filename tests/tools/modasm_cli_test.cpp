@@ -106,6 +106,20 @@ TEST_F(ModasmCli, UsageAndFileProblems) {
     EXPECT_EQ(FileCount(), 1);
 }
 
+TEST_F(ModasmCli, ViewPrintsTheSongAsJsonOrTheProblems) {
+    Write("song.fcs", MinimalSong());
+    ASSERT_EQ(Run("--view " + Path("song.fcs")), 0) << err;
+    EXPECT_EQ(out.rfind("{\"format\":\"FC14\",\"blocks\":[{\"kind\":\"format\"", 0), 0u) << out;
+    EXPECT_NE(out.find("\"lines\":[{\"row\":0,\"count\":1,\"note\":\"C-2\",\"instrument\":\"note\""),
+              std::string::npos) << out;
+    Write("bad.fcs", MinimalSong("  H-2\n"));
+    EXPECT_EQ(Run("--view " + Path("bad.fcs")), 1);
+    EXPECT_NE(err.find("bad.fcs:9: unknown note 'H-2'"), std::string::npos) << err;
+    EXPECT_TRUE(out.empty());
+    EXPECT_EQ(Run("--view " + Path("song.fcs") + " -o " + Path("x.mod")), 2);
+    EXPECT_NE(err.find("--view takes only a SOURCE"), std::string::npos) << err;
+}
+
 TEST_F(ModasmCli, DisassemblesAModuleAndRefusesATruncatedOne) {
     const std::vector<uint8_t> image = AssembleText(MinimalSong()).image;
     Write("song.mod", std::string(image.begin(), image.end()));

@@ -306,3 +306,16 @@ TEST_F(Modrender, BuiltinRendersTheEmbeddedSong) {
 #endif
 
 }  // namespace
+
+TEST_F(Modrender, FromStartsAtAnEntryWithoutThePrefillAndNeedsALength) {
+    ASSERT_EQ(Run(Path("demo.fc14") + " --raw --frames 5000 --from 1:2 -o " + Path("from.raw")).exitCode, 0);
+    const std::string from = ReadAll(Path("from.raw"));
+    ASSERT_EQ(from.size(), 4u * 5000);
+    EXPECT_NE(from.substr(0, 4000), std::string(4000, '\0'));  // music at once, no silent ring
+    const Result noLength = Run(Path("demo.fc14") + " --from 1 -o " + Path("x.wav"));
+    EXPECT_EQ(noLength.exitCode, 2);
+    EXPECT_NE(noLength.err.find("--from renders audio of a length given by --seconds or --frames"),
+              std::string::npos) << noLength.err;
+    EXPECT_EQ(Run(Path("demo.fc14") + " --from 1:32 --frames 9 -o " + Path("x.wav")).exitCode, 2);
+    EXPECT_FALSE(fs::exists(Path("x.wav")));
+}

@@ -58,6 +58,21 @@ TEST(PageText, BadInputsStopWithFileAndLine) {
               "(the font has upper-case letters only)");
 }
 
+// Only the first problem of a file was reported; a page too long is named once.
+TEST(PageText, EveryProblemOfTheFileIsReportedNotOnlyTheFirst) {
+    std::vector<std::string> pages;
+    const std::string text = "page\nHELLo\nend\nSTRAY\nMORE\npage\n" + Lines(22, "X") + "x\nend\nend\n";
+    std::vector<std::string> messages;
+    for (const Problem& problem : ParsePages(text, "pages.txt", IntroCharset, &pages))
+        messages.push_back(FormatProblem(problem, "pagec"));
+    ASSERT_EQ(messages.size(), 5u);
+    EXPECT_EQ(messages[0].rfind("pages.txt:2: character 5, 'o',", 0), 0u);
+    EXPECT_EQ(messages[1], "pages.txt:4: text outside a page: begin a page with a \"page\" line");
+    EXPECT_EQ(messages[2].rfind("pages.txt:27: the page runs past its 20 lines", 0), 0u);
+    EXPECT_EQ(messages[3].rfind("pages.txt:29: character 1, 'x',", 0), 0u);
+    EXPECT_EQ(messages[4], "pages.txt:31: \"end\" without a \"page\" line before it");
+}
+
 // 65 pages once passed here and made packs every reader refused.
 TEST(PageText, PagesPastWhatAPackHoldsAreRefusedWhereTheyAreRead) {
     const std::string page = "page\nA\nend\n";

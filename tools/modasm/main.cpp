@@ -1,6 +1,7 @@
 // modasm: assembles a module source (.fcs) into an "FC14" or "SMOD" module,
 // and optionally into a C++ file that carries the bytes as a constant array;
-// with --disassemble, turns a module back into a source.
+// with --disassemble, turns a module back into a source; with --view, prints
+// the song's structure with where each element was written, as JSON.
 // INTRO_DOC_DIR, the installed documentation folder, comes from CMake.
 #include <cerrno>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include "app/program_info.h"
 #include "authoring/song/assembler.h"
 #include "authoring/song/disassembler.h"
+#include "authoring/song/song_view.h"
 #include "output_files.h"
 #include "safe_output.h"
 #include "source_text.h"
@@ -21,11 +23,15 @@ namespace {
 constexpr char UsageText[] =
     "Usage: modasm SOURCE -o MODULE [--cpp FILE [--symbol NAME]] [--summary]\n"
     "       modasm --disassemble MODULE -o SOURCE\n"
+    "       modasm --view SOURCE\n"
     "Assembles a module source into an \"FC14\" or \"SMOD\" module, or turns a\n"
     "module into a source that assembles back to the same bytes. The source\n"
     "format is described in " INTRO_DOC_DIR "/module-source.md.\n"
     "  -o FILE        the module (or, with --disassemble, the source) to write\n"
     "  --disassemble  read MODULE and write its source\n"
+    "  --view         print SOURCE's sequence, patterns, macros and sounds as\n"
+    "                 JSON, each with its line and columns in SOURCE; no file\n"
+    "                 is written\n"
     "  --cpp FILE     also write the bytes as C++ (const uint8_t NAME[], NAMESize)\n"
     "  --symbol NAME  the array's name (default ModuleImage)\n"
     "  --summary      print counts, size and song length\n"
@@ -33,7 +39,7 @@ constexpr char UsageText[] =
     "  --version      print the version and licence and exit\n"
     "\n"
     "Exit status:\n"
-    "  0  the module (or the source) is written\n"
+    "  0  the module (or the source, or the view) is written\n"
     "  1  the source does not assemble (each problem as file:line: reason), or\n"
     "     the file to disassemble is no module the loader accepts (file: reason)\n"
     "  2  a wrong command line, or a file that cannot be read or written\n";
@@ -79,11 +85,31 @@ int Disassemble(const std::string& modulePath, const std::string& output) {
     return 0;
 }
 
+// --view: the source's structure as JSON on the standard output.
+int PrintView(const std::string& sourcePath) {
+    std::string text;
+    if (!ReadSourceText("modasm", sourcePath, "a song source", text)) return 2;
+    ProblemLog log(sourcePath);
+    SongView view;
+    if (!AssembleSongView(text, log, view)) {
+        for (const Problem& problem : log.Problems())
+            std::fprintf(stderr, "%s\n", FormatProblem(problem, "modasm").c_str());
+        return 1;
+    }
+    const std::string json = SongViewAsJson(view) + "\n";
+    if (std::fwrite(json.data(), 1, json.size(), stdout) != json.size() || std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "modasm: cannot write the view to the standard output (%s)\n",
+                     std::strerror(errno));
+        return 2;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string source, output, cppOutput, symbol = "ModuleImage";
-    bool summary = false, disassemble = false;
+    bool summary = false, disassemble = false, view = false;
     if (AnswerHelpOrVersion(argc, argv, "modasm", UsageText)) return 0;
     auto sourceFile = [&](const std::string& arg, std::string& problem) {
         if (!source.empty()) return problem = "more than one source file: " + arg, false;
@@ -98,13 +124,19 @@ int main(int argc, char** argv) {
         .Value("--symbol", &symbol)
         .Flag("--summary", &summary)
         .Flag("--disassemble", &disassemble)
+        .Flag("--view", &view)
         .Positional(sourceFile, CommandLine::LoneDash::Unknown);
     std::string problem;
     if (!line.Read(argc, argv, problem)) return Usage(problem.c_str());
     if (disassemble) {
         if (source.empty() || output.empty()) return Usage("--disassemble needs a MODULE and -o SOURCE");
-        if (summary || !cppOutput.empty()) return Usage("--disassemble takes only MODULE and -o SOURCE");
+        if (summary || view || !cppOutput.empty()) return Usage("--disassemble takes only MODULE and -o SOURCE");
         return Disassemble(source, output);
+    }
+    if (view) {
+        if (source.empty() || !output.empty() || summary || !cppOutput.empty())
+            return Usage("--view takes only a SOURCE");
+        return PrintView(source);
     }
     if (source.empty() || output.empty()) return Usage("need a SOURCE and -o MODULE");
 

@@ -81,6 +81,8 @@ int main(int argc, char** argv) {
         if (options.length == LengthKind::Seconds)
             request.frames = static_cast<int64_t>(options.seconds * IntroSound.rate + 0.5);
         request.progress = options.outputPath != "-";
+        request.fromEntry = options.fromEntry;
+        request.fromRow = options.fromRow;
         if (!RenderAudio(image, request, out, error)) return Fail(error);
     }
     if (!out.Commit(error)) return Fail(error);

@@ -14,6 +14,9 @@ const char* const RenderUsage =
     "  -o PATH            output file, '-' for standard output\n"
     "  --raw              headerless little-endian s16 stereo frames instead of WAV\n"
     "  --include-prefill  keep the 32000 silent frames that start playback\n"
+    "  --from E[:R]       start at row R (default 0) of sequence entry E, the\n"
+    "                     ticks before it run in silence and no pre-fill; needs\n"
+    "                     --seconds or --frames\n"
     "  --loops N          play the song N times (default 1)\n"
     "  --seconds S        render S seconds after the pre-fill\n"
     "  --frames N         render exactly N frames after the pre-fill\n"
@@ -71,6 +74,18 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
         return problem = "--ticks needs a whole number from 1 to " + std::to_string(MaxTicks) +
                          ", not '" + value + "'", false;
     };
+    auto from = [&](const std::string& value, std::string& problem) {
+        const size_t colon = value.find(':');
+        int64_t entry = 0, row = 0;
+        if (ParseWholeNumber(value.substr(0, colon).c_str(), 0, 255, entry) &&
+            (colon == std::string::npos || ParseWholeNumber(value.substr(colon + 1).c_str(), 0, 31, row))) {
+            options.fromEntry = static_cast<int>(entry);
+            options.fromRow = static_cast<int>(row);
+            return true;
+        }
+        return problem = "--from needs ENTRY (0 to 255) or ENTRY:ROW (row 0 to 31), not '" + value + "'",
+               false;
+    };
     auto module = [&](const std::string& value, std::string& problem) {
         if (!options.modulePath.empty())
             return problem = "more than one module given ('" + options.modulePath + "' and '" +
@@ -89,6 +104,7 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
         .Value("--seconds", seconds, "a duration")
         .Value("--frames", frames, "a count")
         .Value("--ticks", ticks, "a count")
+        .Value("--from", from, "an entry or entry:row")
         .Positional(module, CommandLine::LoneDash::Positional);
     if (!line.Read(argc, argv, error)) return false;
     if (options.builtin && !options.modulePath.empty())
@@ -103,6 +119,11 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
         (lengthGiven || options.raw || options.includePrefill))
         return error = "--loops, --seconds, --frames, --raw and --include-prefill apply to audio "
                        "renders only", false;
+    if (options.fromEntry >= 0 &&
+        (options.mode != RenderMode::Audio || !lengthGiven || options.length == LengthKind::SongLoops ||
+         options.includePrefill))
+        return error = "--from renders audio of a length given by --seconds or --frames, without "
+                       "--include-prefill", false;
     if (options.mode != RenderMode::Trace && ticksGiven)
         return error = "--ticks applies to --trace only", false;
     // assign(1, '-'): GCC 12 at -O3 warns falsely (-Wrestrict) on "-" here.

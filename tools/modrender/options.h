@@ -18,6 +18,8 @@ struct RenderOptions {
     int64_t ticks = 0;  // trace bound; 0 = the song once
     bool raw = false;
     bool includePrefill = false;
+    int fromEntry = -1;  // --from: the sequence entry to start at, -1 = the start
+    int fromRow = 0;
 };
 
 constexpr int64_t MaxLoops = 100;

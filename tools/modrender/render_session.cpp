@@ -159,16 +159,33 @@ int64_t SongFrames(int64_t songTicks) {
 
 bool RenderAudio(const std::vector<uint8_t>& image, const AudioRequest& request, SafeOutput& out,
                  std::string& error) {
+    // From a place: the ticks before it run in silence, and the ring the
+    // stream fills first holds the song from there instead of silence.
+    const bool fromPlace = request.fromEntry >= 0;
+    int64_t placeTick = 1;
+    if (fromPlace) {
+        if (!StartLikeTheIntro(image, error)) return false;
+        SongPlace place;
+        place.entry = request.fromEntry;
+        place.row = request.fromRow;
+        placeTick = FindSongTick(place);
+    }
     if (!StartLikeTheIntro(image, error)) return false;
     AudioSink sink;
     sink.out = &out;
     SetMemoryStreamSink(TakeBlock, &sink);
-    StartAudio();
+    if (fromPlace) {
+        SkipSongTicks(placeTick);
+        StartStream();
+    } else {
+        StartAudio();
+    }
     sink.collectingPrefill = false;
 
     const int64_t frames = request.songTicks >= 0 ? SongFrames(request.songTicks) : request.frames;
-    const int64_t prefillFrames = request.includePrefill ? static_cast<int64_t>(sink.prefill.size()) : 0;
-    const int64_t totalBytes = 4 * (frames + prefillFrames);
+    const int64_t ring = static_cast<int64_t>(sink.prefill.size());
+    const int64_t prefillFrames = fromPlace ? std::min(ring, frames) : (request.includePrefill ? ring : 0);
+    const int64_t totalBytes = 4 * (fromPlace ? frames : frames + prefillFrames);
     if (!request.raw) {
         if (totalBytes > UINT32_MAX - 36) return error = "too long for a WAV file; use --raw", false;
         uint8_t header[44];
@@ -178,7 +195,7 @@ bool RenderAudio(const std::vector<uint8_t>& image, const AudioRequest& request,
     if (prefillFrames > 0 && !WriteFrames(out, sink.prefill.data(), prefillFrames))
         return error = "cannot write the output", false;
 
-    sink.remaining = frames;
+    sink.remaining = fromPlace ? frames - prefillFrames : frames;
     // Renders run far faster than real time; report only those that keep the
     // user waiting, once a second after the first two.
     using Clock = std::chrono::steady_clock;

@@ -25,6 +25,8 @@ struct AudioRequest {
     bool includePrefill = false;
     bool raw = false;
     bool progress = false;
+    int fromEntry = -1;       // start at this entry's row fromRow, without the pre-fill
+    int fromRow = 0;
 };
 
 // Frames from the end of the pre-fill to the end of `songTicks` song ticks;

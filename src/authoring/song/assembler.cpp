@@ -52,8 +52,11 @@ bool ReadFormat(const std::vector<SourceBlock>& blocks, ProblemLog& problems, Mo
 
 }  // namespace
 
-bool AssembleSource(const std::string& text, ProblemLog& problems, AssembledModule& module) {
-    std::vector<SourceBlock> blocks = SplitBlocks(text, problems);
+bool AssembleSource(const std::string& text, ProblemLog& problems, AssembledModule& module,
+                    std::vector<SourceBlock>* blocksRead) {
+    std::vector<SourceBlock> ownBlocks;
+    std::vector<SourceBlock>& blocks = blocksRead ? *blocksRead : ownBlocks;
+    blocks = SplitBlocks(text, problems);
     if (!ReadFormat(blocks, problems, module.format)) return false;
     SymbolTables symbols;
     symbols.format = module.format;

@@ -29,7 +29,9 @@ std::vector<Problem> AssembleSource(const std::string& text, const std::string& 
                                     AssembledModule& module);
 
 // The same into a log of the caller's: false when the source is wrong.
-bool AssembleSource(const std::string& text, ProblemLog& problems, AssembledModule& module);
+// `blocks`, when given, receives the source's blocks as they were read.
+bool AssembleSource(const std::string& text, ProblemLog& problems, AssembledModule& module,
+                    std::vector<SourceBlock>* blocks = nullptr);
 
 // The module bytes: header, sequence, patterns, macros, samples, waveforms;
 // then the raw blocks.

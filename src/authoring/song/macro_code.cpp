@@ -64,6 +64,8 @@ private:
     std::set<std::string> pendingNames_;     // pendingLabels_, for a lookup in log time
     std::vector<LoopFixup> loops_;
     int pendingLine_ = 0;
+    SourceSpan text_;  // of the command being read
+    SourceSpan labelText_;  // of the first label waiting for its command
 };
 
 std::optional<long> MacroReader::Number(const std::string& token, long low, long high,
@@ -130,6 +132,8 @@ void MacroReader::Append(int line, bool isValue, uint8_t code, std::vector<uint8
     instruction.isValue = isValue;
     instruction.code = code;
     instruction.operand = operand;
+    instruction.text = text_;
+    if (!pendingLabels_.empty()) instruction.labelText = labelText_;
     for (const auto& label : pendingLabels_) labels_[label] = macro_.code.size();
     pendingLabels_.clear();
     pendingNames_.clear();
@@ -231,6 +235,7 @@ void MacroReader::ReadBody(const std::vector<SourceLine>& body) {
                                                      " labels; a macro holds at most 64 bytes");
                     return;
                 } else {
+                    if (pendingLabels_.empty()) labelText_ = line.Span(i);
                     pendingLabels_.push_back(label);
                     pendingNames_.insert(label);
                     pendingLine_ = line.number;
@@ -244,6 +249,7 @@ void MacroReader::ReadBody(const std::vector<SourceLine>& body) {
             }
             if (!mnemonic) {
                 if (ParseInteger(token) || token[0] == '=') {
+                    text_ = line.Span(i);
                     ReadValue(token, line.number);
                     if (TooLong(i + 1 < tokens.size() || &line != &body.back())) return;
                 } else {
@@ -262,6 +268,7 @@ void MacroReader::ReadBody(const std::vector<SourceLine>& body) {
             }
             std::vector<std::string> operands(tokens.begin() + static_cast<long>(i) + 1,
                                               tokens.begin() + static_cast<long>(i + 1 + count));
+            text_ = line.Span(i, 1 + count);
             ReadInstruction(*mnemonic, operands, line.number);
             i += 1 + count;
             if (TooLong(i < tokens.size() || &line != &body.back())) return;

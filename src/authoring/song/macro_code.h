@@ -19,6 +19,8 @@ struct MacroInstruction {
     bool isValue = false; // note value (frequency) or volume value
     uint8_t code = 0;
     int operand = 0;      // Hold ticks, Loop target instruction, JumpMacro slot
+    SourceSpan text;      // the command with its operands, or the value
+    SourceSpan labelText; // the label that marks it ("name:"), when one does
 };
 
 struct Macro {

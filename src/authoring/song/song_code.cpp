@@ -4,21 +4,15 @@
 
 namespace {
 
-enum class Porta { None, Up, Down, Off };
-
-struct RowText {
-    int line = 0;
-    int note = 0;          // 0 = no note, else period index 1..47
-    bool isEnd = false;
-    int instrument = -1;   // -1 = none given
-    Porta porta = Porta::None;
-    int portaAmount = 0;
-};
+using Porta = Portamento;
+using RowText = PatternLine;
 
 bool ParseRow(const SourceLine& line, RowText& row, int& repeat, const SymbolTables& symbols,
               ProblemLog& problems) {
     const auto& t = line.tokens;
     row.line = line.number;
+    row.text = line.Span(0, t.size());
+    row.noteText = line.Span(0);
     repeat = 1;
     size_t i = 1;
     if (t[0] == "---") {
@@ -53,12 +47,15 @@ bool ParseRow(const SourceLine& line, RowText& row, int& repeat, const SymbolTab
                                                "; a row reaches only 0..63 (use a sound transpose)");
             return false;
         }
+        row.instrumentWritten = true;
+        row.instrumentText = line.Span(i);
         ++i;
     }
     if (i < t.size() && t[i] == "porta") {
         std::string mode = i + 1 < t.size() ? t[i + 1] : "";
         if (mode == "off") {
             row.porta = Porta::Off;
+            row.portaText = line.Span(i, 2);
             i += 2;
         } else if ((mode == "up" || mode == "down") && i + 2 < t.size()) {
             auto amount = ParseInteger(t[i + 2]);
@@ -68,6 +65,7 @@ bool ParseRow(const SourceLine& line, RowText& row, int& repeat, const SymbolTab
             }
             row.porta = mode == "up" ? Porta::Up : Porta::Down;
             row.portaAmount = static_cast<int>(*amount);
+            row.portaText = line.Span(i, 3);
             i += 3;
         } else {
             problems.Error(line.number, "expected 'porta up N', 'porta down N' or 'porta off'");
@@ -81,6 +79,7 @@ bool ParseRow(const SourceLine& line, RowText& row, int& repeat, const SymbolTab
             return false;
         }
         repeat = static_cast<int>(*count);
+        row.repeatText = line.Span(i);
         ++i;
     }
     if (i < t.size()) {
@@ -110,33 +109,41 @@ Pattern ReadPattern(const SourceBlock& block, const SymbolTables& symbols, Probl
     pattern.name = block.header.tokens.size() > 1 ? block.header.tokens[1] : "";
     Parameters parameters = ParseParameters(block.header.tokens, 2, {"inst"}, pattern.line, problems);
     int defaultInstrument = -1;
+    bool defaultRefused = false;  // its notes then say nothing more: the pattern line says it
     if (parameters.Has("inst")) {
-        auto found = symbols.volMacros.find(parameters.values.at("inst"));
-        if (found == symbols.volMacros.end() || found->second > 63) {
-            problems.Error(pattern.line, "inst=" + parameters.values.at("inst") +
-                                                ": not a volume macro among the first 64");
+        const std::string& name = parameters.values.at("inst");
+        auto found = symbols.volMacros.find(name);
+        defaultRefused = found == symbols.volMacros.end() || found->second > 63;
+        if (found == symbols.volMacros.end()) {
+            problems.Error(pattern.line, "unknown instrument '" + name + "' (no vol macro has that name)");
+        } else if (defaultRefused) {
+            problems.Error(pattern.line, "inst=" + name + ": not a volume macro among the first 64");
         } else {
             defaultInstrument = found->second;
         }
     }
+    pattern.defaultInstrument = defaultInstrument;
     std::vector<RowText> rows;
     for (const SourceLine& line : block.body) {
         RowText row;
         int repeat = 1;
         if (!ParseRow(line, row, repeat, symbols, problems)) continue;
         if (row.note != 0 && row.instrument < 0) {
-            if (defaultInstrument < 0) {
+            if (defaultInstrument < 0 && !defaultRefused) {
                 problems.Error(line.number, "note " + line.tokens[0] + " has no instrument; "
                                                "name one or set inst= on the pattern line");
                 continue;
             }
-            row.instrument = defaultInstrument;
+            row.instrument = defaultRefused ? 0 : defaultInstrument;  // refused: no module is made
         }
         bool ended = !rows.empty() && rows.back().isEnd;
         if (ended) {
             problems.Error(line.number, "row after 'end'");
             break;
         }
+        row.firstRow = static_cast<int>(rows.size());
+        row.count = repeat;
+        pattern.lines.push_back(row);
         for (int r = 0; r < repeat; ++r) rows.push_back(row);
         if (rows.size() > module_format::PatternRows) {
             problems.Error(line.number, "pattern '" + pattern.name + "' has more than 32 rows");
@@ -195,6 +202,7 @@ std::vector<SequenceEntry> ReadSequence(const SourceBlock& block, const SymbolTa
                     valid = false;
                 }
                 entry.bytes[12] = static_cast<uint8_t>(speed.value_or(0));
+                entry.speedText = line.Span(static_cast<size_t>(&token - line.tokens.data()));
                 continue;
             }
             if (token[0] == '*') {
@@ -204,6 +212,7 @@ std::vector<SequenceEntry> ReadSequence(const SourceBlock& block, const SymbolTa
                     valid = false;
                 }
                 repeat = count.value_or(1);
+                entry.repeatText = line.Span(static_cast<size_t>(&token - line.tokens.data()));
                 continue;
             }
             // NAME[+N|-N][/S]: pattern, note transpose, sound transpose
@@ -226,6 +235,7 @@ std::vector<SequenceEntry> ReadSequence(const SourceBlock& block, const SymbolTa
                 entry.bytes[static_cast<size_t>(3 * voice)] = static_cast<uint8_t>(found->second);
                 entry.bytes[static_cast<size_t>(3 * voice + 1)] = static_cast<uint8_t>(*noteTranspose & 0xFF);
                 entry.bytes[static_cast<size_t>(3 * voice + 2)] = static_cast<uint8_t>(*soundTranspose & 0xFF);
+                entry.voiceText[voice] = line.Span(static_cast<size_t>(&token - line.tokens.data()));
             }
             ++voice;
         }
@@ -235,7 +245,10 @@ std::vector<SequenceEntry> ReadSequence(const SourceBlock& block, const SymbolTa
             valid = false;
         }
         if (!valid) continue;
-        for (long r = 0; r < repeat; ++r) entries.push_back(entry);
+        for (long r = 0; r < repeat; ++r) {
+            entry.repeatIndex = static_cast<int>(r);
+            entries.push_back(entry);
+        }
     }
     return entries;
 }

@@ -18,9 +18,27 @@ struct NoteUse {
     int line = 0;
 };
 
+enum class Portamento { None, Up, Down, Off };
+
+// One pattern row line as written: the rows it gives and where its parts are.
+struct PatternLine {
+    int line = 0;
+    int firstRow = 0;
+    int count = 1;                   // more than 1 when written with *COUNT
+    int note = 0;                    // 0 = no note, else period index 1..47
+    bool isEnd = false;
+    int instrument = -1;             // volume macro slot; -1 = none
+    bool instrumentWritten = false;  // on the row rather than the pattern's inst=
+    Portamento porta = Portamento::None;
+    int portaAmount = 0;
+    SourceSpan text, noteText, instrumentText, portaText, repeatText;
+};
+
 struct Pattern {
     std::string name;
     int line = 0;
+    int defaultInstrument = -1;     // inst= on the pattern line
+    std::vector<PatternLine> lines;  // as written, in order
     std::array<uint8_t, module_format::PatternBytes> bytes{};
     int rows = module_format::PatternRows;  // rows played before the end marker
     std::vector<NoteUse> notes;
@@ -28,6 +46,10 @@ struct Pattern {
 
 struct SequenceEntry {
     int line = 0;
+    SourceSpan voiceText[4];  // PATTERN[+N|-N][/S] of each voice
+    SourceSpan speedText;     // speed=N, when written
+    SourceSpan repeatText;    // *COUNT, when written
+    int repeatIndex = 0;      // which of the line's *COUNT entries this is
     std::array<uint8_t, module_format::SequenceEntryBytes> bytes{};
 };
 

@@ -20,14 +20,17 @@ std::optional<BlockKind> DirectiveKind(const std::string& word) {
     return std::nullopt;
 }
 
-// Splits `line` into `tokens`, reusing their storage: most lines of a long
-// wrong source are only counted, so they cost no allocation.
-void Tokenize(const std::string& line, std::vector<std::string>& tokens) {
+// Splits `line` into `tokens` and their `columns`, reusing their storage:
+// most lines of a long wrong source are only counted, so they cost no
+// allocation.
+void Tokenize(const std::string& line, std::vector<std::string>& tokens, std::vector<int>& columns) {
     size_t count = 0;
     size_t start = 0;
     auto take = [&](size_t end) {
         if (end == start) return;
         if (count == tokens.size()) tokens.emplace_back();
+        if (count == columns.size()) columns.emplace_back();
+        columns[count] = static_cast<int>(start);
         tokens[count++].assign(line, start, end - start);
     };
     size_t at = 0;
@@ -39,6 +42,7 @@ void Tokenize(const std::string& line, std::vector<std::string>& tokens) {
     }
     take(at);
     tokens.resize(count);
+    columns.resize(count);
 }
 
 // Why a block with one body line more than `lines` is wrong, for the kinds
@@ -68,6 +72,13 @@ std::string Overfull(const SourceBlock& block, size_t lines) {
 
 }  // namespace
 
+SourceSpan SourceLine::Span(size_t first, size_t count) const {
+    if (tokens.empty() || count == 0) return {number, 0, 0};
+    const size_t from = first < tokens.size() ? first : tokens.size() - 1;
+    const size_t last = from + count - 1 < tokens.size() ? from + count - 1 : tokens.size() - 1;
+    return {number, columns[from], columns[last] + static_cast<int>(tokens[last].size())};
+}
+
 std::vector<SourceBlock> SplitBlocks(const std::string& text, ProblemLog& problems) {
     std::vector<SourceBlock> blocks;
     TextLines lines(text);
@@ -77,10 +88,10 @@ std::vector<SourceBlock> SplitBlocks(const std::string& text, ProblemLog& proble
     while (lines.Next(lineText)) {
         const int number = lines.Number();
         line.number = number;
-        Tokenize(lineText, line.tokens);
+        Tokenize(lineText, line.tokens, line.columns);
         if (line.tokens.empty()) continue;
         if (auto kind = DirectiveKind(line.tokens[0])) {
-            blocks.push_back(SourceBlock{*kind, line, {}});
+            blocks.push_back(SourceBlock{*kind, line, {}, number});
             overfull = false;
         } else if (blocks.empty()) {
             // Past the kept problems only the count matters: no words to build.
@@ -88,7 +99,9 @@ std::vector<SourceBlock> SplitBlocks(const std::string& text, ProblemLog& proble
                                                    : "'" + line.tokens[0] +
                                                          "' outside any block; start one with format, "
                                                          "wave, sample, freq, vol, pattern, sequence or raw");
-        } else if (!overfull) {
+        } else {
+            blocks.back().lastLine = number;
+            if (overfull) continue;
             // A block past what it can hold is refused at its first line too many.
             const std::string why = Overfull(blocks.back(), blocks.back().body.size());
             overfull = !why.empty();

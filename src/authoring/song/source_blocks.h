@@ -9,9 +9,21 @@
 
 #include "authoring/problem.h"
 
+// Where an element was written: its line (from 1; 0 = not written) and its
+// byte columns within that line, from `column` (0 = the line's first byte)
+// up to, not including, `end`.
+struct SourceSpan {
+    int line = 0;
+    int column = 0;
+    int end = 0;
+};
+
 struct SourceLine {
     int number = 0;
     std::vector<std::string> tokens;
+    std::vector<int> columns;  // where each token starts
+    // Tokens first .. first + count - 1 (clamped to the line's tokens).
+    SourceSpan Span(size_t first, size_t count = 1) const;
 };
 
 enum class BlockKind { Format, Wave, Sample, Freq, Vol, Pattern, Sequence, Raw };
@@ -20,6 +32,7 @@ struct SourceBlock {
     BlockKind kind = BlockKind::Format;
     SourceLine header;             // the directive line itself
     std::vector<SourceLine> body;  // non-empty lines that follow it
+    int lastLine = 0;              // the last line with a token, the header's when none
 };
 
 std::vector<SourceBlock> SplitBlocks(const std::string& text, ProblemLog& problems);
