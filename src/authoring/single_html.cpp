@@ -1,0 +1,98 @@
+#include "authoring/single_html.h"
+
+#include <algorithm>
+#include <cctype>
+
+const char* const SingleHtmlWebFiles[7] = {"index.html",       "intro-page.js",    "intro.js",  "intro.wasm",
+                                           "intro-sound.wasm", "intro-worklet.js", "font.pixels"};
+
+namespace {
+
+constexpr char PageScript[] = "<script src=\"intro-page.js\"></script>";
+constexpr char ModuleScriptStart[] = "<script src=\"intro.js\"";
+constexpr char ScriptEnd[] = "</script>";
+// The files the page reads as blocks, in the order they are written.
+const char* const DataFiles[] = {"intro.wasm", "intro-sound.wasm", "intro-worklet.js", "font.pixels"};
+constexpr char PackName[] = "content.intro";
+constexpr char ContentJson[] = "{\"pack\": \"content.intro\"}\n";
+
+const WebFile* Find(const std::vector<WebFile>& files, const std::string& name) {
+    auto found = std::find_if(files.begin(), files.end(), [&](const WebFile& f) { return f.name == name; });
+    return found == files.end() ? nullptr : &*found;
+}
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// Script text safe inside <script>...</script>: the HTML parser ends the
+// element at any "</script" and changes state at "<!--", so both get a
+// backslash, which leaves string, regular expression and comment text as it
+// was (the two only occur there in minified code).
+std::string InlineScript(const std::vector<uint8_t>& bytes) {
+    const std::string text(bytes.begin(), bytes.end());
+    const std::string lower = Lower(text);
+    std::string out = "<script>\n";
+    out.reserve(text.size() + 32);
+    for (size_t i = 0; i < text.size(); ++i) {
+        out += text[i];
+        if (lower.compare(i, 8, "</script") == 0 || lower.compare(i, 4, "<!--") == 0) out += '\\';
+    }
+    if (!text.empty() && text.back() != '\n') out += '\n';
+    return out + ScriptEnd;
+}
+
+std::string DataBlock(const std::string& name, const std::vector<uint8_t>& bytes) {
+    return "<script type=\"application/octet-stream\" data-file=\"" + name + "\">" + Base64(bytes) +
+           ScriptEnd + "\n";
+}
+
+}  // namespace
+
+std::string Base64(const std::vector<uint8_t>& bytes) {
+    static const char Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    for (size_t i = 0; i < bytes.size(); i += 3) {
+        const size_t left = bytes.size() - i;
+        const uint32_t word = uint32_t(bytes[i]) << 16 | (left > 1 ? uint32_t(bytes[i + 1]) << 8 : 0) |
+                              (left > 2 ? bytes[i + 2] : 0);
+        out += Alphabet[word >> 18 & 63];
+        out += Alphabet[word >> 12 & 63];
+        out += left > 1 ? Alphabet[word >> 6 & 63] : '=';
+        out += left > 2 ? Alphabet[word & 63] : '=';
+    }
+    return out;
+}
+
+std::vector<Problem> WriteSingleHtml(const std::vector<WebFile>& webFiles,
+                                     const std::vector<uint8_t>& pack, std::string* html) {
+    std::vector<Problem> problems;
+    for (const char* name : SingleHtmlWebFiles)
+        if (Find(webFiles, name) == nullptr)
+            problems.push_back(Problem{name, 0, 0, "missing from the web version's files"});
+    if (!problems.empty()) return problems;
+
+    const std::vector<uint8_t>& indexBytes = Find(webFiles, "index.html")->bytes;
+    std::string page(indexBytes.begin(), indexBytes.end());
+    const size_t pageAt = page.find(PageScript);
+    const size_t moduleAt = page.find(ModuleScriptStart);
+    const size_t moduleEnd = moduleAt == std::string::npos ? moduleAt : page.find(ScriptEnd, moduleAt);
+    if (pageAt == std::string::npos || moduleEnd == std::string::npos || moduleAt < pageAt)
+        return {Problem{"index.html", 0, 0,
+                        "lacks <script src=\"intro-page.js\"></script> followed by <script "
+                        "src=\"intro.js\" ...></script>; give the web build's own index.html"}};
+
+    // The module script first, as replacing it leaves the page script's place unchanged.
+    page.replace(moduleAt, moduleEnd + sizeof ScriptEnd - 1 - moduleAt,
+                 InlineScript(Find(webFiles, "intro.js")->bytes));
+    std::string blocks;
+    for (const char* name : DataFiles) blocks += DataBlock(name, Find(webFiles, name)->bytes);
+    blocks += DataBlock("content.json", std::vector<uint8_t>(ContentJson, ContentJson + sizeof ContentJson - 1));
+    blocks += DataBlock(PackName, pack);
+    page.replace(pageAt, sizeof PageScript - 1, blocks + InlineScript(Find(webFiles, "intro-page.js")->bytes));
+    *html = std::move(page);
+    return {};
+}
