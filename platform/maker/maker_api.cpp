@@ -1,18 +1,22 @@
 // The intro maker's tools in WebAssembly: the three sources checked and built
 // by the authoring library's BuildContent (as intro-pack builds a folder), the
-// pack, intro.exe from a prebuilt shell by WriteIntroExe, and a module back
-// into song source. Problems come back as data: MakerProblems gives them as a
+// pack, intro.exe from a prebuilt shell by WriteIntroExe with its parts
+// measured, the web intro as one HTML file, and a module back into song
+// source. Problems come back as data: MakerProblems gives them as a
 // JSON array of {file, line, column, reason, message}, the message worded as
 // the tools print it.
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "authoring/content_build.h"
 #include "authoring/exe_content.h"
+#include "authoring/exe_sizes.h"
 #include "authoring/problem.h"
+#include "authoring/single_html.h"
 #include "authoring/song/disassembler.h"
 
 namespace {
@@ -23,6 +27,9 @@ struct MakerState {
     std::string messages;           // the same, one a line, as the tools print them
     std::string problemsJson;
     std::vector<uint8_t> exe;
+    std::string exeSizesJson;       // of the last intro.exe built, "" before one
+    std::vector<WebFile> webFiles;  // the web version's files, as the page gave them
+    std::string html;
     std::string source;             // the last disassembly
 } maker;
 
@@ -79,9 +86,44 @@ EMSCRIPTEN_KEEPALIVE int MakerBuildExe(const uint8_t* shell, int shellSize) {
     }
     std::vector<uint8_t> image(shell, shell + (shellSize > 0 ? shellSize : 0));
     Report(WriteIntroExe(image, "intro.exe", maker.content.fontBmp, maker.content.exePack, &maker.exe));
+    maker.exeSizesJson.clear();
+    ExeSizes sizes;
+    std::string unmeasured;
+    if (maker.problems.empty() && MeasureIntroExe(maker.exe, &sizes, &unmeasured))
+        maker.exeSizesJson = ExeSizesJson(sizes);
     return maker.problems.empty() ? static_cast<int>(maker.exe.size()) : 0;
 }
 EMSCRIPTEN_KEEPALIVE const uint8_t* MakerExe() { return maker.exe.data(); }
+
+// The last intro.exe's size and parts against 64 KiB, as JSON
+// {"file","code","pages","font","song","rest","limit","left","text"} (bytes;
+// "text" the lines intro-pack prints), or "" when none was built.
+EMSCRIPTEN_KEEPALIVE const char* MakerExeSizes() { return maker.exeSizesJson.c_str(); }
+
+// Hands over one of the web version's files (`name` zero-terminated, as in
+// the web folder), replacing one of that name. Returns how many are held.
+EMSCRIPTEN_KEEPALIVE int MakerAddWebFile(const char* name, const uint8_t* bytes, int size) {
+    WebFile file{name != nullptr ? name : "", std::vector<uint8_t>(bytes, bytes + (size > 0 ? size : 0))};
+    auto held = std::find_if(maker.webFiles.begin(), maker.webFiles.end(),
+                             [&](const WebFile& each) { return each.name == file.name; });
+    if (held != maker.webFiles.end()) *held = std::move(file);
+    else maker.webFiles.push_back(std::move(file));
+    return static_cast<int>(maker.webFiles.size());
+}
+
+// intro.html of the files handed over and the last valid build's pack, as
+// intro-pack NAME.html writes it. Returns its size, or 0 with the reason in
+// the problems (a missing file is named).
+EMSCRIPTEN_KEEPALIVE int MakerSingleHtml() {
+    maker.html.clear();
+    if (!maker.built) {
+        Report({Problem{"", 0, 0, "the content has problems; no intro.html"}});
+        return 0;
+    }
+    Report(WriteSingleHtml(maker.webFiles, maker.content.pack, &maker.html));
+    return maker.problems.empty() ? static_cast<int>(maker.html.size()) : 0;
+}
+EMSCRIPTEN_KEEPALIVE const uint8_t* MakerHtml() { return reinterpret_cast<const uint8_t*>(maker.html.data()); }
 
 // A module file back into song source, as modasm --disassemble writes it.
 // Returns 1 with the source in MakerSource, or 0 with the reason in the problems.
