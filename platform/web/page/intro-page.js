@@ -242,8 +242,10 @@ function startSound() {
   }
   const context = new AudioContext({ sampleRate: SampleRate });
   introSound.context = context;
+  // A page opened from disk has an opaque origin, whose blob: URLs a worklet
+  // may not load; a data: URL it may.
   const workletUrl = singleFile
-    ? URL.createObjectURL(new Blob([inlineBytes('intro-worklet.js')], { type: 'text/javascript' }))
+    ? `data:text/javascript;base64,${document.querySelector('script[data-file="intro-worklet.js"]').textContent}`
     : 'intro-worklet.js';
   const worklet = context.audioWorklet.addModule(workletUrl).catch((error) => {
     throw new Error('intro-worklet.js: ' + (error.message || error.name));
