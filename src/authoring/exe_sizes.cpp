@@ -1,7 +1,6 @@
 #include "authoring/exe_sizes.h"
 
 #include <cstring>
-#include <utility>
 
 #include "data/content_pack.h"
 #include "data/resource_ids.h"
@@ -65,26 +64,19 @@ bool FindResource(Reader& in, uint64_t root, uint32_t type, uint32_t id, uint32_
     return in.ok;
 }
 
-std::string Padded(const std::string& text, size_t width) {
-    return std::string(width > text.size() ? width - text.size() : 0, ' ') + text;
-}
-
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '\n') out += "\\n";
-        else if (c == '"' || c == '\\') out += std::string("\\") + c;
-        else out += c;
-    }
-    return out + "\"";
-}
-
 }  // namespace
 
 std::string GroupedDigits(int64_t value) {
-    std::string digits = std::to_string(value < 0 ? -value : value);
-    for (int at = int(digits.size()) - 3; at > 0; at -= 3) digits.insert(size_t(at), ",");
-    return (value < 0 ? "-" : "") + digits;
+    // Written from the last digit backwards into a buffer wide enough for any int64_t.
+    char digits[32];
+    size_t at = sizeof digits;
+    uint64_t left = value < 0 ? 0 - uint64_t(value) : uint64_t(value);
+    for (int count = 0; count == 0 || left != 0; ++count, left /= 10) {
+        if (count > 0 && count % 3 == 0) digits[--at] = ',';
+        digits[--at] = char('0' + left % 10);
+    }
+    if (value < 0) digits[--at] = '-';
+    return std::string(digits + at, sizeof digits - at);
 }
 
 bool MeasureIntroExe(const std::vector<uint8_t>& exe, ExeSizes* sizes, std::string* error) {
@@ -130,21 +122,43 @@ bool MeasureIntroExe(const std::vector<uint8_t>& exe, ExeSizes* sizes, std::stri
 
 std::string ExeSizesText(const std::string& name, const ExeSizes& sizes) {
     const int64_t left = sizes.LeftOfLimit();
-    std::string text = name + ": " + GroupedDigits(sizes.file) + " bytes, " + GroupedDigits(left < 0 ? -left : left) +
-                       (left < 0 ? " bytes over" : " bytes under") + " the 64 KiB (" +
-                       GroupedDigits(ClassicIntroLimit) + " bytes) of a classic intro\n";
-    const std::pair<const char*, int64_t> parts[] = {{"program code", sizes.code}, {"pages", sizes.pages},
-                                                     {"font", sizes.font},         {"song", sizes.song},
-                                                     {"the rest", sizes.rest}};
-    for (const auto& [part, bytes] : parts)
-        text += "  " + std::string(part) + std::string(14 - std::strlen(part), ' ') + Padded(GroupedDigits(bytes), 8) + "\n";
+    std::string text = name;
+    text += ": ";
+    text += GroupedDigits(sizes.file);
+    text += " bytes, ";
+    text += GroupedDigits(left < 0 ? -left : left);
+    text += left < 0 ? " bytes over" : " bytes under";
+    text += " the 64 KiB (65,536 bytes) of a classic intro\n";
+    const char* const names[] = {"program code", "pages", "font", "song", "the rest"};
+    const int64_t values[] = {sizes.code, sizes.pages, sizes.font, sizes.song, sizes.rest};
+    for (size_t i = 0; i < 5; ++i) {
+        const std::string digits = GroupedDigits(values[i]);
+        text += "  ";
+        text += names[i];
+        text.append(std::strlen(names[i]) < 14 ? 14 - std::strlen(names[i]) : 0, ' ');
+        text.append(digits.size() < 8 ? 8 - digits.size() : 0, ' ');
+        text += digits;
+        text += '\n';
+    }
     return text;
 }
 
 std::string ExeSizesJson(const ExeSizes& sizes) {
-    auto field = [](const char* key, int64_t value) { return "\"" + std::string(key) + "\":" + std::to_string(value); };
-    return "{" + field("file", sizes.file) + "," + field("code", sizes.code) + "," + field("pages", sizes.pages) +
-           "," + field("font", sizes.font) + "," + field("song", sizes.song) + "," + field("rest", sizes.rest) +
-           "," + field("limit", ClassicIntroLimit) + "," + field("left", sizes.LeftOfLimit()) +
-           ",\"text\":" + JsonString(ExeSizesText("intro.exe", sizes)) + "}";
+    const char* const keys[] = {"file", "code", "pages", "font", "song", "rest", "limit", "left"};
+    const int64_t values[] = {sizes.file, sizes.code,        sizes.pages,         sizes.font,
+                              sizes.song, sizes.rest, ClassicIntroLimit, sizes.LeftOfLimit()};
+    std::string json = "{";
+    for (size_t i = 0; i < 8; ++i) {
+        json += '"';
+        json += keys[i];
+        json += "\":";
+        json += std::to_string(values[i]);
+        json += ',';
+    }
+    json += "\"text\":\"";
+    for (char c : ExeSizesText("intro.exe", sizes)) {
+        if (c == '\n') json += "\\n";
+        else json += c;  // the lines hold no quote or backslash
+    }
+    return json + "\"}";
 }

@@ -21,10 +21,11 @@ const WebFile* Find(const std::vector<WebFile>& files, const std::string& name) 
     return found == files.end() ? nullptr : &*found;
 }
 
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
+// Whether `text` at `at` reads `lower` (lower case) in any case.
+bool ReadsAt(const std::string& text, size_t at, const char* lower) {
+    for (size_t i = 0; lower[i] != '\0'; ++i)
+        if (at + i >= text.size() || std::tolower(static_cast<unsigned char>(text[at + i])) != lower[i]) return false;
+    return true;
 }
 
 // Script text safe inside <script>...</script>: the HTML parser ends the
@@ -33,12 +34,11 @@ std::string Lower(std::string text) {
 // was (the two only occur there in minified code).
 std::string InlineScript(const std::vector<uint8_t>& bytes) {
     const std::string text(bytes.begin(), bytes.end());
-    const std::string lower = Lower(text);
     std::string out = "<script>\n";
     out.reserve(text.size() + 32);
     for (size_t i = 0; i < text.size(); ++i) {
         out += text[i];
-        if (lower.compare(i, 8, "</script") == 0 || lower.compare(i, 4, "<!--") == 0) out += '\\';
+        if (ReadsAt(text, i, "</script") || ReadsAt(text, i, "<!--")) out += '\\';
     }
     if (!text.empty() && text.back() != '\n') out += '\n';
     return out + ScriptEnd;
