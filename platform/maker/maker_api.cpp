@@ -7,7 +7,6 @@
 // the tools print it.
 #include <emscripten.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -28,7 +27,7 @@ struct MakerState {
     std::string problemsJson;
     std::vector<uint8_t> exe;
     std::string exeSizesJson;       // of the last intro.exe built, "" before one
-    std::vector<WebFile> webFiles;  // the web version's files, as the page gave them
+    WebPageFiles webFiles;          // the web version's files, as the page gave them
     std::string html;
     std::string source;             // the last disassembly
 } maker;
@@ -100,15 +99,14 @@ EMSCRIPTEN_KEEPALIVE const uint8_t* MakerExe() { return maker.exe.data(); }
 // "text" the lines intro-pack prints), or "" when none was built.
 EMSCRIPTEN_KEEPALIVE const char* MakerExeSizes() { return maker.exeSizesJson.c_str(); }
 
-// Hands over one of the web version's files (`name` zero-terminated, as in
-// the web folder), replacing one of that name. Returns how many are held.
+// Hands over one of the files the web page is made of (`name` zero-terminated,
+// as in the web folder: "intro.wasm"), replacing an earlier one. Returns 1, or
+// 0 for a name the page is not made of.
 EMSCRIPTEN_KEEPALIVE int MakerAddWebFile(const char* name, const uint8_t* bytes, int size) {
-    WebFile file{name != nullptr ? name : "", std::vector<uint8_t>(bytes, bytes + (size > 0 ? size : 0))};
-    auto held = std::find_if(maker.webFiles.begin(), maker.webFiles.end(),
-                             [&](const WebFile& each) { return each.name == file.name; });
-    if (held != maker.webFiles.end()) *held = std::move(file);
-    else maker.webFiles.push_back(std::move(file));
-    return static_cast<int>(maker.webFiles.size());
+    const int index = name != nullptr ? WebPageFileIndex(name) : -1;
+    if (index < 0) return 0;
+    maker.webFiles[index].assign(bytes, bytes + (size > 0 ? size : 0));
+    return 1;
 }
 
 // intro.html of the files handed over and the last valid build's pack, as

@@ -11,6 +11,7 @@ constexpr uint32_t RtBitmap = 2, RtRcdata = 10;
 constexpr uint32_t ScnCntCode = 0x20;
 constexpr uint32_t ResSubdirectoryFlag = 0x80000000;
 constexpr size_t SectionHeaderSize = 40;
+constexpr uint32_t MaxSections = 96;  // as many as Windows loads
 constexpr size_t PeSignatureSize = 4, CoffHeaderSize = 20, OptDataDirectories = 112, DirResource = 2;
 
 // Bounds-checked little-endian reads: `ok` turns false on the first read
@@ -31,8 +32,9 @@ struct Section {
 
 // The file offset of `rva` with `size` bytes after it inside one section's
 // stored bytes; -1 when there is none.
-int64_t FileOffset(const std::vector<Section>& sections, uint32_t rva, uint32_t size) {
-    for (const Section& s : sections) {
+int64_t FileOffset(const Section* sections, size_t count, uint32_t rva, uint32_t size) {
+    for (size_t i = 0; i < count; ++i) {
+        const Section& s = sections[i];
         if (rva < s.virtualAddress) continue;
         const uint64_t within = uint64_t(rva) - s.virtualAddress;
         if (within + size <= s.rawSize) return int64_t(s.rawPointer + within);
@@ -66,18 +68,25 @@ bool FindResource(Reader& in, uint64_t root, uint32_t type, uint32_t id, uint32_
 
 }  // namespace
 
-std::string GroupedDigits(int64_t value) {
+namespace {
+
+// `value` in decimal, with commas between groups of three digits when `grouped`.
+std::string Digits(int64_t value, bool grouped) {
     // Written from the last digit backwards into a buffer wide enough for any int64_t.
     char digits[32];
     size_t at = sizeof digits;
     uint64_t left = value < 0 ? 0 - uint64_t(value) : uint64_t(value);
     for (int count = 0; count == 0 || left != 0; ++count, left /= 10) {
-        if (count > 0 && count % 3 == 0) digits[--at] = ',';
+        if (grouped && count > 0 && count % 3 == 0) digits[--at] = ',';
         digits[--at] = char('0' + left % 10);
     }
     if (value < 0) digits[--at] = '-';
     return std::string(digits + at, sizeof digits - at);
 }
+
+}  // namespace
+
+std::string GroupedDigits(int64_t value) { return Digits(value, true); }
 
 bool MeasureIntroExe(const std::vector<uint8_t>& exe, ExeSizes* sizes, std::string* error) {
     Reader in{exe};
@@ -89,25 +98,26 @@ bool MeasureIntroExe(const std::vector<uint8_t>& exe, ExeSizes* sizes, std::stri
     const uint64_t optional = coff + CoffHeaderSize;
     const uint64_t table = optional + in.U16(coff + 16);
     const uint32_t resourceRva = in.U32(optional + OptDataDirectories + 8 * DirResource);
-    std::vector<Section> sections;
+    Section sections[MaxSections];
+    if (sectionCount > MaxSections) return *error = "more sections than Windows loads", false;
     ExeSizes found;
     found.file = int64_t(exe.size());
     for (uint32_t i = 0; i < sectionCount && in.ok; ++i) {
         const uint64_t at = table + i * SectionHeaderSize;
-        Section s{in.U32(at + 12), in.U32(at + 8), in.U32(at + 16), in.U32(at + 20), in.U32(at + 36)};
+        Section& s = sections[i];
+        s = Section{in.U32(at + 12), in.U32(at + 8), in.U32(at + 16), in.U32(at + 20), in.U32(at + 36)};
         if (uint64_t(s.rawPointer) + s.rawSize > exe.size()) return *error = "a section lies outside the file", false;
         if (s.flags & ScnCntCode) found.code += s.rawSize;
-        sections.push_back(s);
     }
     if (!in.ok) return *error = "truncated PE headers", false;
 
-    const int64_t root = FileOffset(sections, resourceRva, 16);
+    const int64_t root = FileOffset(sections, sectionCount, resourceRva, 16);
     uint32_t fontRva = 0, fontSize = 0, packRva = 0, packSize = 0;
     if (root < 0 || !FindResource(in, uint64_t(root), RtBitmap, INTRO_FONT_RESOURCE_ID, &fontRva, &fontSize) ||
         !FindResource(in, uint64_t(root), RtRcdata, INTRO_CONTENT_RESOURCE_ID, &packRva, &packSize) ||
-        FileOffset(sections, fontRva, fontSize) < 0)
+        FileOffset(sections, sectionCount, fontRva, fontSize) < 0)
         return *error = "no font bitmap and content pack among its resources", false;
-    const int64_t pack = FileOffset(sections, packRva, packSize);
+    const int64_t pack = FileOffset(sections, sectionCount, packRva, packSize);
     if (pack < 0 || packSize < PackHeaderSize || std::memcmp(&exe[size_t(pack)], PackMagic, sizeof PackMagic) != 0)
         return *error = "its content resource is not a content pack", false;
     found.font = fontSize;
@@ -152,7 +162,7 @@ std::string ExeSizesJson(const ExeSizes& sizes) {
         json += '"';
         json += keys[i];
         json += "\":";
-        json += std::to_string(values[i]);
+        json += Digits(values[i], false);
         json += ',';
     }
     json += "\"text\":\"";

@@ -1,25 +1,26 @@
 #include "authoring/single_html.h"
 
-#include <algorithm>
 #include <cctype>
+#include <cstring>
 
-const char* const SingleHtmlWebFiles[7] = {"index.html",       "intro-page.js",    "intro.js",  "intro.wasm",
-                                           "intro-sound.wasm", "intro-worklet.js", "font.pixels"};
+const char* const WebPageFileNames[WebPageFileCount] = {
+    "index.html", "intro-page.js", "intro.js", "intro.wasm", "intro-sound.wasm", "intro-worklet.js", "font.pixels"};
+
+int WebPageFileIndex(const char* name) {
+    for (int i = 0; i < WebPageFileCount; ++i)
+        if (std::strcmp(name, WebPageFileNames[i]) == 0) return i;
+    return -1;
+}
 
 namespace {
 
-constexpr char PageScript[] = "<script src=\"intro-page.js\"></script>";
+constexpr char PageScriptElement[] = "<script src=\"intro-page.js\"></script>";
 constexpr char ModuleScriptStart[] = "<script src=\"intro.js\"";
 constexpr char ScriptEnd[] = "</script>";
 // The files the page reads as blocks, in the order they are written.
-const char* const DataFiles[] = {"intro.wasm", "intro-sound.wasm", "intro-worklet.js", "font.pixels"};
+constexpr WebPageFile DataFiles[] = {IntroWasm, SoundWasm, WorkletScript, FontPixels};
 constexpr char PackName[] = "content.intro";
 constexpr char ContentJson[] = "{\"pack\": \"content.intro\"}\n";
-
-const WebFile* Find(const std::vector<WebFile>& files, const std::string& name) {
-    auto found = std::find_if(files.begin(), files.end(), [&](const WebFile& f) { return f.name == name; });
-    return found == files.end() ? nullptr : &*found;
-}
 
 // Whether `text` at `at` reads `lower` (lower case) in any case.
 bool ReadsAt(const std::string& text, size_t at, const char* lower) {
@@ -67,17 +68,16 @@ std::string Base64(const std::vector<uint8_t>& bytes) {
     return out;
 }
 
-std::vector<Problem> WriteSingleHtml(const std::vector<WebFile>& webFiles,
-                                     const std::vector<uint8_t>& pack, std::string* html) {
+std::vector<Problem> WriteSingleHtml(const WebPageFiles& webFiles, const std::vector<uint8_t>& pack,
+                                     std::string* html) {
     std::vector<Problem> problems;
-    for (const char* name : SingleHtmlWebFiles)
-        if (Find(webFiles, name) == nullptr)
-            problems.push_back(Problem{name, 0, 0, "missing from the web version's files"});
+    for (int i = 0; i < WebPageFileCount; ++i)
+        if (webFiles[i].empty())
+            problems.push_back(Problem{WebPageFileNames[i], 0, 0, "missing from the web version's files, or empty"});
     if (!problems.empty()) return problems;
 
-    const std::vector<uint8_t>& indexBytes = Find(webFiles, "index.html")->bytes;
-    std::string page(indexBytes.begin(), indexBytes.end());
-    const size_t pageAt = page.find(PageScript);
+    std::string page(webFiles[IndexHtml].begin(), webFiles[IndexHtml].end());
+    const size_t pageAt = page.find(PageScriptElement);
     const size_t moduleAt = page.find(ModuleScriptStart);
     const size_t moduleEnd = moduleAt == std::string::npos ? moduleAt : page.find(ScriptEnd, moduleAt);
     if (pageAt == std::string::npos || moduleEnd == std::string::npos || moduleAt < pageAt)
@@ -86,13 +86,12 @@ std::vector<Problem> WriteSingleHtml(const std::vector<WebFile>& webFiles,
                         "src=\"intro.js\" ...></script>; give the web build's own index.html"}};
 
     // The module script first, as replacing it leaves the page script's place unchanged.
-    page.replace(moduleAt, moduleEnd + sizeof ScriptEnd - 1 - moduleAt,
-                 InlineScript(Find(webFiles, "intro.js")->bytes));
+    page.replace(moduleAt, moduleEnd + sizeof ScriptEnd - 1 - moduleAt, InlineScript(webFiles[ModuleScript]));
     std::string blocks;
-    for (const char* name : DataFiles) blocks += DataBlock(name, Find(webFiles, name)->bytes);
+    for (WebPageFile file : DataFiles) blocks += DataBlock(WebPageFileNames[file], webFiles[file]);
     blocks += DataBlock("content.json", std::vector<uint8_t>(ContentJson, ContentJson + sizeof ContentJson - 1));
     blocks += DataBlock(PackName, pack);
-    page.replace(pageAt, sizeof PageScript - 1, blocks + InlineScript(Find(webFiles, "intro-page.js")->bytes));
+    page.replace(pageAt, sizeof PageScriptElement - 1, blocks + InlineScript(webFiles[PageScript]));
     *html = std::move(page);
     return {};
 }

@@ -12,16 +12,17 @@ using Bytes = std::vector<uint8_t>;
 
 Bytes Of(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
-std::vector<WebFile> StandIns() {
-    return {{"index.html", Of("<body>\n<script src=\"intro-page.js\"></script>\n"
-                              "<script src=\"intro.js\" onerror=\"missing()\"></script>\n</body>\n")},
-            {"intro-page.js", Of("const a = '</SCRIPT><!-- b';")},
-            {"intro.js", Of("Module();\n")},
-            {"intro.wasm", {0, 'a', 's', 'm'}},
-            {"intro-sound.wasm", {0, 'a', 's', 'm', 1}},
-            {"intro-worklet.js", Of("registerProcessor();")},
-            {"font.pixels", {1, 2}},
-            {"content.json", Of("{\"pack\": null}")}};  // the folder's own: not used
+WebPageFiles StandIns() {
+    WebPageFiles files;
+    files[IndexHtml] = Of("<body>\n<script src=\"intro-page.js\"></script>\n"
+                          "<script src=\"intro.js\" onerror=\"missing()\"></script>\n</body>\n");
+    files[PageScript] = Of("const a = '</SCRIPT><!-- b';");
+    files[ModuleScript] = Of("Module();\n");
+    files[IntroWasm] = {0, 'a', 's', 'm'};
+    files[SoundWasm] = {0, 'a', 's', 'm', 1};
+    files[WorkletScript] = Of("registerProcessor();");
+    files[FontPixels] = {1, 2};
+    return files;
 }
 
 TEST(SingleHtml, Base64IsTheStandardOne) {
@@ -46,13 +47,15 @@ TEST(SingleHtml, ScriptsGoInlineAndEveryOtherFileAsABlockBeforeThem) {
 
 TEST(SingleHtml, AMissingFileOrAForeignIndexIsNamedAndNothingWritten) {
     std::string html = "before";
-    std::vector<WebFile> files = StandIns();
-    files.erase(files.begin() + 4);
+    WebPageFiles files = StandIns();
+    files[SoundWasm].clear();
     std::vector<Problem> problems = WriteSingleHtml(files, {}, &html);
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(problems[0].file, "intro-sound.wasm");
+    EXPECT_EQ(WebPageFileIndex("intro-sound.wasm"), SoundWasm);
+    EXPECT_EQ(WebPageFileIndex("content.json"), -1);
     files = StandIns();
-    files[0].bytes = Of("<script src=\"intro.js\"></script><script src=\"intro-page.js\"></script>");
+    files[IndexHtml] = Of("<script src=\"intro.js\"></script><script src=\"intro-page.js\"></script>");
     problems = WriteSingleHtml(files, {}, &html);
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(problems[0].file, "index.html");

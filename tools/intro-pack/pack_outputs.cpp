@@ -53,15 +53,12 @@ bool WriteExe(const std::string& output, const BuiltContent& content, const Pack
 // against the budget a page of this intro keeps.
 bool WriteHtml(const std::string& output, const BuiltContent& content, const PackData& data,
                std::string* error) {
-    std::vector<WebFile> files;
-    for (const char* name : SingleHtmlWebFiles) {
-        WebFile file{name, {}};
-        const std::string path = data.webFiles + "/" + name;
-        if (!ReadInputFile(path, "a web file", file.bytes, *error)) {
+    WebPageFiles files;
+    for (int i = 0; i < WebPageFileCount; ++i) {
+        if (!ReadInputFile(data.webFiles + "/" + WebPageFileNames[i], "a web file", files[i], *error)) {
             *error += " (give the web version's files with --web DIR)";
             return false;
         }
-        files.push_back(std::move(file));
     }
     std::string html;
     const std::vector<Problem> problems = WriteSingleHtml(files, content.pack, &html);
