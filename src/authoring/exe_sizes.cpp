@@ -106,19 +106,22 @@ bool MeasureIntroExe(const std::vector<uint8_t>& exe, ExeSizes* sizes, std::stri
         const uint64_t at = table + i * SectionHeaderSize;
         Section& s = sections[i];
         s = Section{in.U32(at + 12), in.U32(at + 8), in.U32(at + 16), in.U32(at + 20), in.U32(at + 36)};
-        if (uint64_t(s.rawPointer) + s.rawSize > exe.size()) return *error = "a section lies outside the file", false;
+        if (uint64_t(s.rawPointer) + s.rawSize > exe.size())
+            return *error = "a section lies outside the file", false;
         if (s.flags & ScnCntCode) found.code += s.rawSize;
     }
     if (!in.ok) return *error = "truncated PE headers", false;
 
     const int64_t root = FileOffset(sections, sectionCount, resourceRva, 16);
     uint32_t fontRva = 0, fontSize = 0, packRva = 0, packSize = 0;
-    if (root < 0 || !FindResource(in, uint64_t(root), RtBitmap, INTRO_FONT_RESOURCE_ID, &fontRva, &fontSize) ||
+    if (root < 0 ||
+        !FindResource(in, uint64_t(root), RtBitmap, INTRO_FONT_RESOURCE_ID, &fontRva, &fontSize) ||
         !FindResource(in, uint64_t(root), RtRcdata, INTRO_CONTENT_RESOURCE_ID, &packRva, &packSize) ||
         FileOffset(sections, sectionCount, fontRva, fontSize) < 0)
         return *error = "no font bitmap and content pack among its resources", false;
     const int64_t pack = FileOffset(sections, sectionCount, packRva, packSize);
-    if (pack < 0 || packSize < PackHeaderSize || std::memcmp(&exe[size_t(pack)], PackMagic, sizeof PackMagic) != 0)
+    if (pack < 0 || packSize < PackHeaderSize ||
+        std::memcmp(&exe[size_t(pack)], PackMagic, sizeof PackMagic) != 0)
         return *error = "its content resource is not a content pack", false;
     found.font = fontSize;
     found.pages = in.U32(uint64_t(pack) + 12);
@@ -155,7 +158,7 @@ std::string ExeSizesText(const std::string& name, const ExeSizes& sizes) {
 
 std::string ExeSizesJson(const ExeSizes& sizes) {
     const char* const keys[] = {"file", "code", "pages", "font", "song", "rest", "limit", "left"};
-    const int64_t values[] = {sizes.file, sizes.code,        sizes.pages,         sizes.font,
+    const int64_t values[] = {sizes.file, sizes.code, sizes.pages,       sizes.font,
                               sizes.song, sizes.rest, ClassicIntroLimit, sizes.LeftOfLimit()};
     std::string json = "{";
     for (size_t i = 0; i < 8; ++i) {
@@ -167,8 +170,10 @@ std::string ExeSizesJson(const ExeSizes& sizes) {
     }
     json += "\"text\":\"";
     for (char c : ExeSizesText("intro.exe", sizes)) {
-        if (c == '\n') json += "\\n";
-        else json += c;  // the lines hold no quote or backslash
+        if (c == '\n')
+            json += "\\n";
+        else
+            json += c;  // the lines hold no quote or backslash
     }
     return json + "\"}";
 }

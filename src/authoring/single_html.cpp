@@ -3,8 +3,9 @@
 #include <cctype>
 #include <cstring>
 
-const char* const WebPageFileNames[WebPageFileCount] = {
-    "index.html", "intro-page.js", "intro.js", "intro.wasm", "intro-sound.wasm", "intro-worklet.js", "font.pixels"};
+const char* const WebPageFileNames[WebPageFileCount] = {"index.html", "intro-page.js",    "intro.js",
+                                                        "intro.wasm", "intro-sound.wasm", "intro-worklet.js",
+                                                        "font.pixels"};
 
 int WebPageFileIndex(const char* name) {
     for (int i = 0; i < WebPageFileCount; ++i)
@@ -25,7 +26,8 @@ constexpr char ContentJson[] = "{\"pack\": \"content.intro\"}\n";
 // Whether `text` at `at` reads `lower` (lower case) in any case.
 bool ReadsAt(const std::string& text, size_t at, const char* lower) {
     for (size_t i = 0; lower[i] != '\0'; ++i)
-        if (at + i >= text.size() || std::tolower(static_cast<unsigned char>(text[at + i])) != lower[i]) return false;
+        if (at + i >= text.size() || std::tolower(static_cast<unsigned char>(text[at + i])) != lower[i])
+            return false;
     return true;
 }
 
@@ -73,7 +75,8 @@ std::vector<Problem> WriteSingleHtml(const WebPageFiles& webFiles, const std::ve
     std::vector<Problem> problems;
     for (int i = 0; i < WebPageFileCount; ++i)
         if (webFiles[i].empty())
-            problems.push_back(Problem{WebPageFileNames[i], 0, 0, "missing from the web version's files, or empty"});
+            problems.push_back(
+                Problem{WebPageFileNames[i], 0, 0, "missing from the web version's files, or empty"});
     if (!problems.empty()) return problems;
 
     std::string page(webFiles[IndexHtml].begin(), webFiles[IndexHtml].end());
@@ -89,7 +92,8 @@ std::vector<Problem> WriteSingleHtml(const WebPageFiles& webFiles, const std::ve
     page.replace(moduleAt, moduleEnd + sizeof ScriptEnd - 1 - moduleAt, InlineScript(webFiles[ModuleScript]));
     std::string blocks;
     for (WebPageFile file : DataFiles) blocks += DataBlock(WebPageFileNames[file], webFiles[file]);
-    blocks += DataBlock("content.json", std::vector<uint8_t>(ContentJson, ContentJson + sizeof ContentJson - 1));
+    blocks +=
+        DataBlock("content.json", std::vector<uint8_t>(ContentJson, ContentJson + sizeof ContentJson - 1));
     blocks += DataBlock(PackName, pack);
     page.replace(pageAt, sizeof PageScriptElement - 1, blocks + InlineScript(webFiles[PageScript]));
     *html = std::move(page);

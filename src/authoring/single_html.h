@@ -15,7 +15,16 @@
 
 // The web folder's files the page is made of, all required, by their place
 // in WebPageFileNames.
-enum WebPageFile { IndexHtml, PageScript, ModuleScript, IntroWasm, SoundWasm, WorkletScript, FontPixels, WebPageFileCount };
+enum WebPageFile {
+    IndexHtml,
+    PageScript,
+    ModuleScript,
+    IntroWasm,
+    SoundWasm,
+    WorkletScript,
+    FontPixels,
+    WebPageFileCount
+};
 extern const char* const WebPageFileNames[WebPageFileCount];  // "index.html", "intro-page.js", ...
 using WebPageFiles = std::array<std::vector<uint8_t>, WebPageFileCount>;
 
@@ -29,8 +38,8 @@ constexpr uint64_t SingleHtmlBudget = 128 * 1024;
 // (empty) file, or an index.html without the two script elements the web
 // build writes, is a problem naming that file; `html` is then left
 // untouched. The same inputs always give the same bytes.
-std::vector<Problem> WriteSingleHtml(const WebPageFiles& webFiles,
-                                     const std::vector<uint8_t>& pack, std::string* html);
+std::vector<Problem> WriteSingleHtml(const WebPageFiles& webFiles, const std::vector<uint8_t>& pack,
+                                     std::string* html);
 
 // The standard base64 alphabet with '=' padding.
 std::string Base64(const std::vector<uint8_t>& bytes);

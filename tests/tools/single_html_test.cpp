@@ -9,8 +9,9 @@ std::vector<uint8_t> Of(const std::string& text) { return std::vector<uint8_t>(t
 
 WebPageFiles StandIns() {
     WebPageFiles files;
-    files[IndexHtml] = Of("<body>\n<script src=\"intro-page.js\"></script>\n"
-                          "<script src=\"intro.js\" onerror=\"missing()\"></script>\n</body>\n");
+    files[IndexHtml] =
+        Of("<body>\n<script src=\"intro-page.js\"></script>\n"
+           "<script src=\"intro.js\" onerror=\"missing()\"></script>\n</body>\n");
     files[PageScript] = Of("const a = '</SCRIPT><!-- b';");
     files[ModuleScript] = Of("Module();\n");
     files[IntroWasm] = {0, 'a', 's', 'm'};
@@ -29,7 +30,8 @@ TEST(SingleHtml, ScriptsGoInlineAndEveryOtherFileAsABase64BlockBeforeThem) {
     ASSERT_TRUE(WriteSingleHtml(StandIns(), Of("PACK"), &html).empty());
     EXPECT_EQ(html, "<body>\n" + Block("intro.wasm", "AGFzbQ==") + Block("intro-sound.wasm", "+//+") +
                         Block("intro-worklet.js", "Zm9vYmFy") + Block("font.pixels", "AQI=") +
-                        Block("content.json", "eyJwYWNrIjogImNvbnRlbnQuaW50cm8ifQo=") + Block("content.intro", "UEFDSw==") +
+                        Block("content.json", "eyJwYWNrIjogImNvbnRlbnQuaW50cm8ifQo=") +
+                        Block("content.intro", "UEFDSw==") +
                         "<script>\nconst a = '<\\/SCRIPT><\\!-- b';\n</script>\n"
                         "<script>\nModule();\n</script>\n</body>\n");
 }
