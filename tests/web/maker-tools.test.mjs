@@ -28,7 +28,8 @@ async function makeInPage(texts, names) {
     const bytes = await fetched(`web/${name}`);
     if (!tools._MakerAddWebFile(put(new TextEncoder().encode(`${name}\0`)), put(bytes), bytes.length)) return { refused: name };
   }
-  const html = tools.HEAPU8.slice(tools._MakerHtml(), tools._MakerHtml() + tools._MakerSingleHtml());
+  const htmlSize = tools._MakerSingleHtml();
+  const html = tools.HEAPU8.slice(tools._MakerHtml(), tools._MakerHtml() + htmlSize);
   let binary = '';
   for (let i = 0; i < html.length; i += 0x8000) binary += String.fromCharCode(...html.subarray(i, i + 0x8000));
   return { exeSize, sizes, html: btoa(binary), messages: tools.UTF8ToString(tools._MakerMessages()) };
