@@ -61,3 +61,5 @@ INTRO_BROWSERS=$BROWSERS INTRO_WEB_SITE="$OLDPWD/build/web" INTRO_NATIVE_BIN="$H
   node --test intro.test.mjs
 INTRO_BROWSERS=$BROWSERS INTRO_MAKER_SITE="$OLDPWD/build/maker" INTRO_NATIVE_BIN="$HOST_BUILD/bin" \
   node --test maker.test.mjs
+INTRO_BROWSERS=$BROWSERS INTRO_MAKER_SITE="$OLDPWD/build/maker" INTRO_NATIVE_BIN="$HOST_BUILD/bin" \
+  node --test maker-tools.test.mjs

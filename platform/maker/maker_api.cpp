@@ -1,7 +1,8 @@
 // The intro maker's tools in WebAssembly: the three sources checked and built
 // by the authoring library's BuildContent (as intro-pack builds a folder), the
-// pack, intro.exe from a prebuilt shell by WriteIntroExe, and a module back
-// into song source. Problems come back as data: MakerProblems gives them as a
+// pack, intro.exe from a prebuilt shell by WriteIntroExe with its parts
+// measured, the web intro as one HTML file, and a module back into song
+// source. Problems come back as data: MakerProblems gives them as a
 // JSON array of {file, line, column, reason, message}, the message worded as
 // the tools print it.
 #include <emscripten.h>
@@ -12,7 +13,9 @@
 
 #include "authoring/content_build.h"
 #include "authoring/exe_content.h"
+#include "authoring/exe_sizes.h"
 #include "authoring/problem.h"
+#include "authoring/single_html.h"
 #include "authoring/song/disassembler.h"
 #include "authoring/song/song_view.h"
 
@@ -24,6 +27,9 @@ struct MakerState {
     std::string messages;           // the same, one a line, as the tools print them
     std::string problemsJson;
     std::vector<uint8_t> exe;
+    std::string exeSizesJson;       // of the last intro.exe built, "" before one
+    WebPageFiles webFiles;          // the web version's files, as the page gave them
+    std::string html;
     std::string source;             // the last disassembly
     std::string songView;           // the last song view, as JSON
 } maker;
@@ -93,9 +99,43 @@ EMSCRIPTEN_KEEPALIVE int MakerBuildExe(const uint8_t* shell, int shellSize) {
     }
     std::vector<uint8_t> image(shell, shell + (shellSize > 0 ? shellSize : 0));
     Report(WriteIntroExe(image, "intro.exe", maker.content.fontBmp, maker.content.exePack, &maker.exe));
+    maker.exeSizesJson.clear();
+    ExeSizes sizes;
+    std::string unmeasured;
+    if (maker.problems.empty() && MeasureIntroExe(maker.exe, &sizes, &unmeasured))
+        maker.exeSizesJson = ExeSizesJson(sizes);
     return maker.problems.empty() ? static_cast<int>(maker.exe.size()) : 0;
 }
 EMSCRIPTEN_KEEPALIVE const uint8_t* MakerExe() { return maker.exe.data(); }
+
+// The last intro.exe's size and parts against 64 KiB, as JSON
+// {"file","code","pages","font","song","rest","limit","left","text"} (bytes;
+// "text" the lines intro-pack prints), or "" when none was built.
+EMSCRIPTEN_KEEPALIVE const char* MakerExeSizes() { return maker.exeSizesJson.c_str(); }
+
+// Hands over one of the files the web page is made of (`name` zero-terminated,
+// as in the web folder: "intro.wasm"), replacing an earlier one. Returns 1, or
+// 0 for a name the page is not made of.
+EMSCRIPTEN_KEEPALIVE int MakerAddWebFile(const char* name, const uint8_t* bytes, int size) {
+    const int index = name != nullptr ? WebPageFileIndex(name) : -1;
+    if (index < 0) return 0;
+    maker.webFiles[index].assign(bytes, bytes + (size > 0 ? size : 0));
+    return 1;
+}
+
+// intro.html of the files handed over and the last valid build's pack, as
+// intro-pack NAME.html writes it. Returns its size, or 0 with the reason in
+// the problems (a missing file is named).
+EMSCRIPTEN_KEEPALIVE int MakerSingleHtml() {
+    maker.html.clear();
+    if (!maker.built) {
+        Report({Problem{"", 0, 0, "the content has problems; no intro.html"}});
+        return 0;
+    }
+    Report(WriteSingleHtml(maker.webFiles, maker.content.pack, &maker.html));
+    return maker.problems.empty() ? static_cast<int>(maker.html.size()) : 0;
+}
+EMSCRIPTEN_KEEPALIVE const uint8_t* MakerHtml() { return reinterpret_cast<const uint8_t*>(maker.html.data()); }
 
 // A module file back into song source, as modasm --disassemble writes it.
 // Returns 1 with the source in MakerSource, or 0 with the reason in the problems.

@@ -1,6 +1,7 @@
 # intro-pack end to end on examples/own-intro: the pack plays in intro-preview
-# and modrender exactly as the example built from source does, and a folder
-# with a problem is refused with its file's own message and nothing written.
+# and modrender exactly as the example built from source does, its single web
+# page carries it, and a folder with a problem is refused with its file's own
+# message and nothing written.
 set(pack ${WORK}/own.intro)
 file(REMOVE_RECURSE ${WORK}/pack-test)
 file(MAKE_DIRECTORY ${WORK}/pack-test)
@@ -127,6 +128,27 @@ refused("a FIFO in modrender" 1 "song\\.fifo': it is a FIFO \\(named pipe\\), no
 
 refused("a missing shell" 2 "no-shell\\.exe" ${work}/own.exe
         ${PACK} ${CONTENT} -o ${work}/own.exe --shell ${work}/no-shell.exe)
+
+# One page: the web files' scripts inline, the pack as a base64 block, its
+# size said; web files without intro.wasm are named and nothing is written.
+foreach(name index.html intro-page.js intro.js intro-worklet.js intro.wasm intro-sound.wasm font.pixels)
+  file(WRITE ${work}/page-files/${name} "<script src=\"intro-page.js\"></script><script src=\"intro.js\"></script>")
+endforeach()
+execute_process(COMMAND ${PACK} ${CONTENT} -o ${work}/own.html --web ${work}/page-files
+                RESULT_VARIABLE result OUTPUT_VARIABLE said ERROR_VARIABLE said)
+file(READ ${work}/own.html page)
+file(SIZE ${pack} pack_size)
+string(REGEX MATCH "data-file=\"content\\.intro\">([A-Za-z0-9+/]*=*)</script>" block "${page}")
+string(LENGTH "${CMAKE_MATCH_1}" block_size)
+math(EXPR expected_block "(${pack_size} + 2) / 3 * 4")
+if(NOT result EQUAL 0 OR NOT said MATCHES "own\\.html: [0-9,]+ bytes, [0-9,]+ bytes under the 128 KiB"
+   OR NOT block_size EQUAL expected_block)
+  message(FATAL_ERROR "intro-pack's page (exit ${result}, ${said}): a pack block of ${block_size} "
+                      "characters for ${pack_size} bytes")
+endif()
+file(REMOVE ${work}/page-files/intro.wasm)
+refused("a page without intro.wasm" 2 "page-files/intro\\.wasm.*--web DIR" ${work}/lacking.html
+        ${PACK} ${CONTENT} -o ${work}/lacking.html --web ${work}/page-files)
 
 # A video is intro-capture's of the same pack.
 find_program(FFMPEG ffmpeg)

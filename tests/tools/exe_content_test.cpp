@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "authoring/content_pack_writer.h"
 #include "authoring/exe_content.h"
+#include "authoring/exe_sizes.h"
 
 namespace {
 
@@ -196,6 +198,37 @@ TEST(ExeContent, RefusesMalformedOrUnsafeShells) {
     // No prefix of a good shell is read past its end or accepted.
     for (size_t size = 0; size < shell.size(); size += 7)
         ExpectRefused(Bytes(shell.begin(), shell.begin() + size), "");
+}
+
+// Each part is measured where it lies in the written exe, and together they
+// are the whole file.
+TEST(ExeSizes, PartsAreWhereTheyLieAndAddUpToTheFile) {
+    const Bytes module(3000, 7), pack = BuildContentPack({"HELLO|", "WORLD]AGAIN|"}, {}, module);
+    const Bytes shell = BuildShell({Text, Reloc});
+    Bytes exe;
+    ASSERT_TRUE(WriteIntroExe(shell, "shell.exe", Font, pack, &exe).empty());
+    ExeSizes sizes;
+    std::string error;
+    ASSERT_TRUE(MeasureIntroExe(exe, &sizes, &error)) << error;
+    EXPECT_EQ(sizes.file, int64_t(exe.size()));
+    EXPECT_EQ(sizes.code, 0x400);  // .text's 0x300 bytes as stored, in 0x200-byte blocks
+    EXPECT_EQ(sizes.font, int64_t(Font.size()) - 14);
+    EXPECT_EQ(sizes.pages, 7 + 13);
+    EXPECT_EQ(sizes.song, 3000);
+    EXPECT_EQ(sizes.code + sizes.pages + sizes.font + sizes.song + sizes.rest, sizes.file);
+    EXPECT_GE(sizes.rest, 0x400 + 32);  // at least the headers and the pack's header
+    const std::string text = ExeSizesText("own.exe", sizes);
+    EXPECT_EQ(text.substr(0, text.find('\n')), "own.exe: " + GroupedDigits(sizes.file) + " bytes, " +
+                                                   GroupedDigits(65536 - sizes.file) +
+                                                   " bytes under the 64 KiB (65,536 bytes) of a classic intro");
+    EXPECT_NE(text.find("\n  song             3,000\n"), std::string::npos) << text;
+    EXPECT_NE(ExeSizesJson(sizes).find("\"song\":3000,"), std::string::npos);
+    EXPECT_EQ(GroupedDigits(-1234567), "-1,234,567");
+
+    EXPECT_FALSE(MeasureIntroExe(shell, &sizes, &error));
+    EXPECT_EQ(error, "no font bitmap and content pack among its resources");
+    for (size_t size = 0; size < exe.size(); size += 13)
+        EXPECT_FALSE(MeasureIntroExe(Bytes(exe.begin(), exe.begin() + size), &sizes, &error)) << size;
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ const status = (page) => page.$eval('#intro-status', (e) => e.textContent);
 
 // Starts the intro; page 0 held must be intro-preview's screen and the first
 // 8 s played modrender's, both of `pack` (without one, the built-in content).
-async function playsPack(page, pack) {
+export async function playsPack(page, pack) {
   await page.mouse.click(300, 300);
   await page.waitForFunction(() => Module._WebHeldPage() === 0, { timeout: 30000, polling: 50 });
   const shown = await readCanvas(page, 'intro', '({ steps: Module._WebActingSteps() })');

@@ -1,7 +1,7 @@
 // The intro's web page end to end, in each browser (INTRO_BROWSERS, default
 // chromium,firefox): the picture and the sound against the native tools, the
-// page for everyone, the timeline at several frame rates, content packs, and
-// a clean console.
+// page for everyone, the timeline at several frame rates, content packs, the
+// page as one file opened from disk, and a clean console.
 // One file, so the suites run one after another, never beside each other.
 import assert from 'node:assert/strict';
 import { after, before, describe, test } from 'node:test';
@@ -9,6 +9,7 @@ import { access } from './access.mjs';
 import { contentPacks } from './content.mjs';
 import { browserNames, launchBrowser, serveSite } from './harness.mjs';
 import { pictureAndSound } from './picture-and-sound.mjs';
+import { singleFile } from './single-file.mjs';
 import { timeline } from './timeline.mjs';
 
 let site;
@@ -25,6 +26,7 @@ for (const name of browserNames) {
     access(env);
     timeline(env);
     contentPacks(env);
+    singleFile(env);
     test('no console error, page error or failed request on any page of a whole part', () => {
       assert.deepEqual(env.browser.problems, []);
     });

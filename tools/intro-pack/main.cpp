@@ -1,6 +1,7 @@
 // intro-pack: a content folder (pages, font art, song) made into an intro
 // without a compiler: a content pack, a Windows program made from the
-// prebuilt intro.exe, a web folder, or a video through intro-capture.
+// prebuilt intro.exe, a web folder or one web page, or a video through
+// intro-capture.
 // INTRO_PACK_DATA_DIR, where the package installs intro.exe and the web
 // folder's files, comes from CMake.
 #include <cstdio>
@@ -22,8 +23,11 @@ constexpr char UsageText[] =
     "Checks a content folder (pages.txt, font.txt, and song.fcs or song.mod) and\n"
     "makes an intro from it. OUT's ending chooses what is written:\n"
     "  NAME.intro         the content pack, which intro --content FILE plays\n"
-    "  NAME.exe           the Windows intro with this content (no compiler needed)\n"
+    "  NAME.exe           the Windows intro with this content (no compiler needed);\n"
+    "                     prints its size and its parts against 64 KiB\n"
     "  NAME.mp4|.mkv|.webp a video, through intro-capture\n"
+    "  NAME.html          the web version as one page holding everything, which\n"
+    "                     plays when opened from disk; prints its size\n"
     "  NAME/ or NAME      a folder with the web version (index.html, content.intro)\n"
     "Options:\n"
     "  --pages FILE   the text pages, instead of FOLDER/pages.txt\n"

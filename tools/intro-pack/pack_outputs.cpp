@@ -14,6 +14,8 @@
 #include <functional>
 
 #include "authoring/exe_content.h"
+#include "authoring/exe_sizes.h"
+#include "authoring/single_html.h"
 #include "app/input_file.h"
 #include "safe_output.h"
 
@@ -37,6 +39,38 @@ bool WriteExe(const std::string& output, const BuiltContent& content, const Pack
     }
     if (!WriteFileSafely(output, exe.data(), exe.size(), *error)) return false;
     chmod(output.c_str(), 0755);  // a program, as the linker leaves one
+    ExeSizes sizes;
+    std::string unmeasured;
+    if (MeasureIntroExe(exe, &sizes, &unmeasured))
+        std::fputs(ExeSizesText(output, sizes).c_str(), stdout);
+    else
+        std::fprintf(stderr, "intro-pack: %s written, but its parts cannot be measured: %s\n",
+                     output.c_str(), unmeasured.c_str());
+    return true;
+}
+
+// The web version's files and the pack as one page; its size is printed
+// against the budget a page of this intro keeps.
+bool WriteHtml(const std::string& output, const BuiltContent& content, const PackData& data,
+               std::string* error) {
+    WebPageFiles files;
+    for (int i = 0; i < WebPageFileCount; ++i) {
+        if (!ReadInputFile(data.webFiles + "/" + WebPageFileNames[i], "a web file", files[i], *error)) {
+            *error += " (give the web version's files with --web DIR)";
+            return false;
+        }
+    }
+    std::string html;
+    const std::vector<Problem> problems = WriteSingleHtml(files, content.pack, &html);
+    if (!problems.empty()) {
+        *error = data.webFiles + "/" + problems.front().file + ": " + problems.front().reason;
+        return false;
+    }
+    if (!WriteFileSafely(output, html.data(), html.size(), *error)) return false;
+    const int64_t size = int64_t(html.size()), left = int64_t(SingleHtmlBudget) - size;
+    std::printf("%s: %s bytes, %s bytes %s the 128 KiB (%s bytes) a page of this intro keeps to\n",
+                output.c_str(), GroupedDigits(size).c_str(), GroupedDigits(left < 0 ? -left : left).c_str(),
+                left < 0 ? "over" : "under", GroupedDigits(int64_t(SingleHtmlBudget)).c_str());
     return true;
 }
 
@@ -285,6 +319,7 @@ bool WriteVideo(const std::string& output, const BuiltContent& content, const st
 PackOutputKind OutputKindOf(const std::string& output) {
     if (EndsWith(output, ".intro")) return PackOutputKind::Pack;
     if (EndsWith(output, ".exe")) return PackOutputKind::Exe;
+    if (EndsWith(output, ".html")) return PackOutputKind::SingleHtml;
     for (const char* video : {".mp4", ".mkv", ".webp"})
         if (EndsWith(output, video)) return PackOutputKind::Video;
     return PackOutputKind::WebFolder;
@@ -312,6 +347,8 @@ bool WritePackOutput(const std::string& output, const BuiltContent& content, con
         return WriteExe(output, content, data, error);
     case PackOutputKind::Video:
         return WriteVideo(output, content, seconds, self, error);
+    case PackOutputKind::SingleHtml:
+        return WriteHtml(output, content, data, error);
     case PackOutputKind::WebFolder:
         return WriteWebFolder(output, content, data, inputs, error);
     }

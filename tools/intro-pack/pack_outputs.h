@@ -11,7 +11,7 @@ struct PackData {
     std::string webFiles;  // the web version's folder
 };
 
-enum class PackOutputKind { Pack, Exe, Video, WebFolder };
+enum class PackOutputKind { Pack, Exe, Video, SingleHtml, WebFolder };
 
 PackOutputKind OutputKindOf(const std::string& output);
 
@@ -22,7 +22,8 @@ constexpr char WebFolderListName[] = ".intro-pack-files";
 constexpr char WebFolderListHeader[] = "# written by intro-pack; it replaces only these files";
 
 // Writes `content` to `output` as its kind asks; the output appears whole or
-// not at all. `seconds` is passed to intro-capture for a video ("" = its
+// not at all. An exe's parts and a single-file page's size are printed on
+// standard output. `seconds` is passed to intro-capture for a video ("" = its
 // default); `self` (argv[0]) finds intro-capture beside intro-pack. `inputs`
 // are the files this run reads: no output may replace them or a folder
 // holding them.

@@ -18,8 +18,26 @@ const LineRow = 22;
 // send back the first 8 seconds it played, as 16-bit samples.
 const recordFrames = new URLSearchParams(location.search).has('test-record') ? 8 * SampleRate : 0;
 
-// A fetch that fails on any HTTP error, with the file's name in its message.
+// The page as one file (intro-pack's NAME.html) carries the files it loads
+// as base64 blocks, <script type="application/octet-stream" data-file=NAME>,
+// and reads them from there: a page opened from disk may fetch nothing.
+const singleFile = document.querySelector('script[data-file]') !== null;
+function inlineBytes(file) {
+  const block = document.querySelector(`script[data-file="${file}"]`);
+  if (!block) return null;
+  const text = atob(block.textContent);
+  const bytes = new Uint8Array(text.length);
+  for (let i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
+  return bytes.buffer;
+}
+
+// A fetch that fails on any HTTP error, with the file's name in its message;
+// an inline file comes from its block.
 function fetchBytes(file) {
+  if (singleFile) {
+    const bytes = inlineBytes(file);
+    return bytes ? Promise.resolve(bytes) : Promise.reject(new Error('not in this page'));
+  }
   return fetch(file).then((response) => {
     if (!response.ok) throw new Error('HTTP ' + response.status);
     return response.arrayBuffer();
@@ -44,8 +62,8 @@ introSound.wasm.catch((error) => soundMissing('intro-sound.wasm', error.message)
 // start gesture. content.json is always there: the built page's names none
 // and intro-pack's web folder names its content.intro, so no request is
 // made for a file that is not there (a file:// page asks for nothing and
-// keeps the built-in content). A pack the reader refuses is said on the
-// page; the content stays.
+// keeps the built-in content, unless it is a single file carrying both). A
+// pack the reader refuses is said on the page; the content stays.
 let moduleRuns;
 const PackName = /^[\w-]+\.intro$/;
 const introContent = {
@@ -54,7 +72,7 @@ const introContent = {
   // Content changes, in the order they come, each once the module runs.
   turn: Promise.all([
     new Promise((resolve) => { moduleRuns = resolve; }),
-    location.protocol === 'file:' ? null : fetchBytes('content.json')
+    location.protocol === 'file:' && !singleFile ? null : fetchBytes('content.json')
       .then((bytes) => JSON.parse(new TextDecoder().decode(bytes)).pack)
       .catch((error) => { refuseContent('content.json', error.message); return null; })
       .then((pack) => {
@@ -224,7 +242,12 @@ function startSound() {
   }
   const context = new AudioContext({ sampleRate: SampleRate });
   introSound.context = context;
-  const worklet = context.audioWorklet.addModule('intro-worklet.js').catch((error) => {
+  // A page opened from disk has an opaque origin, whose blob: URLs a worklet
+  // may not load; a data: URL it may.
+  const workletUrl = singleFile
+    ? `data:text/javascript;base64,${document.querySelector('script[data-file="intro-worklet.js"]').textContent}`
+    : 'intro-worklet.js';
+  const worklet = context.audioWorklet.addModule(workletUrl).catch((error) => {
     throw new Error('intro-worklet.js: ' + (error.message || error.name));
   });
   Promise.all([introSound.wasm, worklet])
