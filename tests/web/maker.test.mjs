@@ -199,6 +199,10 @@ for (const name of browserNames) {
       await page.click('[data-file="pages.txt"] .messages li');
       const clicked = await diagnosticsOf(page, 'pages.txt');
       assert.deepEqual([clicked.cursor, clicked.focused], [firstLine + 1, true]);
+      // The page under the cursor, its screen lines out of 20: one a line, one more for every 32 characters.
+      const text = (await readPages(page)).split('\n'), end = text.indexOf('end', firstLine);
+      const used = text.slice(firstLine - 1, end).reduce((sum, line) => sum + Math.floor(line.length / 32) + 1, 0);
+      assert.equal(await page.$eval('#page-lines', (e) => e.textContent), `page 1: ${used} of 20 lines`);
       await sleep(500);
       const later = await page.evaluate('({ restarts: maker.restarts, clock: maker.preview._PreviewClock() })');
       assert.equal(later.restarts, restarts, 'the intro restarted from content with an error');
