@@ -6,6 +6,10 @@ import globals from 'globals';
 export default [
   js.configs.recommended,
   {
+    files: ['page/**/*.js'],
+    languageOptions: { ecmaVersion: 2022, sourceType: 'script', globals: { ...globals.browser } },
+  },
+  {
     files: ['page/src/**/*.js'],
     languageOptions: { ecmaVersion: 2022, sourceType: 'module', globals: { ...globals.browser } },
   },

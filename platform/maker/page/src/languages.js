@@ -3,6 +3,7 @@
 //   pages.txt  "page"/"end" lines, ';' comments, characters outside the font
 //   font.txt   "[c]" headers and the four inks, coloured as they look
 //   song.fcs   directives, names, notes (A-1, C#2, ---), numbers, ';' comments, labels
+// Each comments with ';' (Ctrl+/ toggles a line's).
 import { HighlightStyle, StreamLanguage, syntaxHighlighting } from '@codemirror/language';
 import { Tag, tags } from '@lezer/highlight';
 
@@ -35,6 +36,7 @@ export function pagesLanguage(charset) {
       return 'outside';
     },
     tokenTable: { outside: outsideFont },
+    languageData: { commentTokens: { line: ';' } },
   });
 }
 
@@ -43,6 +45,7 @@ export const fontLanguage = StreamLanguage.define({
   token(stream) {
     if (stream.sol() && stream.peek() === ';') { stream.skipToEnd(); return 'comment'; }
     if (stream.sol() && stream.match(/^\[.\]\s*$/)) return 'heading';
+    if (stream.eatSpace()) return null;
     const c = stream.next() ?? '';
     const ink = InkSymbols.indexOf(c);
     if (ink < 0) return 'outside';
@@ -50,6 +53,7 @@ export const fontLanguage = StreamLanguage.define({
     return `ink${ink}`;
   },
   tokenTable: { ink0: inkTags[0], ink1: inkTags[1], ink2: inkTags[2], ink3: inkTags[3], outside: outsideFont },
+  languageData: { commentTokens: { line: ';' } },
 });
 
 const SongDirectives = new Set(['format', 'sample', 'wave', 'freq', 'vol', 'pattern', 'sequence']);
@@ -71,6 +75,7 @@ export const songLanguage = StreamLanguage.define({
     stream.next();
     return 'operator';
   },
+  languageData: { commentTokens: { line: ';' } },
 });
 
 // The maker's colours on its dark background, each readable at 4.5:1 or more.
