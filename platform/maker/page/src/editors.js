@@ -91,7 +91,8 @@ export const textOf = (file) => editors[file].view.state.doc.toString();
 export function replaceText(file, text, { first = false } = {}) {
   const { view } = editors[file];
   view.dispatch({ changes: { from: 0, to: view.state.doc.length, insert: text }, selection: { anchor: 0 },
-    userEvent: 'input.replace', annotations: first ? firstLoad.of(true) : [], effects: EditorView.scrollIntoView(0) });
+    userEvent: 'load', annotations: first ? firstLoad.of(true) : [] });
+  view.scrollDOM.scrollTop = 0;
 }
 
 // Changes FILE's text to `text` as an edit of the part that differs (typing, a paint).

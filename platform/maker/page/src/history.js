@@ -18,7 +18,7 @@ const replaying = Annotation.define();
  * @typedef {{ view: EditorView, changes: import('@codemirror/state').ChangeSet,
  *   inverse: import('@codemirror/state').ChangeSet, before: import('@codemirror/state').EditorSelection,
  *   after: import('@codemirror/state').EditorSelection }} Change
- * @typedef {{ changes: Change[], time: number, typing: boolean }} Step
+ * @typedef {{ changes: Change[], time: number, typing: boolean }} Step   time: of its last change
  */
 
 export class OneHistory {
@@ -28,6 +28,7 @@ export class OneHistory {
     /** @type {Step[]} */ this.undone = [];
     this.changed = changed;
     /** @type {Step | null} */ this.open = null;  // the step together() fills
+    /** @type {Step | null} */ this.typed = null;  // the last step typing may join, none after an undo or redo
   }
 
   // The extension an editor takes so its changes are recorded; `skip` tells
@@ -50,15 +51,17 @@ export class OneHistory {
     const last = this.done[this.done.length - 1];
     if (this.open) {
       this.open.changes.push(change);
-    } else if (typing && last?.typing && now - last.time < GroupMs && last.changes.length === 1 && last.changes[0].view === view) {
+    } else if (typing && last && last === this.typed && now - last.time < GroupMs && last.changes[0].view === view) {
       const joined = last.changes[0];
       joined.changes = joined.changes.compose(change.changes);
       joined.inverse = change.inverse.compose(joined.inverse);
       joined.after = change.after;
       last.time = now;
     } else {
-      this.done.push({ changes: [change], time: now, typing });
+      const step = { changes: [change], time: now, typing };
+      this.done.push(step);
       if (this.done.length > MaxSteps) this.done.shift();
+      this.typed = typing ? step : null;
     }
     this.undone = [];
     this.changed();
@@ -76,6 +79,7 @@ export class OneHistory {
       this.open = outer;
     }
     if (!outer && step.changes.length) {
+      this.typed = null;
       this.done.push(step);
       if (this.done.length > MaxSteps) this.done.shift();
       this.changed();
@@ -88,6 +92,7 @@ export class OneHistory {
   undo() {
     const step = this.done.pop();
     if (!step) return false;
+    this.typed = null;
     for (const change of [...step.changes].reverse()) apply(change.view, change.inverse, change.before);
     this.undone.push(step);
     this.changed();
@@ -97,6 +102,7 @@ export class OneHistory {
   redo() {
     const step = this.undone.pop();
     if (!step) return false;
+    this.typed = null;
     for (const change of step.changes) apply(change.view, change.changes, change.after);
     this.done.push(step);
     this.changed();
