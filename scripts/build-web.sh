@@ -60,12 +60,12 @@ maker_raw=$(find "$MAKER_SITE" -type f -exec cat {} + | wc -c)
 maker_packed=$(find "$MAKER_SITE" -type f -exec gzip -9c {} \; | wc -c)
 echo "build-web: $MAKER_SITE (the intro maker): $maker_raw bytes, $maker_packed bytes gzipped file by file"
 # The first load: what the page fetches before any user action, all but the
-# install icons (the page fetches every other file at start-up, so that it
-# keeps working with the network gone).
+# install icons and the licences (the page fetches every other file at
+# start-up, so that it keeps working with the network gone).
 first_load=0
 while IFS= read -r -d '' file; do
   first_load=$((first_load + $(gzip -9c "$file" | wc -c)))
-done < <(find "$MAKER_SITE" -type f ! -name 'maker-icon-*.png' -print0)
+done < <(find "$MAKER_SITE" -type f ! -name 'maker-icon-*.png' ! -name 'maker-licenses.txt' -print0)
 echo "build-web: the intro maker's first load: $first_load bytes gzipped file by file" \
   "(its page code, maker-page.js: $(gzip -9c "$MAKER_SITE/maker-page.js" | wc -c) bytes)"
 if ((first_load > 300 * 1024)); then
