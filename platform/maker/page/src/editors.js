@@ -95,7 +95,7 @@ export function replaceText(file, text, { first = false } = {}) {
   view.scrollDOM.scrollTop = 0;
 }
 
-// Changes FILE's text to `text` as an edit of the part that differs (typing, a paint).
+// Changes FILE's text to `text` as an edit of only what differs (typing, a paint).
 /** @param {string} file @param {string} text @param {string} userEvent */
 export function editText(file, text, userEvent = 'input') {
   const { view } = editors[file], old = view.state.doc.toString();
