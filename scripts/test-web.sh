@@ -26,6 +26,9 @@ for browser in ${BROWSERS//,/ }; do
 done
 
 ./scripts/build-web.sh
+# The maker's page code passes eslint (platform/maker/eslint.config.js; npm ci ran in build-web.sh).
+(cd platform/maker && node_modules/.bin/eslint --max-warnings=0 page) ||
+  { echo "test-web: eslint found problems in the maker's page code (above)" >&2; exit 1; }
 cmake --build "$HOST_BUILD" -j"$JOBS" --target intro-preview modrender intro-pack
 # The driver only: puppeteer-core never fetches a browser of its own.
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)

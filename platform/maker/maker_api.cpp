@@ -4,7 +4,8 @@
 // measured, the web intro as one HTML file, and a module back into song
 // source. Problems come back as data: MakerProblems gives them as a
 // JSON array of {file, line, column, reason, message}, the message worded as
-// the tools print it.
+// the tools print it. MakerCharset and MakerInks give the page the font's
+// character set and fontc's four inks, so the page keeps no copy of either.
 #include <emscripten.h>
 
 #include <cstdlib>
@@ -14,10 +15,12 @@
 #include "authoring/content_build.h"
 #include "authoring/exe_content.h"
 #include "authoring/exe_sizes.h"
+#include "authoring/font_art.h"
 #include "authoring/problem.h"
 #include "authoring/single_html.h"
 #include "authoring/song/disassembler.h"
 #include "authoring/song/song_view.h"
+#include "data/intro_data.h"
 
 namespace {
 struct MakerState {
@@ -146,4 +149,27 @@ EMSCRIPTEN_KEEPALIVE int MakerDisassemble(const uint8_t* module, int size) {
     return maker.problems.empty() ? 1 : 0;
 }
 EMSCRIPTEN_KEEPALIVE const char* MakerSource() { return maker.source.c_str(); }
+
+// The font's characters in glyph order, as pages.txt and font.txt are checked against.
+EMSCRIPTEN_KEEPALIVE const char* MakerCharset() { return IntroCharset; }
+
+// fontc's palette for the inks '.', '#', '+' and 'o' (entries 0 to 3), as
+// "#rrggbb" four times, read from the palette of the BMP that fontc writes.
+EMSCRIPTEN_KEEPALIVE const char* MakerInks() {
+    static std::string inks;
+    if (inks.empty()) {
+        const std::vector<uint8_t> bmp = BuildFontBmp(FontImage{});
+        constexpr size_t PaletteAt = 14 + 40;  // after the file and info headers; blue, green, red, 0
+        static const char Hex[] = "0123456789abcdef";
+        for (size_t entry = 0; entry < 4; ++entry) {
+            inks += '#';
+            for (size_t channel : {2u, 1u, 0u}) {
+                const uint8_t value = bmp[PaletteAt + 4 * entry + channel];
+                inks += Hex[value >> 4];
+                inks += Hex[value & 15];
+            }
+        }
+    }
+    return inks.c_str();
+}
 }

@@ -88,14 +88,13 @@ function previewOf(pack, steps) {
   }
 }
 
-const readPages = (page) => page.evaluate(() => document.querySelector('[data-file="pages.txt"] textarea').value);
-// Replaces line `line` (1-based) of pages.txt as typing does: an input event.
+const readPages = (page) => page.evaluate(() => maker.texts['pages.txt']);
+const editorTexts = (page) => page.evaluate(() => Object.values(maker.texts));
+// Replaces line `line` (1-based) of pages.txt as typing does: an edit of that line.
 const setPagesLine = (page, line, text) => page.evaluate((n, t) => {
-  const area = document.querySelector('[data-file="pages.txt"] textarea');
-  const lines = area.value.split('\n');
+  const lines = maker.texts['pages.txt'].split('\n');
   lines[n - 1] = t;
-  area.value = lines.join('\n');
-  area.dispatchEvent(new Event('input'));
+  maker.edit('pages.txt', lines.join('\n'));
 }, line, text);
 const bytesOf = async (page, expression) =>
   Buffer.from(await page.evaluate(`(async () => { const b = await (${expression});
@@ -106,10 +105,21 @@ const waitFor = async (page, condition, what, ms = 20000) => {
 };
 const Charset = " ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789><*/\\,.'&-:+@!%";
 // The first and last lines (1-based) wholly in view in FILE's editor.
-const linesInView = (page, file) => page.$eval(`[data-file="${file}"] textarea`, (area) => {
-  const line = parseFloat(getComputedStyle(area).lineHeight);
-  return { first: Math.ceil(area.scrollTop / line) + 1, last: Math.floor((area.scrollTop + area.clientHeight) / line) };
-});
+const linesInView = (page, file) => page.evaluate((f) => {
+  const view = maker.views[f], doc = view.state.doc, scroller = view.scrollDOM.getBoundingClientRect();
+  const top = scroller.top - view.documentTop, bottom = top + view.scrollDOM.clientHeight;
+  const first = view.lineBlockAtHeight(top + 1), last = view.lineBlockAtHeight(bottom - 1);
+  return { first: doc.lineAt(first.top >= top - 0.5 ? first.from : first.to + 1).number,
+    last: doc.lineAt(last.bottom <= bottom + 0.5 ? last.from : last.from - 1).number };
+}, file);
+// The lines (1-based) of FILE's editor that show a diagnostic, and the cursor's line.
+const diagnosticsOf = (page, file) => page.evaluate((f) => {
+  const view = maker.views[f], lineOf = (at) => view.state.doc.lineAt(at).number;
+  return { marked: [...view.dom.querySelectorAll('.cm-lintRange-error')].map((range) => lineOf(view.posAtDOM(range))),
+    gutter: [...view.dom.querySelectorAll('.cm-lint-marker-error')].map((marker) =>
+      lineOf(view.lineBlockAtHeight(marker.getBoundingClientRect().top + 2 - view.documentTop).from)),
+    cursor: lineOf(view.state.selection.main.head), focused: view.hasFocus };
+}, file);
 const statusOf = (page) => page.$eval('#status', (e) => e.textContent);
 // The maker's edit link of three texts, as its share link button packs them.
 const editLink = (texts) => `#edit=${deflateRawSync(Buffer.from(JSON.stringify(texts))).toString('base64url')}`;
@@ -180,11 +190,19 @@ for (const name of browserNames) {
       await waitFor(page, `document.querySelector('[data-file="pages.txt"] .messages li') !== null`, 'the message');
       const shown = await page.evaluate(() => ({
         messages: [...document.querySelectorAll('[data-file="pages.txt"] .messages li')].map((li) => li.textContent),
-        marked: [...document.querySelectorAll('[data-file="pages.txt"] .gutter .bad')].map((s) => Number(s.dataset.line)),
         clock: maker.preview._PreviewClock(),
       }));
       assert.deepEqual(shown.messages, expected);
-      assert.deepEqual(shown.marked, [firstLine + 1]);
+      // The message is a diagnostic at its line, in the text and the gutter; a click on it goes there.
+      const marks = await diagnosticsOf(page, 'pages.txt');
+      assert.deepEqual([marks.marked, marks.gutter], [[firstLine + 1], [firstLine + 1]]);
+      await page.click('[data-file="pages.txt"] .messages li');
+      const clicked = await diagnosticsOf(page, 'pages.txt');
+      assert.deepEqual([clicked.cursor, clicked.focused], [firstLine + 1, true]);
+      // The page under the cursor, its screen lines out of 20: one a line, one more for every 32 characters.
+      const text = (await readPages(page)).split('\n'), end = text.indexOf('end', firstLine);
+      const used = text.slice(firstLine - 1, end).reduce((sum, line) => sum + Math.floor(line.length / 32) + 1, 0);
+      assert.equal(await page.$eval('#page-lines', (e) => e.textContent), `page 1: ${used} of 20 lines`);
       await sleep(500);
       const later = await page.evaluate('({ restarts: maker.restarts, clock: maker.preview._PreviewClock() })');
       assert.equal(later.restarts, restarts, 'the intro restarted from content with an error');
@@ -199,14 +217,14 @@ for (const name of browserNames) {
       await sleep(300);
       const pages = await readPages(page);
       const shell = path.join(makerDir, 'intro.exe');
-      const exe = await bytesOf(page, 'introExe()');
+      const exe = await bytesOf(page, 'maker.introExe()');
       assert.deepEqual(exe, introPack(pages, 'x.exe', ['--shell', shell]).bytes);
       const pack = await bytesOf(page, 'maker.pack');
       assert.deepEqual(pack, introPack(pages, 'x.intro').bytes);
       mkdirSync(path.join(downloads, name), { recursive: true });
       writeFileSync(path.join(downloads, name, 'edited.exe'), exe);
       writeFileSync(path.join(downloads, name, 'edited.intro'), pack);
-      const zip = await bytesOf(page, 'webFolderZip().then((b) => b.arrayBuffer()).then((a) => new Uint8Array(a))');
+      const zip = await bytesOf(page, 'maker.webFolderZip().then((b) => b.arrayBuffer()).then((a) => new Uint8Array(a))');
       // Python's zipfile reads it back and checks every CRC-32.
       const zipDir = mkdtempSync(path.join(tmpdir(), 'maker-zip-'));
       try {
@@ -223,7 +241,7 @@ for (const name of browserNames) {
       for (const file of readdirSync(path.join(folder.dir, 'site')).filter((f) => f !== '.intro-pack-files')) {
         assert.ok(zip.includes(readFileSync(path.join(folder.dir, 'site', file))), `the web folder zip lacks ${file}`);
       }
-      const link = await page.evaluate('shareLink()');
+      const link = await page.evaluate('maker.shareLink()');
       console.log(`${name}: share link of the edited intro content: ${link.length} characters`);
       site = await serveMaker();  // the link's page loads from a new server
       const shared = await browser.open(site.url + link.slice(link.indexOf('#')));
@@ -278,7 +296,7 @@ for (const name of browserNames) {
         const restarts = await page.evaluate('maker.restarts');
         await (await page.$('#song-file')).uploadFile(module);
         await waitFor(page, `maker.restarts > ${restarts}`, 'the restart with the loaded song');
-        const shown = await page.evaluate(() => document.querySelector('[data-file="song.fcs"] textarea').value);
+        const shown = await page.evaluate(() => maker.texts['song.fcs']);
         assert.equal(shown, readFileSync(source, 'utf8'));
         const pack = await bytesOf(page, 'maker.pack');
         const songAt = pack.length - readFileSync(module).length;
@@ -312,7 +330,7 @@ for (const name of browserNames) {
 
       // In a running maker: an unreadable link, an oversized song file and an
       // oversized dropped text leave the editors as they were.
-      const before = await page.evaluate(() => [...document.querySelectorAll('.editor textarea')].map((t) => t.value));
+      const before = await editorTexts(page);
       await page.evaluate((hash) => { location.hash = hash; }, million);
       await waitFor(page, `/cannot be opened: its song.fcs .* Your content is unchanged/.test(document.getElementById('status').textContent)`, 'the refusal');
       const dir = mkdtempSync(path.join(tmpdir(), 'maker-big-'));
@@ -329,11 +347,11 @@ for (const name of browserNames) {
         await page.evaluate(() => {
           const drop = new DataTransfer();
           drop.items.add(new File([new Uint8Array(300 * 1024).fill(65)], 'long.txt'));
-          document.querySelector('[data-file="font.txt"] textarea').dispatchEvent(new DragEvent('drop', { dataTransfer: drop, bubbles: true, cancelable: true }));
+          document.querySelector('[data-file="font.txt"] .cm-content').dispatchEvent(new DragEvent('drop', { dataTransfer: drop, bubbles: true, cancelable: true }));
         });
         await waitFor(page, `document.getElementById('status').textContent.startsWith('long.txt')`, 'the refusal');
         assert.match(await statusOf(page), /^long\.txt: it is 307,200 bytes, more than the 262,144 bytes font\.txt may hold/);
-        assert.deepEqual(await page.evaluate(() => [...document.querySelectorAll('.editor textarea')].map((t) => t.value)), before);
+        assert.deepEqual(await editorTexts(page), before);
 
         // A module of 8 MiB whose source is too long for the editor: the page
         // answers and its buttons work while the tools take it apart.
@@ -353,26 +371,18 @@ for (const name of browserNames) {
         await waitFor(page, 'maker.toolsBusy === 0', 'the module to be read', 120000);
         console.log(`${name}: an 8 MiB module of noise taken apart and refused ${Date.now() - clicked} ms after the click`);
         assert.match(await statusOf(page), /^noise\.mod: its song source would be [\d,]+ bytes, more than the 8,388,608 bytes song\.fcs may hold/);
-        assert.deepEqual(await page.evaluate(() => [...document.querySelectorAll('.editor textarea')].map((t) => t.value)), before);
+        assert.deepEqual(await editorTexts(page), before);
         // The tools grew past 64 MiB for it: a fresh worker takes over, and builds.
         assert.equal(await page.evaluate('maker.toolsStarts'), 2);
-        assert.deepEqual(await bytesOf(page, 'build()'), await bytesOf(page, 'maker.pack'));
+        assert.deepEqual(await bytesOf(page, 'maker.build()'), await bytesOf(page, 'maker.pack'));
 
         // A song of 20,000 bad lines: at most 200 of its messages are listed, and a line for the rest.
-        await page.evaluate(() => {
-          const area = document.querySelector('[data-file="song.fcs"] textarea');
-          area.value = 'X\n'.repeat(20000);
-          area.dispatchEvent(new Event('input'));
-        });
+        await page.evaluate(() => maker.edit('song.fcs', 'X\n'.repeat(20000)));
         await waitFor(page, `document.querySelectorAll('[data-file="song.fcs"] .messages li').length > 1`, 'the messages', 60000);
         const listed = await page.$$eval('[data-file="song.fcs"] .messages li', (items) => items.length);
         console.log(`${name}: 20,000 bad song lines: ${listed} message lines listed`);
         assert.ok(listed <= 201, `${listed} message lines listed`);
-        await page.evaluate((song) => {
-          const area = document.querySelector('[data-file="song.fcs"] textarea');
-          area.value = song;
-          area.dispatchEvent(new Event('input'));
-        }, before[2]);
+        await page.evaluate((song) => maker.edit('song.fcs', song), before[2]);
         await waitFor(page, `maker.toolsBusy === 0 && maker.messages === '' && /^Valid/.test(document.getElementById('status').textContent)`,
           'the song to be valid again', 60000);
       } finally {
@@ -382,7 +392,7 @@ for (const name of browserNames) {
 
     test('files neither a song source nor a module are refused, and nothing is replaced', async () => {
       const before = await page.evaluate('maker.texts');
-      assert.deepEqual(Object.values(before), await page.$$eval('.editor textarea', (areas) => areas.map((a) => a.value)));
+      assert.deepEqual(Object.values(before), await editorTexts(page));
       const dir = mkdtempSync(path.join(tmpdir(), 'maker-notsong-'));
       try {
         const tracker = Buffer.alloc(2108, 0x20);
@@ -430,10 +440,63 @@ for (const name of browserNames) {
       await page.keyboard.press('Enter');
       assert.equal(focused, '6,3');
       assert.equal((await fontOf())[at + 4][6], ink === 2 ? '#' : 'o', 'cell (6, 3) after Enter');
+      // Past the Undo button (Redo is disabled: nothing was undone), Tab reaches Load.
       await page.focus('#start-from');
+      await page.keyboard.press('Tab');
       await page.keyboard.press('Tab');
       assert.equal(await page.evaluate('document.activeElement.id'), 'load-song');
       await waitFor(page, 'maker.toolsBusy === 0 && maker.messages === ""', 'the painted font to build');
+    });
+
+    test('one history: typed keys, a painted cell and "start from the example" undo to the start and redo, byte for byte', async () => {
+      const tab = await browser.open(site.url);
+      try {
+        await waitFor(tab, `${Opened} && maker.toolsBusy === 0`, 'the maker');
+        const start = await editorTexts(tab);
+        // Real keys at the start of pages.txt: a comment line.
+        await tab.focus('[data-file="pages.txt"] .cm-content');
+        await tab.keyboard.down('Control');
+        await tab.keyboard.press('Home');
+        await tab.keyboard.up('Control');
+        await tab.keyboard.type('; typed by keys\n');
+        // A cell of A painted with an ink it does not have.
+        const cell = await tab.$eval('#cells button', (button) => button.getAttribute('aria-label'));
+        await tab.click(`#inks button:nth-child(${cell.endsWith('outline') ? 2 : 4})`);
+        await tab.click('#cells button');
+        const typedAndPainted = await editorTexts(tab);
+        assert.equal(typedAndPainted[0], `; typed by keys\n${start[0]}`);
+        assert.notEqual(typedAndPainted[1], start[1], 'the cell was not painted');
+        tab.once('dialog', (dialog) => dialog.accept());
+        await tab.select('#start-from', 'example');
+        const example = ['pages.txt', 'font.txt', 'song.fcs'].map((file) => readFileSync(path.join(makerDir, 'content/example', file), 'utf8'));
+        await waitFor(tab, `maker.texts['song.fcs'] === ${JSON.stringify(example[2])}`, 'the example');
+        assert.deepEqual(await editorTexts(tab), example);
+        // Back to the start: Ctrl+Z once, then the button until there is nothing left to undo.
+        await tab.keyboard.down('Control');
+        await tab.keyboard.press('z');
+        await tab.keyboard.up('Control');
+        assert.deepEqual(await editorTexts(tab), typedAndPainted, 'Ctrl+Z did not undo "start from the example" whole');
+        for (let n = 0; n < 50 && !await tab.$eval('#undo', (b) => b.disabled); ++n) await tab.click('#undo');
+        assert.deepEqual(await editorTexts(tab), start);
+        // And forward again: Ctrl+Y once, then the button until there is nothing left to redo.
+        await tab.keyboard.down('Control');
+        await tab.keyboard.press('y');
+        await tab.keyboard.up('Control');
+        for (let n = 0; n < 50 && !await tab.$eval('#redo', (b) => b.disabled); ++n) await tab.click('#redo');
+        assert.deepEqual(await editorTexts(tab), example);
+        // 1,200 separate steps all walk back.
+        const walked = await tab.evaluate(() => {
+          const view = maker.views['song.fcs'];
+          for (let n = 0; n < 1200; ++n) view.dispatch({ changes: { from: 0, insert: ';\n' }, userEvent: 'test.step' });
+          let undone = 0;
+          while (!document.getElementById('undo').disabled && undone < 1300) { document.getElementById('undo').click(); ++undone; }
+          return undone;
+        });
+        assert.ok(walked >= 1200, `${walked} steps undone`);
+        assert.deepEqual(await editorTexts(tab), start);
+      } finally {
+        await tab.close();
+      }
     });
 
     test('a clicked message scrolls to its line, the editors fill the window, a phone gets one column, and axe finds nothing', async () => {
@@ -442,7 +505,8 @@ for (const name of browserNames) {
       const text = (await readPages(page)).split('\n'), line = text.lastIndexOf('page') + 2;
       await setPagesLine(page, line, 'lower');
       await waitFor(page, `document.querySelector('[data-file="pages.txt"] .messages li') !== null`, 'the message');
-      await page.evaluate(() => { document.querySelector('[data-file="pages.txt"] textarea').scrollTop = 0; });
+      await page.evaluate(() => { maker.views['pages.txt'].scrollDOM.scrollTop = 0; });
+      await sleep(100);  // the editor draws the lines scrolled to on its next frame
       await page.click('[data-file="pages.txt"] .messages li');
       const view = await linesInView(page, 'pages.txt');
       assert.ok(view.first > 1 && view.first <= line && line <= view.last, `line ${line}, in view ${JSON.stringify(view)}`);
@@ -491,32 +555,32 @@ for (const name of browserNames) {
         await waitFor(tab, `caches.keys().then((k) => k.length === 1)`, 'the cache');
         assert.deepEqual(await cachesOf(tab), [`intro-maker-${first.version}`]);
         // A rebuilt maker: one file changed, the worker written anew as the build writes it.
-        const zipSource = readFileSync(path.join(dir, 'maker-zip.js'), 'utf8');
-        appendFileSync(path.join(dir, 'maker-zip.js'), '// rebuilt\n');
+        const pageSource = readFileSync(path.join(dir, 'maker-page.js'), 'utf8');
+        appendFileSync(path.join(dir, 'maker-page.js'), '// rebuilt\n');
         execFileSync('cmake', [`-DSITE=${dir}`, `-DWORKER=${path.join(root, 'platform/maker/page/maker-sw.js')}`,
           '-P', path.join(root, 'platform/maker/precache.cmake')]);
         // http.server's Last-Modified counts whole seconds: the rebuilt files are dated later.
         const later = new Date(Date.now() + 5000);
-        for (const file of ['maker-zip.js', 'maker-sw.js']) utimesSync(path.join(dir, file), later, later);
+        for (const file of ['maker-page.js', 'maker-sw.js']) utimesSync(path.join(dir, file), later, later);
         const second = precacheOf(dir);
         assert.deepEqual(second, folderPrecache(dir));
         assert.notEqual(second.version, first.version);
         await tab.evaluate('navigator.serviceWorker.getRegistration().then((r) => r.update())');
         await waitFor(tab, 'navigator.serviceWorker.getRegistration().then((r) => r.waiting !== null)', 'the new version installed');
         // The open tab keeps the version it started with.
-        assert.equal(await textOf(tab, 'maker-zip.js'), zipSource);
+        assert.equal(await textOf(tab, 'maker-page.js'), pageSource);
         await tab.close();
         tab = await browser.open(own.url, { problems });
         await waitFor(tab, Opened, 'the maker');  // a reload while it starts would abort its fetches
         await waitFor(tab, `caches.keys().then((k) => k.join() === 'intro-maker-${second.version}')`, 'the old cache to go');
         await tab.reload();
         await waitFor(tab, Opened, 'the rebuilt maker');
-        assert.equal(await textOf(tab, 'maker-zip.js'), `${zipSource}// rebuilt\n`);
-        const online = await bytesOf(tab, 'introExe()');
+        assert.equal(await textOf(tab, 'maker-page.js'), `${pageSource}// rebuilt\n`);
+        const online = await bytesOf(tab, 'maker.introExe()');
         own.stop();
         await tab.reload();
         await waitFor(tab, Opened, 'the maker with the server gone');
-        const offline = await bytesOf(tab, 'introExe()');
+        const offline = await bytesOf(tab, 'maker.introExe()');
         assert.deepEqual(offline, online);
         assert.deepEqual(offline, introPack(await readPages(tab), 'x.exe', ['--shell', path.join(makerDir, 'intro.exe')]).bytes);
         assert.deepEqual(problems, []);

@@ -1,6 +1,7 @@
 // maker.wasm's checking and building, off the page's main thread, so a large
 // or hostile source never freezes the page. The page first posts { init:
-// { script, module } } (maker.js's address and maker.wasm compiled), then
+// { script, module } } (maker.js's address and maker.wasm compiled), is
+// answered { ready, charset, inks } (the font's characters, fontc's inks), then
 // { id, job, ... }; each answer is { id, memory, ... } in the same order,
 // `memory` being the bytes maker.wasm has grown to. Jobs:
 //   build        { pages, font, song }  -> { ok, messages, problems, hidden, pack }
@@ -22,7 +23,9 @@ function startTools({ script, module }) {
       return {};
     },
   });
-  toolsReady.then(() => self.postMessage({ ready: true }),
+  // With the font's characters and fontc's inks ("#rrggbb" four times), the page's only copy of them.
+  toolsReady.then((tools) => self.postMessage({ ready: true, charset: tools.UTF8ToString(tools._MakerCharset()),
+    inks: tools.UTF8ToString(tools._MakerInks()).match(/#[0-9a-f]{6}/g) }),
     (error) => self.postMessage({ ready: false, failed: String(error?.message ?? error) }));
 }
 

@@ -4,13 +4,13 @@
 // write stops saving until its user chooses (keep this tab's work, or reload
 // for the other's). A share link's content is kept in memory only until its
 // user chooses to keep it, so it never replaces the saved work unasked.
-'use strict';
+// @ts-check
 
-const WorkKey = 'intro-maker.work';
-const WorkFiles = ['pages.txt', 'font.txt', 'song.fcs'];
+export const WorkKey = 'intro-maker.work';
+export const WorkFiles = ['pages.txt', 'font.txt', 'song.fcs'];
 const SaveDelayMs = 500;  // at most this long from a change to its save
 
-const workStore = {
+export const workStore = {
   tab: `${Date.now().toString(36)}-${Math.random().toString(36).slice(2)}`,
   // 'saving': changes are saved; 'link': a share link's content, not saved;
   // 'paused': another tab wrote the saved work, this tab's changes are not saved.
@@ -66,4 +66,5 @@ const workStore = {
   },
 };
 
-const workTime = (time) => new Date(time).toLocaleString('en-GB');
+/** @param {number} time */
+export const workTime = (time) => new Date(time).toLocaleString('en-GB');

@@ -1,0 +1,88 @@
+// @ts-check
+// The three sources checked and built by the tools after each change: the
+// last valid content keeps playing while a file has a problem.
+import { textOf } from './editors.js';
+import { Limits, textProblem } from './limits.js';
+import { maker } from './maker-state.js';
+import { $, status } from './page-dom.js';
+import { showAnswer } from './problems.js';
+import { restart } from './live-intro.js';
+import { workChanged } from './saved-work.js';
+import { runTools } from './tools-client.js';
+
+const RestartDelayMs = 300;
+
+export function sourceBytes() {
+  /** @param {string} file */
+  const encode = (file) => new TextEncoder().encode(textOf(file));
+  return { pages: encode('pages.txt'), font: encode('font.txt'), song: encode('song.fcs') };
+}
+
+// What is wrong when a typed or pasted source is past its limits, else ''.
+function oversized() {
+  for (const file of Object.keys(Limits)) {
+    const problem = textProblem(file, textOf(file), file);
+    if (problem) return `${problem}: cut it down`;
+  }
+  return '';
+}
+
+// The pack of the three sources, or null with the tools' messages shown.
+export async function build() {
+  const tooBig = oversized();
+  if (tooBig) throw new Error(tooBig);
+  const answer = await runTools('build', sourceBytes());
+  showAnswer(answer);
+  return answer.ok ? answer.pack : null;
+}
+
+/** @param {Uint8Array | null} a @param {Uint8Array | null} b */
+const sameBytes = (a, b) => Boolean(a && b && a.length === b.length && a.every((x, i) => x === b[i]));
+
+let rebuildTimer = 0;
+// The user's work changed (typed, painted, loaded, undone): saved and checked again shortly.
+export function edited() {
+  maker.lastEditTime = performance.now();
+  $('start-from').value = '';
+  workChanged();
+  clearTimeout(rebuildTimer);
+  rebuildTimer = setTimeout(rebuild, RestartDelayMs);
+}
+
+// One check runs at a time; edits made meanwhile are checked right after it, once.
+let checking = false, checkAgain = false;
+export async function rebuild() {
+  if (checking) { checkAgain = true; return; }
+  checking = true;
+  status('Checking the content...');
+  let answer, tooBig;
+  try {
+    do {
+      checkAgain = false;
+      tooBig = oversized();
+      answer = tooBig ? null : await runTools('build', sourceBytes());
+    } while (checkAgain);
+  } catch (error) {
+    status(`The content cannot be checked: ${/** @type {Error} */ (error).message}`);
+    return;
+  } finally {
+    checking = false;
+  }
+  if (tooBig || !answer) {
+    status(`${tooBig}; the last valid intro keeps playing.`);
+    return;
+  }
+  showAnswer(answer);
+  if (!answer.ok) {
+    status('The content has problems (see the messages); the last valid intro keeps playing.');
+    return;
+  }
+  const pack = answer.pack;
+  status(`Valid: the pack is ${pack.length} bytes.`);
+  if (sameBytes(pack, maker.pack)) return;
+  restart(pack);
+  if (maker.lastEditTime) {
+    maker.lastRestartDelay = performance.now() - maker.lastEditTime;
+    maker.lastEditTime = 0;
+  }
+}

@@ -1,0 +1,98 @@
+// @ts-check
+// The live intro: preview.wasm drawing the last valid pack on its canvas, and
+// its music from preview-sound.wasm in the worklet (maker-worklet.js), with
+// the time, the sequence entry playing and a mute box per voice.
+/* global MakerPreview -- preview.js's, loaded by index.html before the page's code */
+import { fetchOnce } from './fetch-once.js';
+import { maker } from './maker-state.js';
+import { $, status } from './page-dom.js';
+
+export const SampleRate = 44100;
+// Test-only switch: ?test-record makes the worklet send back the first 3 s it plays of each pack.
+const recordFrames = new URLSearchParams(location.search).has('test-record') ? 3 * SampleRate : 0;
+
+// A fresh instance of the intro for `pack`, on `canvas`; the old one ends.
+/** @param {Uint8Array} pack @param {HTMLCanvasElement} canvas */
+export async function restart(pack, canvas = maker.canvas) {
+  maker.pack = pack;
+  maker.canvas = canvas;
+  const run = ++maker.restarts;
+  if (maker.preview) maker.preview._PreviewEnd();
+  maker.preview = null;
+  const preview = await MakerPreview({
+    canvasContext: canvas.getContext('2d'),
+    /** @param {WebAssembly.Imports} imports @param {(instance: WebAssembly.Instance, module: WebAssembly.Module) => void} receive */
+    instantiateWasm(imports, receive) {
+      const module = /** @type {WebAssembly.Module} */ (maker.previewModule);
+      WebAssembly.instantiate(module, imports).then((instance) => receive(instance, module));
+      return {};
+    },
+  });
+  if (run !== maker.restarts) return;  // newer content came while this one started
+  const at = preview._PreviewPackBuffer(pack.length);
+  preview.HEAPU8.set(pack, at);
+  if (preview._PreviewUsePack(pack.length) !== 0) {
+    console.error('maker: the preview refused a pack the tools made');
+    return;
+  }
+  preview._PreviewBegin(performance.now());
+  maker.preview = preview;
+  if (maker.soundOn) maker.node?.port.postMessage({ pack });
+}
+
+/** @param {number} now */
+export function frame(now) {
+  if (maker.preview) maker.preview._PreviewFrame(now);
+  if (maker.soundOn) {
+    const seconds = maker.framesPlayed / SampleRate;
+    $('song-time').textContent = `${Math.floor(seconds / 60)}:${(seconds % 60).toFixed(1).padStart(4, '0')}`;
+  }
+  requestAnimationFrame(frame);
+}
+
+const muteMask = () => [...document.querySelectorAll('.mute')]
+  .reduce((mask, box) => mask | (/** @type {HTMLInputElement} */ (box).checked ? 1 << Number(/** @type {HTMLInputElement} */ (box).value) : 0), 0);
+
+// Sound needs a gesture: the audio context is made on the first Play.
+export async function startSound() {
+  if (!maker.audio) {
+    const audio = new AudioContext({ sampleRate: SampleRate });
+    maker.audio = audio;
+    const source = URL.createObjectURL(new Blob([await fetchOnce('maker-worklet.js')], { type: 'text/javascript' }));
+    await audio.audioWorklet.addModule(source);
+    URL.revokeObjectURL(source);
+    const node = new AudioWorkletNode(audio, 'maker-sound', {
+      numberOfInputs: 0, outputChannelCount: [2], processorOptions: { wasm: maker.soundWasm, recordFrames },
+    });
+    maker.node = node;
+    node.port.onmessage = (event) => {
+      const { played, entry, entries, recording } = event.data;
+      if (recording) maker.recording = recording;
+      if (played === undefined) return;
+      maker.framesPlayed = played;
+      maker.entry = entry;
+      maker.entries = entries;
+      $('song-entry').textContent = `entry ${entry} of ${entries}`;
+    };
+    node.port.postMessage({ mute: muteMask() });
+    node.connect(audio.destination);
+  }
+  await maker.audio.resume();
+  maker.soundOn = true;
+  maker.framesPlayed = 0;
+  if (maker.pack) restart(maker.pack);
+}
+
+export function stopSound() {
+  if (!maker.soundOn) return;
+  maker.soundOn = false;
+  maker.node?.port.postMessage('stop');
+}
+
+export function wireSoundControls() {
+  for (const box of document.querySelectorAll('.mute')) {
+    box.addEventListener('change', () => { maker.node?.port.postMessage({ mute: muteMask() }); });
+  }
+  $('play').addEventListener('click', () => startSound().catch((error) => status(`sound: ${error.message}`)));
+  $('stop').addEventListener('click', stopSound);
+}

@@ -1,0 +1,24 @@
+// @ts-check
+// What the page and its tests can see: window.maker.
+import { $ } from './page-dom.js';
+import { Files, textOf } from './editors.js';
+
+export const maker = {
+  previewModule: /** @type {WebAssembly.Module | null} */ (null),
+  soundWasm: /** @type {Uint8Array | null} */ (null),
+  pack: /** @type {Uint8Array | null} */ (null),  // the last valid content's pack, playing
+  restarts: 0,           // how many times the intro restarted from new content
+  recording: null,       // with ?test-record: the first 3 s played of the last pack
+  lastEditTime: 0, lastRestartDelay: /** @type {number | null} */ (null),  // ms from the last keystroke to the restart
+  messages: '',          // the tools' last messages, at most 200 a file
+  problems: [],          // the same as data: {file, line, column, reason, message}
+  toolsBusy: 0,          // jobs sent to the tools and not yet answered
+  toolsStarts: 0,        // workers started for them (a fresh one after a large job)
+  canvas: $('intro'), preview: /** @type {any} */ (null), audio: /** @type {AudioContext | null} */ (null),
+  node: /** @type {AudioWorkletNode | null} */ (null), soundOn: false, framesPlayed: 0,
+  entry: -1, entries: 0,  // the sequence entry playing and the song's number of entries
+  // The three current texts, by file name.
+  get texts() {
+    return Object.fromEntries(Files.map((file) => [file, textOf(file)]));
+  },
+};
