@@ -32,6 +32,14 @@ build_host_tools
 # The page's own lines take the font as decoded by the intro's decoder.
 cmake --build "$HOST_BUILD" -j"$JOBS" --target font-pixels
 
+# The maker's npm packages (mediabunny for the video, esbuild to bundle it),
+# exactly as platform/maker/package-lock.json pins them; again only when the
+# lock file changed since the last install.
+if [ ! -f platform/maker/node_modules/.package-lock.json ] ||
+   [ platform/maker/package-lock.json -nt platform/maker/node_modules/.package-lock.json ]; then
+  (cd platform/maker && npm ci --no-audit --no-fund --loglevel=error)
+fi
+
 emcmake cmake -S . -B "$CMAKE_BUILD" -DCMAKE_BUILD_TYPE=MinSizeRel \
   -DINTRO_HOST_TOOLS="$HOST_BUILD/bin" -DINTRO_WEB_SITE="$SITE" \
   -DINTRO_MAKER_SITE="$MAKER_SITE" -DINTRO_MAKER_SHELL="$MAKER_SHELL" "${strict[@]}" "${content[@]}" >/dev/null

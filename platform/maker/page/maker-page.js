@@ -546,6 +546,10 @@ action('get-pack', async () => {
 });
 action('get-web', async () => save('intro-web.zip', await webFolderZip()));
 action('get-sources', async () => save('intro-sources.zip', sourcesZip()));
+// song.wav and the video: export-ui.js, which loads the renders only when asked.
+import('./export-ui.js').then(({ setUpExports }) => setUpExports({
+  container: $('exports'), pack: build, status, instead: [$('get-exe'), $('get-pack'), $('get-web')],
+})).catch((error) => status(`The song.wav and video downloads cannot load: ${error.message}`));
 action('get-share', async () => {
   const link = await shareLink();
   $('share-out').value = link;
