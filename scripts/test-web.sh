@@ -26,7 +26,7 @@ for browser in ${BROWSERS//,/ }; do
 done
 
 ./scripts/build-web.sh
-cmake --build "$HOST_BUILD" -j"$JOBS" --target intro-preview modrender intro-pack
+cmake --build "$HOST_BUILD" -j"$JOBS" --target intro-preview modrender intro-pack intro-capture
 # The driver only: puppeteer-core never fetches a browser of its own.
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
 
@@ -61,3 +61,5 @@ INTRO_BROWSERS=$BROWSERS INTRO_WEB_SITE="$OLDPWD/build/web" INTRO_NATIVE_BIN="$H
   node --test intro.test.mjs
 INTRO_BROWSERS=$BROWSERS INTRO_MAKER_SITE="$OLDPWD/build/maker" INTRO_NATIVE_BIN="$HOST_BUILD/bin" \
   node --test maker.test.mjs
+INTRO_BROWSERS=$BROWSERS INTRO_MAKER_SITE="$OLDPWD/build/maker" INTRO_NATIVE_BIN="$HOST_BUILD/bin" \
+  node --test export.test.mjs

@@ -19,9 +19,11 @@ const videoBitrate = (width, height) => Math.round(0.15 * width * height * Frame
 // The first video and sound encodings the browser accepts, H.264 and AAC
 // first; null members when there is none.
 export async function chooseEncoders(width, height) {
+  // `quantizer`: the fixed quality asked for where the encoder takes one
+  // (H.264's scale is 0 to 51, VP9's 0 to 63); else the bit rate is.
   const videos = [
-    { codec: `avc1.6400${avcLevel(width, height)}`, kind: 'avc', name: 'H.264', avc: { format: 'avc' } },
-    { codec: width * height > 1920 * 1088 ? 'vp09.00.50.08' : 'vp09.00.40.08', kind: 'vp9', name: 'VP9' },
+    { codec: `avc1.6400${avcLevel(width, height)}`, kind: 'avc', name: 'H.264', avc: { format: 'avc' }, quantizer: 18 },
+    { codec: width * height > 1920 * 1088 ? 'vp09.00.50.08' : 'vp09.00.40.08', kind: 'vp9', name: 'VP9', quantizer: 24 },
   ];
   const sounds = [
     { codec: 'mp4a.40.2', kind: 'aac', name: 'AAC' },
@@ -30,10 +32,16 @@ export async function chooseEncoders(width, height) {
   let video = null, sound = null;
   if (typeof VideoEncoder !== 'undefined') {
     for (const candidate of videos) {
-      const config = { codec: candidate.codec, width, height, bitrate: videoBitrate(width, height), framerate: FrameRate,
-        latencyMode: 'quality', ...(candidate.avc ? { avc: candidate.avc } : {}) };
-      const answer = await VideoEncoder.isConfigSupported(config).catch(() => ({ supported: false }));
-      if (answer.supported) { video = { ...candidate, config: answer.config ?? config }; break; }
+      const common = { codec: candidate.codec, width, height, framerate: FrameRate, latencyMode: 'quality',
+        ...(candidate.avc ? { avc: candidate.avc } : {}) };
+      for (const config of [{ ...common, bitrateMode: 'quantizer' }, { ...common, bitrate: videoBitrate(width, height) }]) {
+        const answer = await VideoEncoder.isConfigSupported(config).catch(() => ({ supported: false }));
+        if (!answer.supported) continue;
+        const quantizer = config.bitrateMode === 'quantizer' ? candidate.quantizer : undefined;
+        video = { ...candidate, quantizer, config: answer.config ?? config };
+        break;
+      }
+      if (video) break;
     }
   }
   if (typeof AudioEncoder !== 'undefined') {
@@ -48,7 +56,6 @@ export async function chooseEncoders(width, height) {
 
 // Why there is no video: the encoders the browser lacks.
 export function noEncoderReason(video, sound) {
-  const missing = [video ? null : 'an H.264 or VP9 video encoder', sound ? null : 'an AAC or Opus sound encoder']
-    .filter(Boolean).join(' nor ');
-  return `this browser has no ${missing} (WebCodecs)`;
+  const missing = [video ? '' : 'H.264 or VP9 video encoder', sound ? '' : 'AAC or Opus sound encoder'].filter(Boolean);
+  return `this browser has no ${missing.join(' and no ')} (WebCodecs)`;
 }

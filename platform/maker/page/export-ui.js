@@ -1,22 +1,21 @@
 // The maker's song.wav and video downloads: their controls, one export at a
 // time in a worker of its own (export-worker.js), a progress bar with the
 // time left and a Cancel that ends the worker. Nothing of the renders is
-// loaded before one is asked for: export.wasm on the first, the video's
-// encoders and muxer (export-video.js) on the first video.
+// loaded before one is asked for: export.wasm on the first, the check of the
+// browser's encoders (export-codecs.js) and the video's renderer and muxer
+// (export-video.js) on the first video.
 //   setUpExports({ container, pack, status, instead })
 //     container  the element the controls go into
 //     pack       async () => the current content's pack, or null when it has problems
 //     status     (words) => shows a line in the page's status
 //     instead    the buttons offered when this browser cannot make a video
-import { chooseEncoders, noEncoderReason } from './export-codecs.js';
-
 const MaxSeconds = 3600;
 const ScreenWidth = 528, ScreenHeight = 384;
 
 // What the tests can see: the worker running (null when none), the files
 // saved, and the last export's figures.
-const exports = { running: null, saved: [], last: null, noVideo: '' };
-window.makerExports = exports;
+const exportState = { running: null, saved: [], last: null, noVideo: '' };
+window.makerExports = exportState;
 
 let wasm = null;  // export.wasm compiled, once
 const compiled = () => (wasm ??= fetch('export.wasm').then((response) => {
@@ -60,7 +59,7 @@ export function setUpExports({ container, pack, status, instead = [] }) {
   };
 
   const offerInstead = (why) => {
-    exports.noVideo = why;
+    exportState.noVideo = why;
     videoButton.textContent = 'video (not in this browser)';
     videoButton.title = why;
     status(`No video: ${why}. Download intro.exe, content.intro or the web folder (.zip) instead.`);
@@ -68,22 +67,23 @@ export function setUpExports({ container, pack, status, instead = [] }) {
   };
 
   const finish = () => {
-    exports.running?.terminate();
-    exports.running = null;
+    exportState.running?.terminate();
+    exportState.running = null;
     running.hidden = true;
     wavButton.disabled = videoButton.disabled = false;
   };
 
   cancel.addEventListener('click', () => {
-    if (!exports.running) return;
+    if (!exportState.running) return;
     finish();
     status('Export cancelled: nothing was saved.');
   });
 
   async function start(job) {
-    if (exports.running) return;
+    if (exportState.running) return;
     const request = { job, seconds: length(), scale: Number(scale.value) };
     if (job === 'video') {
+      const { chooseEncoders, noEncoderReason } = await import('./export-codecs.js');
       const { video, sound } = await chooseEncoders(ScreenWidth * request.scale, ScreenHeight * request.scale);
       if (!video || !sound) { offerInstead(noEncoderReason(video, sound)); return; }
     }
@@ -91,7 +91,7 @@ export function setUpExports({ container, pack, status, instead = [] }) {
     if (!content) throw new Error('the content has problems (see the messages)');
     const module = await compiled();
     const worker = new Worker(new URL('export-worker.js', import.meta.url), { type: 'module' });
-    exports.running = worker;
+    exportState.running = worker;
     wavButton.disabled = videoButton.disabled = true;
     bar.value = 0;
     left.textContent = '';
@@ -99,7 +99,7 @@ export function setUpExports({ container, pack, status, instead = [] }) {
     status(job === 'video' ? 'Rendering the video...' : 'Rendering song.wav...');
     const began = performance.now();
     worker.onmessage = ({ data }) => {
-      if (exports.running !== worker) return;
+      if (exportState.running !== worker) return;
       if (data.progress) {
         const [done, total] = data.progress, elapsed = (performance.now() - began) / 1000;
         bar.value = done / total;
@@ -110,7 +110,7 @@ export function setUpExports({ container, pack, status, instead = [] }) {
       if (data.failed) { status(`${job}: ${data.failed}`); return; }
       const { bytes, type, extension } = data.done;
       const name = job === 'wav' ? 'song.wav' : `intro.${extension}`;
-      exports.last = { ...data.done, bytes: undefined, name, bytesLength: bytes.length };
+      exportState.last = { ...data.done, bytes: undefined, name, bytesLength: bytes.length };
       save(name, new Blob([bytes], { type }));
       const speed = data.done.frames ? data.done.frames / 50 / (data.done.renderMs / 1000)
         : data.done.seconds / (data.done.renderMs / 1000);
@@ -118,7 +118,7 @@ export function setUpExports({ container, pack, status, instead = [] }) {
         `${data.done.encoders ? ` with ${data.done.encoders}` : ''}.`);
     };
     worker.onerror = (event) => {
-      if (exports.running !== worker) return;
+      if (exportState.running !== worker) return;
       finish();
       status(`${job}: the export worker failed (${event.message ?? 'it did not start'})`);
     };
@@ -134,7 +134,7 @@ export function setUpExports({ container, pack, status, instead = [] }) {
 }
 
 function save(name, blob) {
-  exports.saved.push({ name, blob });
+  exportState.saved.push({ name, blob });
   const link = element('a', { href: URL.createObjectURL(blob), download: name });
   link.click();
   setTimeout(() => URL.revokeObjectURL(link.href), 1000);

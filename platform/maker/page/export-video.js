@@ -62,6 +62,7 @@ export async function renderVideo(module, pack, { seconds = null, scale = 2, pro
   output.addAudioTrack(sounds);
   await output.start();
   const videoOut = encoderInto(VideoEncoder, pictures, video.config);
+  const quality = video.quantizer === undefined ? {} : { [video.kind]: { quantizer: video.quantizer } };
   const soundOut = encoderInto(AudioEncoder, sounds, sound.config);
 
   // The sound goes to its encoder a second at a time.
@@ -83,7 +84,7 @@ export async function renderVideo(module, pack, { seconds = null, scale = 2, pro
     const picture = new VideoFrame(new Uint8Array(render.memory.buffer, at, width * height * 3 / 2), {
       format: 'I420', codedWidth: width, codedHeight: height, timestamp: frame * FrameMs * 1000,
       duration: FrameMs * 1000, colorSpace });
-    videoOut.encoder.encode(picture, { keyFrame: frame % KeyFrameEvery === 0 });
+    videoOut.encoder.encode(picture, { keyFrame: frame % KeyFrameEvery === 0, ...quality });
     picture.close();
     soundChunk.set(heardBytes(render, SoundPerFrame), 4 * chunkFrames);
     chunkFrames += SoundPerFrame;
@@ -100,7 +101,8 @@ export async function renderVideo(module, pack, { seconds = null, scale = 2, pro
   progress(frames, frames);
   return {
     bytes: new Uint8Array(output.target.buffer), type: 'video/mp4', extension: 'mp4',
-    encoders: `${video.name} (${video.config.codec}) and ${sound.name} (${sound.config.codec})`, frames, width, height,
+    encoders: `${video.name} (${video.config.codec}, ${video.quantizer === undefined ? `${video.config.bitrate} bit/s`
+      : `quantizer ${video.quantizer}`}) and ${sound.name} (${sound.config.codec})`, frames, width, height,
     renderMs: performance.now() - started,
   };
 }
