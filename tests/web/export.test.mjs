@@ -194,7 +194,8 @@ for (const name of browserNames) {
       const count = await page.evaluate('makerExports.saved.length');
       await page.evaluate(() => { document.getElementById('export-seconds').value = ''; });
       await page.click('#get-video');
-      await waitFor(page, `document.getElementById('export-progress').value > 0`, 'the first progress', 30000);
+      await waitFor(page, `makerExports.running !== null && document.getElementById('export-progress').value > 0`,
+        'the first progress', 30000);
       await page.click('#export-cancel');
       assert.equal(await page.evaluate('makerExports.running'), null);
       await sleep(1000);

@@ -70,6 +70,8 @@ export function setUpExports({ container, pack, status, instead = [] }) {
     exportState.running?.terminate();
     exportState.running = null;
     running.hidden = true;
+    bar.value = 0;
+    left.textContent = '';
     wavButton.disabled = videoButton.disabled = false;
   };
 
@@ -93,8 +95,6 @@ export function setUpExports({ container, pack, status, instead = [] }) {
     const worker = new Worker(new URL('export-worker.js', import.meta.url), { type: 'module' });
     exportState.running = worker;
     wavButton.disabled = videoButton.disabled = true;
-    bar.value = 0;
-    left.textContent = '';
     running.hidden = job !== 'video';
     status(job === 'video' ? 'Rendering the video...' : 'Rendering song.wav...');
     const began = performance.now();
