@@ -29,7 +29,8 @@ if ! command -v emcmake >/dev/null; then
   exit 1
 fi
 build_host_tools
-# The maker's page code is bundled by esbuild, both from npm as pinned in
+# The maker's page code is bundled by esbuild with its packages (CodeMirror,
+# fflate, and mediabunny for the video), all from npm as pinned in
 # platform/maker/package-lock.json; npm ci runs again when the lock changes.
 lock_digest=$(sha256sum platform/maker/package-lock.json | cut -d' ' -f1)
 if [ "$(cat platform/maker/node_modules/.installed-lock 2>/dev/null)" != "$lock_digest" ]; then

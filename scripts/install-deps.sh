@@ -68,12 +68,16 @@ add_group() {
     tools) lean+=("${TOOLS[@]}") ;;
     win32) lean+=("${INTRO[@]}"); full+=("${WIN32[@]}") ;;
     wine) lean+=("${INTRO[@]}" "${HEADLESS[@]}"); full+=("${WIN32[@]}" "${WINE[@]}") ;;
-    web) lean+=("${INTRO[@]}"); full+=("${WEB[@]}") ;;
+    web)
+      lean+=("${INTRO[@]}"); full+=("${WEB[@]}")
+      # npm installs the maker's video muxer and its bundler (platform/maker).
+      command -v npm >/dev/null || full+=(npm)
+      ;;
     test | all)
       lean+=("${INTRO[@]}" "${HEADLESS[@]}" "${TOOLS[@]}")
       full+=("${WIN32[@]}" "${WINE[@]}" "${WEB[@]}" "${TEST[@]}")
-      # npm installs the browser tests' driver (tests/web); take Debian's
-      # only where no npm came with the machine's Node.js.
+      # npm installs the browser tests' driver (tests/web) and the maker's
+      # packages; take Debian's only where no npm came with the machine's Node.js.
       command -v npm >/dev/null || full+=(npm)
       ;;
     *)

@@ -29,7 +29,7 @@ done
 # The maker's page code passes eslint (platform/maker/eslint.config.js; npm ci ran in build-web.sh).
 (cd platform/maker && node_modules/.bin/eslint --max-warnings=0 page) ||
   { echo "test-web: eslint found problems in the maker's page code (above)" >&2; exit 1; }
-cmake --build "$HOST_BUILD" -j"$JOBS" --target intro-preview modrender intro-pack
+cmake --build "$HOST_BUILD" -j"$JOBS" --target intro-preview modrender intro-pack intro-capture
 # The driver only: puppeteer-core never fetches a browser of its own.
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
 
@@ -66,3 +66,5 @@ INTRO_BROWSERS=$BROWSERS INTRO_MAKER_SITE="$OLDPWD/build/maker" INTRO_NATIVE_BIN
   node --test maker.test.mjs
 INTRO_BROWSERS=$BROWSERS INTRO_MAKER_SITE="$OLDPWD/build/maker" INTRO_NATIVE_BIN="$HOST_BUILD/bin" \
   node --test maker-tools.test.mjs
+INTRO_BROWSERS=$BROWSERS INTRO_MAKER_SITE="$OLDPWD/build/maker" INTRO_NATIVE_BIN="$HOST_BUILD/bin" \
+  node --test export.test.mjs

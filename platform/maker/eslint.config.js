@@ -14,6 +14,11 @@ export default [
     languageOptions: { ecmaVersion: 2022, sourceType: 'module', globals: { ...globals.browser } },
   },
   {
+    // The song.wav and video downloads: modules of their own, loaded when asked for.
+    files: ['page/export-*.js'],
+    languageOptions: { ecmaVersion: 2022, sourceType: 'module', globals: { ...globals.browser, ...globals.worker } },
+  },
+  {
     files: ['page/maker-tools-worker.js'],
     languageOptions: { ecmaVersion: 2022, sourceType: 'script', globals: { ...globals.worker, MakerTools: 'readonly' } },
   },

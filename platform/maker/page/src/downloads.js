@@ -71,4 +71,9 @@ export function wireDownloads(shareLink) {
     $('share-out').value = link;
     status(`The share link is ${link.length} characters.`);
   });
+  // song.wav and the video: export-ui.js, a file of its own beside the page
+  // (not bundled), which loads the renders only when asked.
+  import(new URL('export-ui.js', document.baseURI).href).then(({ setUpExports }) => setUpExports({
+    container: $('exports'), pack: build, status, instead: [$('get-exe'), $('get-pack'), $('get-web')],
+  })).catch((error) => status(`The song.wav and video downloads cannot load: ${error.message}`));
 }
