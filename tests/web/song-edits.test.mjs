@@ -7,9 +7,10 @@ import { execFileSync } from 'node:child_process';
 import { mkdtempSync, readFileSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import { setRow, insertRow, deleteRow, duplicateEntry, deleteEntry, moveEntry, applyChanges, lineOfRow }
-  from '../../platform/maker/page/song-edits.js';
-import { noteForKey, noteIndex, noteName } from '../../platform/maker/page/tracker-keys.js';
+import { setRow, insertRow, deleteRow, duplicateEntry, deleteEntry, moveEntry, applyChanges, lineOfRow,
+  copyPatternForEntry }
+  from '../../platform/maker/page/src/song-edits.js';
+import { noteForKey, noteIndex, noteName } from '../../platform/maker/page/src/tracker-keys.js';
 
 const bin = process.env.INTRO_NATIVE_BIN ?? new URL('../../build/native/bin', import.meta.url).pathname;
 const song = readFileSync(new URL('../../src/data/song/intro-song.fcs', import.meta.url), 'utf8');
@@ -65,4 +66,14 @@ test('note keys follow the physical key whatever the layout', () => {
   assert.equal(noteForKey('KeyZ', 1), null);    // C-1 is "no note" in a pattern
   assert.equal(noteForKey('KeyI', 4), null);    // past B-4
   for (let index = 1; index < 48; ++index) assert.equal(noteIndex(noteName(index)), index);
+});
+
+test('a shared pattern made a copy for one entry leaves the others on the original', () => {
+  const v = view(song);
+  const { changes, name } = copyPatternForEntry(song, v, 5, 0);
+  const after = view(applyChanges(song, changes));
+  assert.equal(after.sequence[5].voices[0].pattern, name);
+  assert.equal(after.sequence[7].voices[0].pattern, v.sequence[7].voices[0].pattern);
+  const rows = grid(after);
+  assert.deepEqual(rows[name], rows[v.sequence[5].voices[0].pattern]);
 });

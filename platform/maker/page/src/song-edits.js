@@ -161,3 +161,37 @@ export function moveEntry(text, view, index, by) {
   return [{ from: starts[a], to: starts[a] + lineText(a).length, insert: lineText(b) },
     { from: starts[b], to: starts[b] + lineText(b).length, insert: lineText(a) }];
 }
+
+// ---- a shared pattern made a copy for one entry ----
+
+// A name not yet taken by a pattern: NAME_2, NAME_3, ...
+function freeName(view, name) {
+  const taken = new Set(view.patterns.map((p) => p.name));
+  let n = 2;
+  while (taken.has(`${name}_${n}`)) ++n;
+  return `${name}_${n}`;
+}
+
+// Writes a copy of the pattern voice `voice` of entry `index` plays, right
+// after the original's block, and points that entry's voice at it.
+/** @returns {{ changes: TextChange[], name: string }} */
+export function copyPatternForEntry(text, view, index, voice) {
+  const use = view.sequence[index]?.voices[voice];
+  const pattern = view.patterns.find((p) => p.name === use?.pattern);
+  if (!use || !pattern || use.at[0] === 0) return { changes: [], name: '' };
+  const block = view.blocks[pattern.block];
+  const starts = lineStarts(text);
+  const blockEnd = starts[block.lines[1] + 1] ?? text.length;
+  const body = text.slice(starts[block.lines[0]], blockEnd);
+  const name = freeName(view, pattern.name);
+  const header = block.header;
+  const copy = body.slice(0, header[1]) + body.slice(header[1]).replace(pattern.name, name);
+  const nameAt = starts[use.at[0]] + use.at[1];
+  return {
+    name,
+    changes: [
+      { from: blockEnd, to: blockEnd, insert: `\n${copy.trimEnd()}\n` },
+      { from: nameAt, to: nameAt + pattern.name.length, insert: name },
+    ],
+  };
+}

@@ -1,0 +1,286 @@
+// @ts-check
+// The tracker: a view of song.fcs as its sequence and, for the chosen entry,
+// its four patterns side by side (an ARIA grid). Every edit made here is a
+// text change of song.fcs at the place the assembler's song view gives, so
+// the text stays the one truth and the page's one history undoes it.
+import { copyPatternForEntry, deleteEntry, deleteRow, duplicateEntry, insertRow, lineOfRow, moveEntry, setRow }
+  from './song-edits.js';
+import { HighestOctave, LowestOctave, noteForKey } from './tracker-keys.js';
+
+const Voices = 4, PageRows = 8;
+const Columns = ['note', 'instrument'];
+
+/**
+ * @typedef {{ from: number, to: number, insert: string }} TextChange
+ * @typedef {{
+ *   root: HTMLElement,
+ *   songText: () => string,
+ *   songView: (text: string) => Promise<any | null>,
+ *   change: (changes: TextChange[]) => void,
+ *   sound?: (note: string, instrument: string) => void,
+ *   silence?: () => void,
+ * }} TrackerSetup
+ */
+
+export class Tracker {
+  /** @param {TrackerSetup} setup */
+  constructor(setup) {
+    this.setup = setup;
+    this.view = null;          // the song view of `viewText`
+    this.viewText = '';
+    this.entry = 0;            // the sequence entry shown
+    this.row = 0; this.voice = 0; this.column = 0;  // the cursor
+    this.octave = 2; this.step = 1; this.instrument = '';
+    this.playing = { entry: -1, row: -1 };
+    this.follow = false;
+    this.queue = Promise.resolve();
+    this.build();
+  }
+
+  build() {
+    const { root } = this.setup;
+    root.innerHTML = `
+      <div class="tracker-bar">
+        <label>Octave <input type="number" class="octave" min="${LowestOctave}" max="${HighestOctave}" value="${this.octave}"></label>
+        <label>Step <input type="number" class="step" min="0" max="16" value="${this.step}"></label>
+        <label>Instrument <select class="instrument"></select></label>
+        <label><input type="checkbox" class="follow"> Follow</label>
+        <span class="tracker-state" role="status"></span>
+      </div>
+      <div class="tracker-body">
+        <div class="sequence-box">
+          <ol class="sequence" aria-label="Sequence entries"></ol>
+          <div class="sequence-buttons">
+            <button type="button" data-do="duplicate" title="Duplicate the chosen entry after it">Duplicate</button>
+            <button type="button" data-do="delete" title="Delete the chosen entry">Delete</button>
+            <button type="button" data-do="up" title="Move the chosen entry up">Up</button>
+            <button type="button" data-do="down" title="Move the chosen entry down">Down</button>
+          </div>
+        </div>
+        <div class="pattern-grid" role="grid" aria-label="Patterns" aria-rowcount="33" aria-colcount="9"></div>
+      </div>`;
+    this.grid = /** @type {HTMLElement} */ (root.querySelector('.pattern-grid'));
+    this.sequence = /** @type {HTMLElement} */ (root.querySelector('.sequence'));
+    this.state = /** @type {HTMLElement} */ (root.querySelector('.tracker-state'));
+    const input = (selector, set) => root.querySelector(selector)?.addEventListener('change', (event) => set(event.target));
+    input('.octave', (el) => { this.octave = clamp(Number(el.value) || 2, LowestOctave, HighestOctave); el.value = this.octave; });
+    input('.step', (el) => { this.step = clamp(Number(el.value) || 0, 0, 16); el.value = this.step; });
+    input('.instrument', (el) => { this.instrument = el.value; });
+    input('.follow', (el) => { this.follow = el.checked; });
+    root.querySelector('.sequence-buttons')?.addEventListener('click', (event) => {
+      const what = /** @type {HTMLElement} */ (event.target).dataset?.do;
+      if (what) this.sequenceEdit(what);
+    });
+    this.sequence.addEventListener('click', (event) => {
+      const item = /** @type {HTMLElement} */ (event.target).closest?.('[data-entry]');
+      if (item) this.choose(Number(item.dataset.entry));
+    });
+    this.grid.addEventListener('keydown', (event) => this.key(event));
+    this.grid.addEventListener('keyup', (event) => { if (noteForKey(event.code, this.octave)) this.setup.silence?.(); });
+    this.grid.addEventListener('pointerdown', (event) => {
+      const cell = /** @type {HTMLElement} */ (event.target).closest?.('[data-row]');
+      if (!cell) return;
+      this.moveTo(Number(cell.dataset.row), Number(cell.dataset.voice), Number(cell.dataset.column));
+    });
+  }
+
+  // A new song view, after song.fcs assembled (null: it has problems).
+  /** @param {any | null} view @param {string} text */
+  show(view, text) {
+    this.view = view;
+    this.viewText = text;
+    if (!view) {
+      this.state.textContent = 'song.fcs has problems: the tracker shows the song again once they are mended';
+      this.grid.setAttribute('aria-disabled', 'true');
+      return;
+    }
+    this.grid.removeAttribute('aria-disabled');
+    this.state.textContent = '';
+    this.entry = clamp(this.entry, 0, view.sequence.length - 1);
+    const select = /** @type {HTMLSelectElement} */ (this.setup.root.querySelector('.instrument'));
+    const names = view.vol.map((vol) => vol.name);
+    if (!names.includes(this.instrument)) this.instrument = names[0] ?? '';
+    select.innerHTML = names.map((name, i) => `<option value="${escape(name)}">${i} ${escape(name)}</option>`).join('');
+    select.value = this.instrument;
+    this.drawSequence();
+    this.drawGrid();
+  }
+
+  drawSequence() {
+    const view = this.view;
+    this.sequence.innerHTML = view.sequence.map((entry, i) => {
+      const voices = entry.voices.map((voice) => voice.pattern + transposeText(voice)).join(' ');
+      return `<li><button type="button" data-entry="${i}" aria-pressed="${i === this.entry}">` +
+        `${String(i).padStart(2, '0')} ${escape(voices)}${entry.speed ? ` speed ${entry.speed}` : ''}</button></li>`;
+    }).join('');
+  }
+
+  // The chosen entry's four patterns, 32 rows; the cursor's cell takes the Tab focus.
+  drawGrid() {
+    const entry = this.view.sequence[this.entry];
+    const patterns = entry.voices.map((voice) => this.view.patterns.find((p) => p.name === voice.pattern));
+    const uses = (name) => this.view.sequence.filter((e) => e.voices.some((v) => v.pattern === name)).length;
+    const head = patterns.map((pattern, voice) => {
+      const shared = pattern && uses(pattern.name) > 1 ? ` (shared by ${uses(pattern.name)} entries)` : '';
+      return `<div role="columnheader" aria-colspan="2" class="voice-head" title="Voice ${voice + 1}: pattern ` +
+        `${escape(pattern?.name ?? '')}${shared}">${voice + 1} ${escape(pattern?.name ?? '')}${shared ? ' *' : ''}</div>`;
+    }).join('');
+    const rows = [];
+    for (let row = 0; row < 32; ++row) {
+      const cells = patterns.map((pattern, voice) => {
+        const line = pattern ? lineOfRow(pattern, row) : null;
+        const note = line ? line.note : '';
+        const instrument = line && line.note !== '---' && line.note !== 'end'
+          ? line.instrument + (line.porta ? ` porta ${line.porta}${line.amount ? ` ${line.amount}` : ''}` : '') : '';
+        return [note, instrument].map((text, column) => this.cellHtml(row, voice, column, text, line?.written === false && column === 1)).join('');
+      }).join('');
+      const playing = this.playing.entry === this.entry && this.playing.row === row;
+      rows.push(`<div role="row" aria-rowindex="${row + 2}" class="${playing ? 'playing' : ''}${row % 8 === 0 ? ' bar' : ''}">` +
+        `<div role="rowheader">${String(row).padStart(2, '0')}</div>${cells}</div>`);
+    }
+    const focused = this.grid.contains(document.activeElement);
+    this.grid.setAttribute('aria-label', `Entry ${this.entry}: the four voices' patterns`);
+    this.grid.innerHTML = `<div role="row" aria-rowindex="1"><div role="columnheader">Row</div>${head}</div>${rows.join('')}`;
+    this.moveTo(this.row, this.voice, this.column, focused);
+  }
+
+  /** @param {number} row @param {number} voice @param {number} column @param {string} text @param {boolean} inherited */
+  cellHtml(row, voice, column, text, inherited) {
+    const at = row === this.row && voice === this.voice && column === this.column;
+    const label = `voice ${voice + 1} row ${row} ${Columns[column]}${inherited ? ' (the pattern\'s)' : ''}`;
+    return `<div role="gridcell" tabindex="${at ? 0 : -1}" data-row="${row}" data-voice="${voice}" data-column="${column}" ` +
+      `class="${Columns[column]}${inherited ? ' inherited' : ''}" title="${label}" aria-label="${escape(text || 'empty')}, ${label}">${escape(text)}</div>`;
+  }
+
+  /** @param {number} row @param {number} voice @param {number} column */
+  moveTo(row, voice, column, focus = true) {
+    this.row = clamp(row, 0, 31);
+    this.voice = clamp(voice, 0, Voices - 1);
+    this.column = clamp(column, 0, Columns.length - 1);
+    for (const cell of this.grid.querySelectorAll('[tabindex="0"]')) cell.setAttribute('tabindex', '-1');
+    const cell = /** @type {HTMLElement | null} */ (this.grid.querySelector(
+      `[data-row="${this.row}"][data-voice="${this.voice}"][data-column="${this.column}"]`));
+    cell?.setAttribute('tabindex', '0');
+    if (focus) cell?.focus();
+  }
+
+  /** @param {number} entry */
+  choose(entry) {
+    if (!this.view) return;
+    this.entry = clamp(entry, 0, this.view.sequence.length - 1);
+    this.drawSequence();
+    this.drawGrid();
+  }
+
+  // The row the worklet plays now; with Follow on, the grid shows its entry.
+  /** @param {number} entry @param {number} row */
+  markPlaying(entry, row) {
+    if (entry === this.playing.entry && row === this.playing.row) return;
+    this.playing = { entry, row };
+    if (this.follow && this.view && entry !== this.entry && entry >= 0) this.choose(entry);
+    for (const marked of this.grid.querySelectorAll('.playing')) marked.classList.remove('playing');
+    if (entry === this.entry) this.grid.querySelector(`[aria-rowindex="${row + 2}"]`)?.classList.add('playing');
+  }
+
+  /** @param {KeyboardEvent} event */
+  key(event) {
+    const { row, voice, column } = this;
+    const moves = {
+      ArrowUp: [row - 1, voice, column], ArrowDown: [row + 1, voice, column],
+      ArrowLeft: column > 0 ? [row, voice, column - 1] : [row, voice - 1, Columns.length - 1],
+      ArrowRight: column < Columns.length - 1 ? [row, voice, column + 1] : [row, voice + 1, 0],
+      PageUp: [row - PageRows, voice, column], PageDown: [row + PageRows, voice, column],
+      Home: [0, voice, column], End: [31, voice, column],
+    };
+    if (moves[event.key] && !event.altKey && !event.ctrlKey && !event.metaKey) {
+      event.preventDefault();
+      const [r, v, c] = moves[event.key];
+      this.moveTo(r, v, c);
+    } else if (event.key === 'Tab' && !event.ctrlKey && (event.shiftKey ? voice > 0 : voice < Voices - 1)) {
+      event.preventDefault();
+      this.moveTo(row, voice + (event.shiftKey ? -1 : 1), column);
+    } else if (event.code === 'BracketLeft' || event.code === 'BracketRight') {
+      event.preventDefault();
+      const by = event.code === 'BracketLeft' ? -1 : 1;
+      if (event.shiftKey) this.step = clamp(this.step + by, 0, 16);
+      else this.octave = clamp(this.octave + by, LowestOctave, HighestOctave);
+      this.showSettings();
+    } else if (event.key === 'Delete') {
+      event.preventDefault();
+      this.editRow((text, pattern) => setRow(text, pattern, row, { note: '---' }), this.step);
+    } else if (event.key === 'Insert') {
+      event.preventDefault();
+      this.editRow((text, pattern) => insertRow(text, pattern, row), 0);
+    } else if (event.key === 'Backspace') {
+      event.preventDefault();
+      this.editRow((text, pattern) => deleteRow(text, pattern, row), 0);
+    } else if (event.altKey && event.code === 'KeyC') {
+      event.preventDefault();
+      this.edit((text, view) => copyPatternForEntry(text, view, this.entry, voice).changes);
+    } else if (!event.ctrlKey && !event.metaKey && !event.altKey && !event.repeat && column === 0) {
+      const note = noteForKey(event.code, this.octave);
+      if (!note) return;
+      event.preventDefault();
+      this.setup.sound?.(note, this.instrument);
+      const instrument = this.instrument;
+      this.editRow((text, pattern) => setRow(text, pattern, row, { note, instrument }), this.step);
+    }
+  }
+
+  showSettings() {
+    const root = this.setup.root;
+    /** @type {HTMLInputElement} */ (root.querySelector('.octave')).value = String(this.octave);
+    /** @type {HTMLInputElement} */ (root.querySelector('.step')).value = String(this.step);
+  }
+
+  // An edit of the cursor voice's pattern, then the cursor `advance` rows down.
+  /** @param {(text: string, pattern: any) => TextChange[]} make @param {number} advance */
+  editRow(make, advance) {
+    const voice = this.voice, entry = this.entry;
+    this.edit((text, view) => {
+      const name = view.sequence[entry]?.voices[voice]?.pattern;
+      const pattern = view.patterns.find((p) => p.name === name);
+      return pattern ? make(text, pattern) : [];
+    });
+    this.moveTo(this.row + advance, this.voice, this.column);
+  }
+
+  /** @param {string} what */
+  sequenceEdit(what) {
+    const index = this.entry;
+    const edits = {
+      duplicate: [(text, view) => duplicateEntry(text, view, index), index + 1],
+      delete: [(text, view) => deleteEntry(text, view, index), index],
+      up: [(text, view) => moveEntry(text, view, index, -1), index - 1],
+      down: [(text, view) => moveEntry(text, view, index, 1), index + 1],
+    };
+    const [make, next] = edits[what];
+    this.edit(make).then(() => this.choose(next));
+  }
+
+  // Edits run one after another, each on a view of the text as it is then:
+  // a key pressed before the last edit was assembled waits for it.
+  /** @param {(text: string, view: any) => TextChange[]} make */
+  edit(make) {
+    this.queue = this.queue.then(async () => {
+      const view = await this.freshView();
+      if (!view) return;
+      const changes = make(this.viewText, view);
+      if (!changes.length) return;
+      this.setup.change(changes);
+      await this.freshView();
+    }).catch((error) => { this.state.textContent = `the tracker could not make that edit: ${error.message ?? error}`; });
+    return this.queue;
+  }
+
+  async freshView() {
+    const text = this.setup.songText();
+    if (text !== this.viewText || !this.view) this.show(await this.setup.songView(text), text);
+    return this.view;
+  }
+}
+
+const clamp = (value, low, high) => Math.min(Math.max(value, low), high);
+const escape = (text) => String(text).replace(/[&<>"]/g, (c) => `&#${c.charCodeAt(0)};`);
+const transposeText = (voice) => (voice.transpose ? (voice.transpose > 0 ? `+${voice.transpose}` : `${voice.transpose}`) : '') +
+  (voice.soundTranspose ? `/${voice.soundTranspose}` : '');
