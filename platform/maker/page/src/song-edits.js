@@ -48,26 +48,55 @@ function rewriteLine(text, starts, line, pieces) {
   return { from: starts[line.at[0]] + line.at[1], to: starts[line.at[0]] + line.at[2], insert };
 }
 
-// Sets one row of `pattern` to `cell` ({note, instrument, porta, amount}). A
-// row written once with *COUNT is split around it. A row past the pattern's
-// last written line is reached by empty rows added after it.
+// Sets one row of `pattern` to `cell` ({note, instrument, porta, amount}).
 /** @returns {TextChange[]} */
-export function setRow(text, pattern, row, cell) {
+export const setRow = (text, pattern, row, cell) => setRows(text, pattern, new Map([[row, cell]]));
+
+// Sets rows of `pattern` (a Map from row to cell). A row written once with
+// *COUNT is split around the rows set in it; rows past the pattern's last
+// written line are reached by empty rows added after it.
+/** @param {Map<number, any>} cells @returns {TextChange[]} */
+export function setRows(text, pattern, cells) {
   const starts = lineStarts(text);
-  const line = lineOfRow(pattern, row);
-  const written = rowText(pattern, cell);
-  if (!line) {
-    const last = pattern.lines[pattern.lines.length - 1];
-    const gap = row - (last.row + last.count);
+  const changes = [];
+  for (const line of pattern.lines) {
+    const set = [...cells.keys()].filter((row) => row >= line.row && row < line.row + line.count).sort((a, b) => a - b);
+    if (!set.length) continue;
+    const old = writtenRow(text, starts, line);
+    const pieces = [];
+    let next = line.row;
+    for (const row of set) {
+      pieces.push({ text: old, count: row - next }, { text: rowText(pattern, cells.get(row)), count: 1 });
+      next = row + 1;
+    }
+    pieces.push({ text: old, count: line.row + line.count - next });
+    changes.push(rewriteLine(text, starts, line, joinEmpty(pieces)));
+  }
+  const last = pattern.lines[pattern.lines.length - 1];
+  const past = [...cells.keys()].filter((row) => row >= last.row + last.count && row < pattern.rows).sort((a, b) => a - b);
+  if (past.length && last.note !== 'end') {
     const indent = indentOf(text, starts, last.at[0]);
     const end = starts[last.at[0] + 1] !== undefined ? starts[last.at[0] + 1] - 1 : text.length;
-    const rows = (gap > 0 ? [`---${repeatText(gap)}`] : []).concat(written);
-    return [{ from: end, to: end, insert: rows.map((r) => `\n${indent}${r}`).join('') }];
+    let next = last.row + last.count, rows = [];
+    for (const row of past) {
+      if (row > next) rows.push(`---${repeatText(row - next)}`);
+      rows.push(rowText(pattern, cells.get(row)));
+      next = row + 1;
+    }
+    changes.push({ from: end, to: end, insert: rows.map((r) => `\n${indent}${r}`).join('') });
   }
-  const old = writtenRow(text, starts, line);
-  const before = row - line.row, after = line.row + line.count - 1 - row;
-  return [rewriteLine(text, starts, line, [
-    { text: old, count: before }, { text: written, count: 1 }, { text: old, count: after }])];
+  return changes;
+}
+
+// Neighbouring pieces of the same text as one: "--- *3" rather than three lines.
+function joinEmpty(pieces) {
+  const joined = [];
+  for (const piece of pieces.filter((p) => p.count > 0)) {
+    const last = joined[joined.length - 1];
+    if (last && last.text === piece.text && piece.text === '---') last.count += piece.count;
+    else joined.push({ ...piece });
+  }
+  return joined;
 }
 
 // Inserts an empty row at `row`; the rows below move down and the last row

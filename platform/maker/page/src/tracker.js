@@ -3,9 +3,10 @@
 // its four patterns side by side (an ARIA grid). Every edit made here is a
 // text change of song.fcs at the place the assembler's song view gives, so
 // the text stays the one truth and the page's one history undoes it.
-import { copyPatternForEntry, deleteEntry, deleteRow, duplicateEntry, insertRow, lineOfRow, moveEntry, setRow }
+import { copyPatternForEntry, deleteEntry, deleteRow, duplicateEntry, insertRow, lineOfRow, moveEntry, setRow, setRows }
   from './song-edits.js';
-import { HighestOctave, LowestOctave, noteForKey } from './tracker-keys.js';
+import { InstrumentView } from './instrument-view.js';
+import { HighestOctave, LowestOctave, noteForKey, noteIndex, noteName } from './tracker-keys.js';
 
 const Voices = 4, PageRows = 8;
 const Columns = ['note', 'instrument'];
@@ -14,6 +15,7 @@ const Columns = ['note', 'instrument'];
  * @typedef {{ from: number, to: number, insert: string }} TextChange
  * @typedef {{
  *   root: HTMLElement,
+ *   instruments?: HTMLElement,
  *   songText: () => string,
  *   songView: (text: string) => Promise<any | null>,
  *   change: (changes: TextChange[]) => void,
@@ -33,8 +35,11 @@ export class Tracker {
     this.octave = 2; this.step = 1; this.instrument = '';
     this.playing = { entry: -1, row: -1 };
     this.follow = false;
+    this.anchor = null;        // the other corner of a block chosen with Shift+arrows: {row, voice}
+    this.clipboard = null;     // rows of cells per voice, copied or cut
     this.queue = Promise.resolve();
     this.build();
+    this.pictures = setup.instruments ? new InstrumentView(setup.instruments, (make) => this.edit(make)) : null;
   }
 
   build() {
@@ -65,7 +70,7 @@ export class Tracker {
     const input = (selector, set) => root.querySelector(selector)?.addEventListener('change', (event) => set(event.target));
     input('.octave', (el) => { this.octave = clamp(Number(el.value) || 2, LowestOctave, HighestOctave); el.value = this.octave; });
     input('.step', (el) => { this.step = clamp(Number(el.value) || 0, 0, 16); el.value = this.step; });
-    input('.instrument', (el) => { this.instrument = el.value; });
+    input('.instrument', (el) => { this.instrument = el.value; this.pictures?.show(this.view, this.instrument); });
     input('.follow', (el) => { this.follow = el.checked; });
     root.querySelector('.sequence-buttons')?.addEventListener('click', (event) => {
       const what = /** @type {HTMLElement} */ (event.target).dataset?.do;
@@ -102,6 +107,7 @@ export class Tracker {
     if (!names.includes(this.instrument)) this.instrument = names[0] ?? '';
     select.innerHTML = names.map((name, i) => `<option value="${escape(name)}">${i} ${escape(name)}</option>`).join('');
     select.value = this.instrument;
+    this.pictures?.show(view, this.instrument);
     this.drawSequence();
     this.drawGrid();
   }
@@ -147,9 +153,10 @@ export class Tracker {
   /** @param {number} row @param {number} voice @param {number} column @param {string} text @param {boolean} inherited */
   cellHtml(row, voice, column, text, inherited) {
     const at = row === this.row && voice === this.voice && column === this.column;
+    const chosen = this.inBlock(row, voice);
     const label = `voice ${voice + 1} row ${row} ${Columns[column]}${inherited ? ' (the pattern\'s)' : ''}`;
     return `<div role="gridcell" tabindex="${at ? 0 : -1}" data-row="${row}" data-voice="${voice}" data-column="${column}" ` +
-      `class="${Columns[column]}${inherited ? ' inherited' : ''}" title="${label}" aria-label="${escape(text || 'empty')}, ${label}">${escape(text)}</div>`;
+      `aria-selected="${chosen}" class="${Columns[column]}${inherited ? ' inherited' : ''}" title="${label}" aria-label="${escape(text || 'empty')}, ${label}">${escape(text)}</div>`;
   }
 
   /** @param {number} row @param {number} voice @param {number} column */
@@ -192,10 +199,24 @@ export class Tracker {
       PageUp: [row - PageRows, voice, column], PageDown: [row + PageRows, voice, column],
       Home: [0, voice, column], End: [31, voice, column],
     };
-    if (moves[event.key] && !event.altKey && !event.ctrlKey && !event.metaKey) {
+    const mod = event.ctrlKey || event.metaKey;
+    if (moves[event.key] && !event.altKey && !mod) {
       event.preventDefault();
       const [r, v, c] = moves[event.key];
+      const anchor = event.shiftKey ? this.anchor ?? { row, voice } : null;
+      const redraw = anchor || this.anchor;
+      this.anchor = anchor;
       this.moveTo(r, v, c);
+      if (redraw) this.drawGrid();
+    } else if (mod && !event.altKey && (event.code === 'KeyC' || event.code === 'KeyX')) {
+      event.preventDefault();
+      this.copyBlock(event.code === 'KeyX');
+    } else if (mod && !event.altKey && event.code === 'KeyV') {
+      event.preventDefault();
+      this.paste();
+    } else if (mod && (event.key === 'ArrowUp' || event.key === 'ArrowDown')) {
+      event.preventDefault();
+      this.transpose((event.key === 'ArrowUp' ? 1 : -1) * (event.shiftKey ? 12 : 1));
     } else if (event.key === 'Tab' && !event.ctrlKey && (event.shiftKey ? voice > 0 : voice < Voices - 1)) {
       event.preventDefault();
       this.moveTo(row, voice + (event.shiftKey ? -1 : 1), column);
@@ -225,6 +246,80 @@ export class Tracker {
       const instrument = this.instrument;
       this.editRow((text, pattern) => setRow(text, pattern, row, { note, instrument }), this.step);
     }
+  }
+
+  // The block: the rows and voices between the cursor and the anchor, else the cursor's cell.
+  block() {
+    const a = this.anchor ?? { row: this.row, voice: this.voice };
+    return { top: Math.min(a.row, this.row), bottom: Math.max(a.row, this.row),
+      left: Math.min(a.voice, this.voice), right: Math.max(a.voice, this.voice) };
+  }
+
+  /** @param {number} row @param {number} voice */
+  inBlock(row, voice) {
+    if (!this.anchor) return false;
+    const b = this.block();
+    return row >= b.top && row <= b.bottom && voice >= b.left && voice <= b.right;
+  }
+
+  // The cell a pattern has at `row`, as setRows takes it.
+  /** @param {any} pattern @param {number} row */
+  static cellOf(pattern, row) {
+    const line = pattern && lineOfRow(pattern, row);
+    if (!line || line.note === 'end') return { note: '---' };
+    return { note: line.note, instrument: line.instrument, porta: line.porta, amount: line.amount };
+  }
+
+  patternOf(view, voice) {
+    const name = view.sequence[this.entry]?.voices[voice]?.pattern;
+    return view.patterns.find((p) => p.name === name) ?? null;
+  }
+
+  // Sets cells of the entry's patterns: `cells(voice)` gives a Map row -> cell.
+  /** @param {(view: any, voice: number) => Map<number, any> | null} cells @param {number[]} voices */
+  editCells(cells, voices) {
+    return this.edit((text, view) => {
+      const byPattern = new Map();
+      for (const voice of voices) {
+        const pattern = this.patternOf(view, voice), set = cells(view, voice);
+        if (!pattern || !set) continue;
+        const merged = byPattern.get(pattern.name) ?? { pattern, set: new Map() };
+        for (const [row, cell] of set) if (row < pattern.rows) merged.set.set(row, cell);
+        byPattern.set(pattern.name, merged);
+      }
+      return [...byPattern.values()].flatMap(({ pattern, set }) => setRows(text, pattern, set));
+    });
+  }
+
+  /** @param {boolean} cut */
+  copyBlock(cut) {
+    if (!this.view) return;
+    const b = this.block(), voices = range(b.left, b.right);
+    this.clipboard = voices.map((voice) => range(b.top, b.bottom).map((row) => Tracker.cellOf(this.patternOf(this.view, voice), row)));
+    this.state.textContent = `${cut ? 'cut' : 'copied'} ${b.bottom - b.top + 1} rows of ${voices.length} voices`;
+    if (cut) this.editCells(() => new Map(range(b.top, b.bottom).map((row) => [row, { note: '---' }])), voices);
+  }
+
+  paste() {
+    const clip = this.clipboard;
+    if (!clip) return;
+    const voices = range(this.voice, Math.min(Voices - 1, this.voice + clip.length - 1));
+    this.editCells((view, voice) => new Map(clip[voice - this.voice].map((cell, i) => [this.row + i, cell])), voices);
+  }
+
+  // Every note of the block (or the cursor's row) up or down by `semitones`;
+  // a note that would leave C#1..B-4 stays as it is.
+  /** @param {number} semitones */
+  transpose(semitones) {
+    const b = this.block();
+    this.editCells((view, voice) => {
+      const pattern = this.patternOf(view, voice), set = new Map();
+      for (const row of range(b.top, b.bottom)) {
+        const cell = Tracker.cellOf(pattern, row), index = noteIndex(cell.note);
+        if (index !== null && index + semitones >= 1 && index + semitones < 48) set.set(row, { ...cell, note: noteName(index + semitones) });
+      }
+      return set;
+    }, range(b.left, b.right));
   }
 
   showSettings() {
@@ -280,6 +375,7 @@ export class Tracker {
   }
 }
 
+const range = (first, last) => Array.from({ length: last - first + 1 }, (_, i) => first + i);
 const clamp = (value, low, high) => Math.min(Math.max(value, low), high);
 const escape = (text) => String(text).replace(/[&<>"]/g, (c) => `&#${c.charCodeAt(0)};`);
 const transposeText = (voice) => (voice.transpose ? (voice.transpose > 0 ? `+${voice.transpose}` : `${voice.transpose}`) : '') +
