@@ -6,6 +6,7 @@
 import { copyPatternForEntry, deleteEntry, deleteRow, duplicateEntry, insertRow, lineOfRow, moveEntry, setRow, setRows }
   from './song-edits.js';
 import { InstrumentView } from './instrument-view.js';
+import { listenToMidi } from './midi-input.js';
 import { HighestOctave, LowestOctave, noteForKey, noteIndex, noteName } from './tracker-keys.js';
 
 const Voices = 4, PageRows = 8;
@@ -37,6 +38,7 @@ export class Tracker {
     this.follow = false;
     this.anchor = null;        // the other corner of a block chosen with Shift+arrows: {row, voice}
     this.clipboard = null;     // rows of cells per voice, copied or cut
+    this.typed = ''; this.typedAt = 0;  // the instrument number being typed
     this.queue = Promise.resolve();
     this.build();
     this.pictures = setup.instruments ? new InstrumentView(setup.instruments, (make) => this.edit(make)) : null;
@@ -49,7 +51,9 @@ export class Tracker {
         <label>Octave <input type="number" class="octave" min="${LowestOctave}" max="${HighestOctave}" value="${this.octave}"></label>
         <label>Step <input type="number" class="step" min="0" max="16" value="${this.step}"></label>
         <label>Instrument <select class="instrument"></select></label>
+        <label>Porta <input type="number" class="porta" min="1" max="31" value="2"></label>
         <label><input type="checkbox" class="follow"> Follow</label>
+        <button type="button" class="midi" title="Take notes from MIDI keyboards">MIDI</button>
         <span class="tracker-state" role="status"></span>
       </div>
       <div class="tracker-body">
@@ -72,6 +76,9 @@ export class Tracker {
     input('.step', (el) => { this.step = clamp(Number(el.value) || 0, 0, 16); el.value = this.step; });
     input('.instrument', (el) => { this.instrument = el.value; this.pictures?.show(this.view, this.instrument); });
     input('.follow', (el) => { this.follow = el.checked; });
+    root.querySelector('.midi')?.addEventListener('click', async () => {
+      this.state.textContent = await listenToMidi((note) => this.enterNote(note), () => this.setup.silence?.());
+    });
     root.querySelector('.sequence-buttons')?.addEventListener('click', (event) => {
       const what = /** @type {HTMLElement} */ (event.target).dataset?.do;
       if (what) this.sequenceEdit(what);
@@ -238,14 +245,22 @@ export class Tracker {
     } else if (event.altKey && event.code === 'KeyC') {
       event.preventDefault();
       this.edit((text, view) => copyPatternForEntry(text, view, this.entry, voice).changes);
+    } else if (!mod && !event.altKey && column === 1) {
+      this.instrumentKey(event);
     } else if (!event.ctrlKey && !event.metaKey && !event.altKey && !event.repeat && column === 0) {
       const note = noteForKey(event.code, this.octave);
       if (!note) return;
       event.preventDefault();
-      this.setup.sound?.(note, this.instrument);
-      const instrument = this.instrument;
-      this.editRow((text, pattern) => setRow(text, pattern, row, { note, instrument }), this.step);
+      this.enterNote(note);
     }
+  }
+
+  // A note at the cursor with the chosen instrument, heard at once; the cursor moves on by the step.
+  /** @param {string} note */
+  enterNote(note) {
+    const row = this.row, instrument = this.instrument;
+    this.setup.sound?.(note, instrument);
+    this.editRow((text, pattern) => setRow(text, pattern, row, { note, instrument }), this.step);
   }
 
   // The block: the rows and voices between the cursor and the anchor, else the cursor's cell.
@@ -320,6 +335,35 @@ export class Tracker {
       }
       return set;
     }, range(b.left, b.right));
+  }
+
+  // The instrument column: digits choose an instrument by number (two within
+  // a second make one number) and put it on the row's note; Enter puts the
+  // chosen one there; U, D and O write porta up, down (by the Porta amount) and off.
+  /** @param {KeyboardEvent} event */
+  instrumentKey(event) {
+    const digit = /^Digit([0-9])$/.exec(event.code)?.[1] ?? /^Numpad([0-9])$/.exec(event.code)?.[1];
+    const porta = { KeyU: 'up', KeyD: 'down', KeyO: 'off' }[event.code];
+    if (digit === undefined && !porta && event.key !== 'Enter') return;
+    event.preventDefault();
+    const row = this.row;
+    if (digit !== undefined) {
+      const now = Date.now();
+      const typed = now - (this.typedAt ?? 0) < 1000 ? `${this.typed}${digit}` : digit;
+      this.typed = typed.slice(-2);
+      this.typedAt = now;
+      const vol = this.view?.vol[Number(this.typed)] ?? this.view?.vol[Number(digit)];
+      if (!vol) return;
+      this.instrument = vol.name;
+      /** @type {HTMLSelectElement} */ (this.setup.root.querySelector('.instrument')).value = vol.name;
+      this.pictures?.show(this.view, vol.name);
+    }
+    const amount = Number(/** @type {HTMLInputElement} */ (this.setup.root.querySelector('.porta')).value) || 1;
+    this.editRow((text, pattern) => {
+      const cell = Tracker.cellOf(pattern, row);
+      if (porta) return setRow(text, pattern, row, { ...cell, porta, amount: porta === 'off' ? 0 : amount });
+      return cell.note === '---' ? [] : setRow(text, pattern, row, { ...cell, instrument: this.instrument });
+    }, 0);
   }
 
   showSettings() {
