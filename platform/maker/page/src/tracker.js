@@ -67,7 +67,8 @@ export class Tracker {
           </div>
         </div>
         <div class="pattern-grid" role="grid" aria-label="Patterns" aria-rowcount="33" aria-colcount="9"></div>
-      </div>`;
+      </div>
+      <details class="tracker-keys"><summary>Keys (?)</summary>${KeyList}</details>`;
     this.grid = /** @type {HTMLElement} */ (root.querySelector('.pattern-grid'));
     this.sequence = /** @type {HTMLElement} */ (root.querySelector('.sequence'));
     this.state = /** @type {HTMLElement} */ (root.querySelector('.tracker-state'));
@@ -87,7 +88,14 @@ export class Tracker {
       const item = /** @type {HTMLElement} */ (event.target).closest?.('[data-entry]');
       if (item) this.choose(Number(item.dataset.entry));
     });
-    this.grid.addEventListener('keydown', (event) => this.key(event));
+    this.grid.addEventListener('keydown', (event) => {
+      if (event.key === '?' && this.column !== 0) {
+        const help = /** @type {HTMLDetailsElement} */ (root.querySelector('.tracker-keys'));
+        help.open = !help.open;
+        return;
+      }
+      this.key(event);
+    });
     this.grid.addEventListener('keyup', (event) => { if (noteForKey(event.code, this.octave)) this.setup.silence?.(); });
     this.grid.addEventListener('pointerdown', (event) => {
       const cell = /** @type {HTMLElement} */ (event.target).closest?.('[data-row]');
@@ -419,6 +427,20 @@ export class Tracker {
   }
 }
 
+// The key list shown in the page (by the keys' places: Z is the key left of X whatever it prints).
+const KeyList = `<dl>
+  <dt>Z S X D C V G B H N J M</dt><dd>notes of the octave (the row below the letters, sharps above it)</dd>
+  <dt>Q 2 W 3 E R 5 T 6 Y 7 U I</dt><dd>notes of the octave above</dd>
+  <dt>[ and ]</dt><dd>octave down and up; with Shift, the step down and up</dd>
+  <dt>arrows, Page Up/Down, Home/End</dt><dd>move; Tab and Shift+Tab go to the next and previous voice</dd>
+  <dt>Delete, Insert, Backspace</dt><dd>clear the row; insert an empty row; remove the row (the rows below move)</dd>
+  <dt>0-9, Enter (instrument column)</dt><dd>an instrument by number; the chosen instrument on the row</dd>
+  <dt>U, D, O (instrument column)</dt><dd>porta up or down by the Porta amount, porta off</dd>
+  <dt>Shift+arrows, Ctrl+C, Ctrl+X, Ctrl+V</dt><dd>choose a block, copy, cut, paste</dd>
+  <dt>Ctrl+Up/Down, with Shift</dt><dd>transpose by a semitone, by an octave</dd>
+  <dt>Alt+C</dt><dd>make the voice's shared pattern a copy for this entry</dd>
+  <dt>Ctrl+Z, Ctrl+Shift+Z</dt><dd>undo and redo, with the text editors</dd>
+</dl>`;
 const range = (first, last) => Array.from({ length: last - first + 1 }, (_, i) => first + i);
 const clamp = (value, low, high) => Math.min(Math.max(value, low), high);
 const escape = (text) => String(text).replace(/[&<>"]/g, (c) => `&#${c.charCodeAt(0)};`);
