@@ -126,9 +126,7 @@ async function main() {
   wireMaker();
   // Kept for later; a missing intro.exe only takes that download away.
   for (const which of ['intro', 'example']) for (const file of Files) fetchOnce(`content/${which}/${file}`);
-  for (const name of WebFiles) fetchOnce(`web/${name}`).catch(() => {});
   fetchOnce('maker-worklet.js');
-  fetchOnce('intro.exe').catch(() => { $('get-exe').disabled = true; });
   const shared = location.hash.match(/^#(play|edit)=(.*)$/);
   if (shared) status('Reading the share link...');
   const { texts, error } = shared ? await readShared(shared[2]) : {};
@@ -147,6 +145,14 @@ async function main() {
   else if (shared) status(`Ready: the share link's content is open. ${$('work-note').textContent}`);
   else status('Ready: edit any of the three files.');
   requestAnimationFrame(frame);
+  fetchForDownloads();
+}
+
+// What the downloads need besides the tools, fetched once the maker is ready
+// (not on its first load's way) and kept, so they work with the network gone.
+function fetchForDownloads() {
+  for (const name of WebFiles) fetchOnce(`web/${name}`).catch(() => {});
+  fetchOnce('intro.exe').catch(() => { $('get-exe').disabled = true; });
 }
 
 // A shared intro full-window: it starts, with its music, on a gesture.

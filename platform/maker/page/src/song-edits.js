@@ -77,7 +77,8 @@ export function setRows(text, pattern, cells) {
   if (past.length && last.note !== 'end') {
     const indent = indentOf(text, starts, last.at[0]);
     const end = starts[last.at[0] + 1] !== undefined ? starts[last.at[0] + 1] - 1 : text.length;
-    let next = last.row + last.count, rows = [];
+    const rows = [];
+    let next = last.row + last.count;
     for (const row of past) {
       if (row > next) rows.push(`---${repeatText(row - next)}`);
       rows.push(rowText(pattern, cells.get(row)));
