@@ -7,6 +7,7 @@
 //   build        { pages, font, song }  -> { ok, messages, problems, hidden, pack }
 //   exe          the same and { shell }  -> { ok, messages, ..., exe }
 //   disassemble  { module, maxSourceBytes } -> { ok, messages, source | sourceBytes }
+//   songView     { song }                -> { ok, view } (the song with where each part is written)
 // Messages and problems come at most MaxMessagesPerFile per file; `hidden`
 // counts the rest per file.
 'use strict';
@@ -85,7 +86,13 @@ function disassemble(tools, { module, maxSourceBytes }) {
   return { ok: true, messages: [], source: tools.UTF8ToString(at) };
 }
 
-const jobs = { build, exe, disassemble };
+// The song source as the tracker sees it (MakerSongView's JSON), or its problems.
+function songView(tools, { song }) {
+  const json = withBytes(tools, song, (at, length) => tools.UTF8ToString(tools._MakerSongView(at, length)));
+  return json ? { ok: true, view: JSON.parse(json) } : { ok: false, ...report(tools) };
+}
+
+const jobs = { build, exe, disassemble, songView };
 let queue = Promise.resolve();
 self.onmessage = (event) => {
   if (event.data.init) { startTools(event.data.init); return; }

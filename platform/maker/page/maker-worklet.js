@@ -1,7 +1,9 @@
 // The live intro's music on the audio rendering thread: the web front end's
 // sound path (preview-sound.wasm, its worklet module with mute per voice)
 // playing the pack the page sends. A new pack stops the song, goes into the
-// module's fixed pack store and starts it again; process() only copies the
+// module's fixed pack store and starts it again; a swapped pack goes on from
+// the place being heard; the tracker plays from a place, loops an entry and
+// sounds single notes (the audition voice). process() only copies the
 // rendered quantum out, so it allocates nothing.
 'use strict';
 
@@ -11,6 +13,9 @@ class MakerSound extends AudioWorkletProcessor {
     this.sound = new WebAssembly.Instance(new WebAssembly.Module(options.processorOptions.wasm), {}).exports;
     if (this.sound._initialize) this.sound._initialize();
     this.playing = false;
+    this.auditioning = false;  // the audition voice sounds a note
+    this.loopEntry = -1;       // the entry played again and again, or -1
+    this.place = -1;           // entry * 32 + row last reported
     this.framesPlayed = 0;
     this.muted = 0;
     // Test-only: the first recordFrames played after each new pack, sent back as 16-bit samples.
@@ -26,17 +31,33 @@ class MakerSound extends AudioWorkletProcessor {
     if (message.pack instanceof Uint8Array) {
       if (this.playing) sound.SoundStop();
       this.playing = false;
-      if (message.pack.length > sound.SoundPackCapacity()) return;
-      new Uint8Array(sound.memory.buffer, sound.SoundPackStore(), message.pack.length).set(message.pack);
-      if (sound.SoundUsePack(message.pack.length) !== 0) return;
+      if (!this.store(message.pack)) return;
       sound.SoundStart();
-      sound.SoundMute(this.muted);
-      this.playing = true;
-      this.framesPlayed = 0;
-      if (this.recordFrames > 0) {
-        this.recording = new Int16Array(2 * this.recordFrames);
-        this.recorded = 0;
-      }
+      this.started();
+    } else if (message.swap instanceof Uint8Array) {
+      // While the song plays it goes on from the place heard; else the pack waits for Play.
+      const playing = this.playing;
+      if (playing) this.playing = false;
+      const stored = message.swap.length <= sound.SoundPackCapacity();
+      if (stored) new Uint8Array(sound.memory.buffer, sound.SoundPackStore(), message.swap.length).set(message.swap);
+      const status = stored ? (playing ? sound.SoundSwapPack(message.swap.length) : sound.SoundUsePack(message.swap.length)) : 1;
+      if (playing && status === 0) this.started(false);
+      else this.playing = playing && status !== 0;
+      this.port.postMessage({ swapped: status === 0, entry: sound.SoundEntry(), row: sound.SoundRow() });
+    } else if (message.playFrom) {
+      const { pack, entry, row } = message.playFrom;
+      if (this.playing) sound.SoundStop();
+      this.playing = false;
+      if (!this.store(pack)) return;
+      if (sound.SoundPlayFrom(entry, row) === 0) this.started();
+    } else if (message.noteOn) {
+      if (!this.playing && message.noteOn.pack && !this.store(message.noteOn.pack)) return;
+      sound.SoundNoteOn(message.noteOn.note, message.noteOn.instrument);
+      this.auditioning = true;
+    } else if (message === 'noteOff') {
+      sound.SoundNoteOff();
+    } else if (typeof message.loop === 'number') {
+      this.loopEntry = message.loop;
     } else if (typeof message.mute === 'number') {
       this.muted = message.mute & 15;
       if (this.playing) sound.SoundMute(this.muted);
@@ -46,9 +67,30 @@ class MakerSound extends AudioWorkletProcessor {
     }
   }
 
+  // `pack` in the module's pack store and taken; false when it is refused.
+  store(pack) {
+    const sound = this.sound;
+    if (!(pack instanceof Uint8Array) || pack.length > sound.SoundPackCapacity()) return false;
+    new Uint8Array(sound.memory.buffer, sound.SoundPackStore(), pack.length).set(pack);
+    return sound.SoundUsePack(pack.length) === 0;
+  }
+
+  // The song plays from here: muted voices kept, the place reported afresh,
+  // and (test switch) the first frames recorded again.
+  started(fromTheTop = true) {
+    this.sound.SoundMute(this.muted);
+    this.playing = true;
+    if (fromTheTop) this.framesPlayed = 0;
+    this.place = -1;
+    if (this.recordFrames > 0) {
+      this.recording = new Int16Array(2 * this.recordFrames);
+      this.recorded = 0;
+    }
+  }
+
   // Views of the module's quantum of `count` frames: all left, then all right.
   views(count) {
-    const at = this.sound.SoundRender(0);
+    const at = this.sound.SoundRenderPreview(0);
     this.left = new Float32Array(this.sound.memory.buffer, at, count);
     this.right = new Float32Array(this.sound.memory.buffer, at + 4 * count, count);
   }
@@ -68,19 +110,24 @@ class MakerSound extends AudioWorkletProcessor {
 
   process(inputs, outputs) {
     const [left, right] = outputs[0];
-    if (!this.playing) return true;  // outputs start out silent
+    if (!this.playing && !this.auditioning) return true;  // outputs start out silent
+    const sound = this.sound;
     const count = left.length;
-    this.sound.SoundRender(count);
+    sound.SoundRenderPreview(count);
     if (this.left.length !== count) this.views(count);
     left.set(this.left);
     right.set(this.right);
+    if (this.auditioning && !sound.SoundNoteSounding()) this.auditioning = false;
+    if (!this.playing) return true;
     if (this.recording) this.record(left, right);
+    const entry = sound.SoundEntry(), row = sound.SoundRow();
+    if (this.loopEntry >= 0 && entry !== this.loopEntry && sound.SoundPlayFrom(this.loopEntry, 0) === 0) this.started(false);
     const before = this.framesPlayed;
     this.framesPlayed += count;
-    if ((before >> 12) !== (this.framesPlayed >> 12)) {
-      this.port.postMessage({
-        played: this.framesPlayed, entry: this.sound.SoundEntry(), entries: this.sound.SoundEntries(),
-      });
+    // The place heard as it changes (a row lasts a few ticks), and the time now and then.
+    if (entry * 32 + row !== this.place || (before >> 12) !== (this.framesPlayed >> 12)) {
+      this.place = entry * 32 + row;
+      this.port.postMessage({ played: this.framesPlayed, entry, row, entries: sound.SoundEntries() });
     }
     return true;
   }

@@ -6,7 +6,7 @@ import { Limits, textProblem } from './limits.js';
 import { maker } from './maker-state.js';
 import { $, status } from './page-dom.js';
 import { showAnswer } from './problems.js';
-import { restart } from './live-intro.js';
+import { restart, swapSong } from './live-intro.js';
 import { workChanged } from './saved-work.js';
 import { runTools } from './tools-client.js';
 
@@ -40,14 +40,19 @@ export async function build() {
 const sameBytes = (a, b) => Boolean(a && b && a.length === b.length && a.every((x, i) => x === b[i]));
 
 let rebuildTimer = 0;
-// The user's work changed (typed, painted, loaded, undone): saved and checked again shortly.
-export function edited() {
+// The user's work changed (typed, painted, loaded, undone): saved and checked
+// again shortly, or at once (`delay` 0) for an edit made in the tracker.
+export function edited(delay = RestartDelayMs) {
   maker.lastEditTime = performance.now();
   $('start-from').value = '';
   workChanged();
   clearTimeout(rebuildTimer);
-  rebuildTimer = setTimeout(rebuild, RestartDelayMs);
+  rebuildTimer = setTimeout(rebuild, delay);
 }
+
+// The pages and font of the pack the picture shows: while they stay the
+// same, a new song is swapped into the music without restarting the intro.
+let pictureSource = { pages: new Uint8Array(0), font: new Uint8Array(0) };
 
 // One check runs at a time; edits made meanwhile are checked right after it, once.
 let checking = false, checkAgain = false;
@@ -55,12 +60,13 @@ export async function rebuild() {
   if (checking) { checkAgain = true; return; }
   checking = true;
   status('Checking the content...');
-  let answer, tooBig;
+  let answer, tooBig, sent;
   try {
     do {
       checkAgain = false;
       tooBig = oversized();
-      answer = tooBig ? null : await runTools('build', sourceBytes());
+      sent = sourceBytes();
+      answer = tooBig ? null : await runTools('build', sent);
     } while (checkAgain);
   } catch (error) {
     status(`The content cannot be checked: ${/** @type {Error} */ (error).message}`);
@@ -80,7 +86,12 @@ export async function rebuild() {
   const pack = answer.pack;
   status(`Valid: the pack is ${pack.length} bytes.`);
   if (sameBytes(pack, maker.pack)) return;
-  restart(pack);
+  if (maker.preview && sameBytes(sent.pages, pictureSource.pages) && sameBytes(sent.font, pictureSource.font)) {
+    swapSong(pack);
+  } else {
+    pictureSource = { pages: sent.pages, font: sent.font };
+    restart(pack);
+  }
   if (maker.lastEditTime) {
     maker.lastRestartDelay = performance.now() - maker.lastEditTime;
     maker.lastEditTime = 0;

@@ -53,8 +53,8 @@ export function frame(now) {
 const muteMask = () => [...document.querySelectorAll('.mute')]
   .reduce((mask, box) => mask | (/** @type {HTMLInputElement} */ (box).checked ? 1 << Number(/** @type {HTMLInputElement} */ (box).value) : 0), 0);
 
-// Sound needs a gesture: the audio context is made on the first Play.
-export async function startSound() {
+// The audio context and the worklet, made on the first gesture that needs sound.
+async function ensureAudio() {
   if (!maker.audio) {
     const audio = new AudioContext({ sampleRate: SampleRate });
     maker.audio = audio;
@@ -65,23 +65,85 @@ export async function startSound() {
       numberOfInputs: 0, outputChannelCount: [2], processorOptions: { wasm: maker.soundWasm, recordFrames },
     });
     maker.node = node;
-    node.port.onmessage = (event) => {
-      const { played, entry, entries, recording } = event.data;
-      if (recording) maker.recording = recording;
-      if (played === undefined) return;
-      maker.framesPlayed = played;
-      maker.entry = entry;
-      maker.entries = entries;
-      $('song-entry').textContent = `entry ${entry} of ${entries}`;
-    };
+    node.port.onmessage = (event) => heard(event.data);
     node.port.postMessage({ mute: muteMask() });
     node.connect(audio.destination);
   }
   await maker.audio.resume();
+  return /** @type {AudioWorkletNode} */ (maker.node);
+}
+
+/** @type {(entry: number, row: number) => void} */
+let onPlace = () => {};
+// Who hears of the place the music plays (the tracker marks its row).
+/** @param {(entry: number, row: number) => void} listener */
+export const onPlayingPlace = (listener) => { onPlace = listener; };
+
+// What the worklet tells: the place heard, a swap done, a recording (test switch).
+/** @param {any} data */
+function heard(data) {
+  const { played, entry, row, entries, recording, swapped } = data;
+  if (recording) maker.recording = recording;
+  if (swapped !== undefined) {
+    maker.swaps.push({ swapped, entry, row, at: performance.now() });
+    if (maker.swaps.length > 100) maker.swaps.shift();
+  }
+  if (played === undefined) return;
+  maker.framesPlayed = played;
+  maker.entry = entry;
+  maker.row = row;
+  maker.entries = entries;
+  $('song-entry').textContent = `entry ${entry} of ${entries}, row ${row}`;
+  onPlace(entry, row);
+}
+
+// Sound needs a gesture: the audio context is made on the first Play.
+export async function startSound() {
+  await ensureAudio();
   maker.soundOn = true;
   maker.framesPlayed = 0;
+  maker.entry = maker.row = -1;
   if (maker.pack) restart(maker.pack);
 }
+
+// A new song (the pages and font unchanged): the music goes on from the
+// place heard, the picture goes on as it is.
+/** @param {Uint8Array} pack */
+export function swapSong(pack) {
+  maker.pack = pack;
+  maker.node?.port.postMessage({ swap: pack });
+}
+
+// The song from `entry` and `row`, without the intro's start-up.
+/** @param {number} entry @param {number} row */
+export async function playFrom(entry, row) {
+  if (!maker.pack) return;
+  const node = await ensureAudio();
+  maker.soundOn = true;
+  maker.framesPlayed = 0;
+  maker.entry = maker.row = -1;
+  node.port.postMessage({ playFrom: { pack: maker.pack, entry, row } });
+}
+
+// One note (C-1 = 0 .. B-4 = 47) of volume macro `instrument`, over the song
+// if it plays, until noteOff or the instrument's end. Notes on and off go to
+// the worklet in the order asked, even while the audio starts up.
+let notes = Promise.resolve();
+/** @param {number} note @param {number} instrument */
+export function noteOn(note, instrument) {
+  if (!maker.pack) return;
+  const pack = maker.pack;
+  notes = notes.then(ensureAudio).then((node) => {
+    node.port.postMessage({ noteOn: { note, instrument, pack: maker.soundOn ? null : pack } });
+  }).catch((error) => status(`sound: ${error.message}`));
+}
+export function noteOff() {
+  notes = notes.then(() => maker.node?.port.postMessage('noteOff')).catch(() => {});
+}
+
+// The entry played again and again (-1: the whole song).
+/** @param {number} entry */
+export const loopEntry = (entry) => maker.node?.port.postMessage({ loop: entry });
 
 export function stopSound() {
   if (!maker.soundOn) return;

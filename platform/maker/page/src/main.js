@@ -7,7 +7,9 @@ import { build, edited, rebuild } from './checking.js';
 import { Files, editText, editors, undoHistory, makeEditors, onHistoryChange, replaceText, textOf } from './editors.js';
 import { fetchBytes, fetchOnce } from './fetch-once.js';
 import { InkSymbols } from './languages.js';
-import { frame, restart, startSound, wireSoundControls } from './live-intro.js';
+import { frame, loopEntry, noteOff, noteOn, onPlayingPlace, playFrom, restart, startSound, stopSound, wireSoundControls }
+  from './live-intro.js';
+import { Tracker } from './tracker.js';
 import { introExe, WebFiles, webFolderZip, wireDownloads } from './downloads.js';
 import { wireFiles } from './files.js';
 import { showCells, showGlyphs, wireGlyphEditor } from './glyph-editor.js';
@@ -15,7 +17,7 @@ import { maker } from './maker-state.js';
 import { $, status } from './page-dom.js';
 import { currentTexts, isBuiltIn, openedLink, savedWork, wireSavedWork } from './saved-work.js';
 import { readShared, shareLink } from './share-link.js';
-import { startTools, toolsData } from './tools-client.js';
+import { runTools, startTools, toolsData } from './tools-client.js';
 import { workStore, workTime } from './work-store.js';
 
 // What the tests reach besides the state: the downloads, the editors and an edit as typing makes it.
@@ -53,15 +55,49 @@ function useInks() {
   });
 }
 
+// The tracker: a view of song.fcs whose edits are changes of its text (one
+// step of the history each), heard at once.
+function wireTracker() {
+  const song = editors['song.fcs'].view;
+  const tracker = new Tracker({
+    root: $('tracker'), instruments: $('instrument-view'),
+    songText: () => textOf('song.fcs'),
+    songView: async (text) => {
+      const answer = await runTools('songView', { song: new TextEncoder().encode(text) });
+      return answer.ok ? answer.view : null;
+    },
+    change: (changes) => song.dispatch({ changes, userEvent: 'tracker.edit' }),
+    sound: noteOn,
+    silence: noteOff,
+    playSong: () => { startSound().catch((error) => status(`sound: ${error.message}`)); },
+    playFrom: (entry, row) => { playFrom(entry, row).catch((error) => status(`sound: ${error.message}`)); },
+    loop: loopEntry,
+    stop: stopSound,
+  });
+  onPlayingPlace((entry, row) => tracker.markPlaying(entry, row));
+  maker.tracker = tracker;
+  refreshTracker();
+}
+
+let trackerTimer = 0;
+// The tracker's view again shortly after song.fcs was typed in, undone or loaded.
+function refreshTracker() {
+  clearTimeout(trackerTimer);
+  trackerTimer = setTimeout(() => maker.tracker?.refresh(), 200);
+}
+
 function undo() { undoHistory.undo(); }
 function redo() { undoHistory.redo(); }
 
 function wireMaker() {
   useInks();
-  makeEditors({ charset: toolsData.charset, undo, redo, changed: (file) => {
-    edited();
+  makeEditors({ charset: toolsData.charset, undo, redo, changed: (file, update) => {
+    const fromTracker = update.transactions.some((tr) => tr.isUserEvent('tracker.edit'));
+    edited(fromTracker ? 0 : undefined);
     if (file === 'font.txt') showCells();
+    if (file === 'song.fcs' && !fromTracker) refreshTracker();
   } });
+  wireTracker();
   onHistoryChange(() => {
     $('undo').disabled = !undoHistory.canUndo;
     $('redo').disabled = !undoHistory.canRedo;

@@ -17,6 +17,9 @@ export const maker = {
   canvas: $('intro'), preview: /** @type {any} */ (null), audio: /** @type {AudioContext | null} */ (null),
   node: /** @type {AudioWorkletNode | null} */ (null), soundOn: false, framesPlayed: 0,
   entry: -1, entries: 0,  // the sequence entry playing and the song's number of entries
+  row: -1,               // the row playing
+  swaps: /** @type {{ swapped: boolean, entry: number, row: number, at: number }[]} */ ([]),  // new songs taken while playing
+  tracker: /** @type {any} */ (null),
   // The three current texts, by file name.
   get texts() {
     return Object.fromEntries(Files.map((file) => [file, textOf(file)]));

@@ -20,8 +20,12 @@ const Columns = ['note', 'instrument'];
  *   songText: () => string,
  *   songView: (text: string) => Promise<any | null>,
  *   change: (changes: TextChange[]) => void,
- *   sound?: (note: string, instrument: string) => void,
+ *   sound?: (note: number, instrument: number) => void,
  *   silence?: () => void,
+ *   playSong?: () => void,
+ *   playFrom?: (entry: number, row: number) => void,
+ *   loop?: (entry: number) => void,
+ *   stop?: () => void,
  * }} TrackerSetup
  */
 
@@ -36,6 +40,7 @@ export class Tracker {
     this.octave = 2; this.step = 1; this.instrument = '';
     this.playing = { entry: -1, row: -1 };
     this.follow = false;
+    this.looping = false;
     this.anchor = null;        // the other corner of a block chosen with Shift+arrows: {row, voice}
     this.clipboard = null;     // rows of cells per voice, copied or cut
     this.typed = ''; this.typedAt = 0;  // the instrument number being typed
@@ -52,6 +57,11 @@ export class Tracker {
         <label>Step <input type="number" class="step" min="0" max="16" value="${this.step}"></label>
         <label>Instrument <select class="instrument"></select></label>
         <label>Porta <input type="number" class="porta" min="1" max="31" value="2"></label>
+        <button type="button" data-play="song" title="Play the intro's music from the start">Play song</button>
+        <button type="button" data-play="entry" title="Play from the chosen entry's first row">Play entry</button>
+        <button type="button" data-play="cursor" title="Play from the cursor's row">Play from cursor</button>
+        <button type="button" data-play="stop">Stop</button>
+        <label><input type="checkbox" class="loop"> Loop entry</label>
         <label><input type="checkbox" class="follow"> Follow</label>
         <button type="button" class="midi" title="Take notes from MIDI keyboards">MIDI</button>
         <span class="tracker-state" role="status"></span>
@@ -77,6 +87,14 @@ export class Tracker {
     input('.step', (el) => { this.step = clamp(Number(el.value) || 0, 0, 16); el.value = this.step; });
     input('.instrument', (el) => { this.instrument = el.value; this.pictures?.show(this.view, this.instrument); });
     input('.follow', (el) => { this.follow = el.checked; });
+    input('.loop', (el) => { this.looping = el.checked; this.setup.loop?.(el.checked ? this.entry : -1); });
+    root.querySelector('.tracker-bar')?.addEventListener('click', (event) => {
+      const play = /** @type {HTMLElement} */ (event.target).dataset?.play;
+      if (play === 'song') this.setup.playSong?.();
+      else if (play === 'entry') this.setup.playFrom?.(this.entry, 0);
+      else if (play === 'cursor') this.setup.playFrom?.(this.entry, this.row);
+      else if (play === 'stop') this.setup.stop?.();
+    });
     root.querySelector('.midi')?.addEventListener('click', async () => {
       this.state.textContent = await listenToMidi((note) => this.enterNote(note), () => this.setup.silence?.());
     });
@@ -190,6 +208,7 @@ export class Tracker {
   choose(entry) {
     if (!this.view) return;
     this.entry = clamp(entry, 0, this.view.sequence.length - 1);
+    if (this.looping) this.setup.loop?.(this.entry);
     this.drawSequence();
     this.drawGrid();
   }
@@ -267,7 +286,9 @@ export class Tracker {
   /** @param {string} note */
   enterNote(note) {
     const row = this.row, instrument = this.instrument;
-    this.setup.sound?.(note, instrument);
+    const slot = this.view?.vol.findIndex((vol) => vol.name === instrument) ?? -1;
+    const index = noteIndex(note);
+    if (slot >= 0 && index !== null) this.setup.sound?.(index, slot);
     this.editRow((text, pattern) => setRow(text, pattern, row, { note, instrument }), this.step);
   }
 
@@ -417,6 +438,12 @@ export class Tracker {
       this.setup.change(changes);
       await this.freshView();
     }).catch((error) => { this.state.textContent = `the tracker could not make that edit: ${error.message ?? error}`; });
+    return this.queue;
+  }
+
+  // The view again after song.fcs changed elsewhere (typed, undone, loaded).
+  refresh() {
+    this.queue = this.queue.then(() => this.freshView()).catch(() => {});
     return this.queue;
   }
 

@@ -1,0 +1,138 @@
+// The maker's tracker, in each browser: notes typed by the keys' places (as a
+// German and a French keyboard send them) write exactly the rows a person
+// would type in song.fcs and undo back to the byte; a sequence edit and a
+// note, played from the chosen entry, sound as modasm and modrender make the
+// page's text sound from there; an edit while the song plays goes on from
+// the place heard without restarting the picture.
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import { cpSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import path from 'node:path';
+import { after, before, describe, test } from 'node:test';
+import { fileURLToPath } from 'node:url';
+import { browserNames, firstDifference, launchBrowser, nativeBin, serveFolder } from './harness.mjs';
+
+const makerDir = process.env.INTRO_MAKER_SITE ?? fileURLToPath(new URL('../../build/maker', import.meta.url));
+const song = readFileSync(path.join(makerDir, 'content/intro/song.fcs'), 'utf8');
+const Ready = 'window.maker?.preview !== null && maker.restarts >= 1 && document.querySelector(".pattern-grid [role=gridcell]") !== null';
+
+const waitFor = async (page, condition, what, ms = 20000) => {
+  try { await page.waitForFunction(condition, { timeout: ms, polling: 50 }); } catch { throw new Error(`no ${what} within ${ms} ms`); }
+};
+const songText = (page) => page.evaluate(() => maker.texts['song.fcs']);
+const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
+
+// Keys as a layout sends them: the place (code) and what it prints (key).
+async function pressKeys(page, keys) {
+  for (const [code, key] of keys) {
+    await page.evaluate((c, k) => {
+      for (const type of ['keydown', 'keyup']) {
+        document.activeElement.dispatchEvent(new KeyboardEvent(type, { code: c, key: k, bubbles: true, cancelable: true }));
+      }
+    }, code, key);
+    await page.evaluate(() => maker.tracker.queue);
+  }
+}
+
+// The cell of `row`, `voice` and column (0 note, 1 instrument) of the entry shown, focused.
+const focusCell = (page, row, voice, column = 0) => page.evaluate((r, v, c) => {
+  maker.tracker.moveTo(r, v, c);
+}, row, voice, column);
+
+// modrender of the song source `text` from entry `entry`, `frames` frames.
+function modrenderFrom(text, entry, frames) {
+  const dir = mkdtempSync(path.join(tmpdir(), 'tracker-'));
+  try {
+    writeFileSync(path.join(dir, 'song.fcs'), text);
+    execFileSync(path.join(nativeBin, 'modasm'), [path.join(dir, 'song.fcs'), '-o', path.join(dir, 'song.mod')]);
+    const raw = execFileSync(path.join(nativeBin, 'modrender'), [path.join(dir, 'song.mod'), '--raw', '--from', `${entry}`,
+      '--frames', String(frames), '-o', '-'], { maxBuffer: 1 << 26 });
+    return new Int16Array(raw.buffer, raw.byteOffset, 2 * frames);
+  } finally {
+    rmSync(dir, { recursive: true, force: true });
+  }
+}
+
+for (const name of browserNames) {
+  describe(`the tracker in ${name}`, () => {
+    let browser, site, page;
+    before(async () => {
+      const copy = mkdtempSync(path.join(tmpdir(), 'tracker-maker-'));  // serveFolder removes it at the end
+      cpSync(makerDir, copy, { recursive: true });
+      site = await serveFolder(copy);
+      browser = await launchBrowser(name);
+      page = await browser.open(`${site.url}?test-record`);
+      await waitFor(page, Ready, 'tracker');
+    });
+    after(async () => { await browser?.close(); site?.stop(); });
+
+    test('notes typed by the keys\' places write the rows a person would type, and undo gives the text back', async () => {
+      const before = await page.evaluate(() => maker.texts);
+      await page.click('.sequence [data-entry="4"]');
+      await focusCell(page, 0, 0);
+      // QWERTZ: Y is where QWERTY's Z is; AZERTY: A, Z and W where QWERTY's Q, W and Z are.
+      const german = [['KeyZ', 'y'], ['KeyS', 's'], ['KeyQ', 'q'], ['KeyY', 'z']];
+      const french = [['KeyQ', 'a'], ['KeyW', 'z'], ['KeyZ', 'w'], ['Digit2', 'é']];
+      await pressKeys(page, [...german, ...french]);
+      const lines = song.split('\n');
+      const at = lines.indexOf('pattern bass_am_f inst=bass') + 1;
+      lines.splice(at, 8, ...['C-2', 'C#2', 'C-3', 'A-3', 'C-3', 'D-3', 'C-2', 'C#3'].map((note) => `  ${note}`));
+      assert.equal(await songText(page), lines.join('\n'));
+      for (let step = 0; step < 8; ++step) await page.click('#undo');
+      assert.deepEqual(await page.evaluate(() => maker.texts), before);
+    });
+
+    test('a sequence edit and a note, played from the chosen entry, sound as modrender plays the page\'s text from there', async () => {
+      await page.click('.sequence [data-entry="6"]');
+      await page.click('.sequence-buttons [data-do="duplicate"]');
+      await page.evaluate(() => maker.tracker.queue);
+      await focusCell(page, 4, 3);
+      await pressKeys(page, [['KeyE', 'e']]);
+      const text = await songText(page);
+      assert.notEqual(text, song);
+      await page.evaluate(() => { maker.recording = null; });
+      const entry = await page.evaluate(() => maker.tracker.entry);
+      assert.equal(entry, 7);
+      // The pack of this text, then the song from the entry's first row.
+      await waitFor(page, 'maker.lastEditTime === 0', 'the edited song built');
+      await page.click('[data-play="entry"]');
+      await waitFor(page, 'maker.recording !== null', 'the first 3 s played');
+      const played = await page.evaluate(() => Array.from(maker.recording));
+      const expected = modrenderFrom(text, entry, played.length / 2);
+      const differs = firstDifference(Int16Array.from(played), expected);
+      assert.equal(differs, -1, `the worklet's samples differ from modrender --from ${entry} at ${differs}`);
+      assert.ok(expected.some((sample) => sample !== 0), 'modrender rendered silence');
+      // With Follow on, the grid shows the entry heard and marks the row heard.
+      await page.click('.tracker-bar .follow');
+      await waitFor(page, 'document.querySelector(".pattern-grid .playing") !== null', 'a marked row');
+      const marked = await page.evaluate(() => [maker.tracker.playing.row,
+        Number(document.querySelector('.pattern-grid .playing').getAttribute('aria-rowindex')) - 2]);
+      assert.equal(marked[0], marked[1]);
+      await page.click('[data-play="stop"]');
+    });
+
+    test('an edit while the song plays is heard from the place heard, without restarting the picture', async () => {
+      await page.click('[data-play="song"]');
+      await waitFor(page, 'maker.entry >= 1', 'the song to reach entry 1', 30000);
+      const delays = [];
+      for (let edit = 0; edit < 5; ++edit) {
+        const before = await page.evaluate(() => ({ entry: maker.entry, restarts: maker.restarts, swaps: maker.swaps.length }));
+        await page.click(`.sequence [data-entry="${before.entry}"]`);
+        await focusCell(page, 2 * edit + 1, 2);
+        const pressed = await page.evaluate(() => performance.now());
+        await pressKeys(page, [['KeyX', 'x']]);
+        await waitFor(page, `maker.swaps.length > ${before.swaps}`, 'the new song in the worklet');
+        const swap = await page.evaluate(() => ({ ...maker.swaps.at(-1), restarts: maker.restarts }));
+        assert.equal(swap.swapped, true);
+        assert.equal(swap.restarts, before.restarts, 'the picture restarted for a song edit');
+        assert.ok(swap.entry === before.entry || swap.entry === before.entry + 1,
+          `the song went on at entry ${swap.entry}, not near entry ${before.entry}`);
+        delays.push(swap.at - pressed);
+      }
+      console.log(`${name}: tracker edit to the new song playing from the place heard: median ${median(delays).toFixed(1)} ms,` +
+        ` worst ${Math.max(...delays).toFixed(1)} ms over ${delays.length} edits`);
+      await page.click('[data-play="stop"]');
+    });
+  });
+}
