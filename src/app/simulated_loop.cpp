@@ -6,19 +6,16 @@
 
 namespace {
 uint32_t simulatedTick = 0;
-DrawTarget* (*presentTo)(void*) = nullptr;
 
 uint32_t Tick() { return simulatedTick; }
 void Wait(uint32_t milliseconds) { simulatedTick += milliseconds; }
-DrawTarget* BeginPresent(void* window) { return presentTo(window); }
 void EndPresent(void*, DrawTarget*) {}
 }  // namespace
 
 bool BeginSimulatedIntro(DrawTarget* (*beginPresent)(void*), void (*musicStart)(), void (*musicStop)()) {
     simulatedTick = 0;
-    presentTo = beginPresent;
     ResetIntro();
-    introDriver.platform = {Tick, Wait, BeginPresent, EndPresent, musicStart, musicStop};
+    introDriver.platform = {Tick, Wait, beginPresent, EndPresent, musicStart, musicStop};
     SetIntroActive(true, simulatedTick);
     introDriver.instance = IntroContentResources();
     return BeginIntro();
