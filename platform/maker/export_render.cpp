@@ -13,6 +13,7 @@
 #include "app/intro_driver.h"
 #include "app/intro_loop.h"
 #include "app/intro_music.h"
+#include "app/simulated_loop.h"
 #include "audio/sound_path.h"
 #include "display/surface_backing.h"
 #include "sound/block_ring.h"
@@ -59,12 +60,8 @@ StereoFrame heard[MaxReadFrames];
 uint8_t picture[ScreenWidth * MaxScale * ScreenHeight * MaxScale * 3 / 2];
 int pictureScale;  // the scale `picture` holds; 0: none yet
 
-uint32_t simulatedTick;
 DrawTarget target;
-uint32_t Tick() { return simulatedTick; }
-void Wait(uint32_t milliseconds) { simulatedTick += milliseconds; }
 DrawTarget* BeginPresent(void*) { return &target; }
-void EndPresent(void*, DrawTarget*) {}
 
 int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
 
@@ -216,13 +213,8 @@ EMSCRIPTEN_KEEPALIVE StereoFrame* ExportSound(int frames) {
 // the simulated clock. 1 when the picture is set up.
 EMSCRIPTEN_KEEPALIVE int ExportPictureStart() {
     ResetSoundPath();
-    ResetIntro();
-    simulatedTick = 0;
     pictureScale = 0;
-    introDriver.platform = {Tick, Wait, BeginPresent, EndPresent, IntroMusicStart, IntroMusicStop};
-    SetIntroActive(true, simulatedTick);
-    introDriver.instance = IntroContentResources();
-    return BeginIntro() ? 1 : 0;
+    return BeginSimulatedIntro(BeginPresent, IntroMusicStart, IntroMusicStop) ? 1 : 0;
 }
 
 // The screen after every frame step due by millisecond `tick` of the time
@@ -232,18 +224,9 @@ EMSCRIPTEN_KEEPALIVE int ExportPictureStart() {
 EMSCRIPTEN_KEEPALIVE uint8_t* ExportPicture(double tick, int scale) {
     const Surface* screen = introDriver.screen;
     if (screen == nullptr || !IntroStarted()) return nullptr;
-    const uint32_t until = static_cast<uint32_t>(tick < 0 ? 0 : tick);
     // Nothing runs for a moment before the clock's time (the start-up's wait
-    // has moved it to 600); the rest in stretches, as the tools' simulated
-    // clock runs, so the loop never skips a step.
-    if (static_cast<int32_t>(until - simulatedTick) >= 0) {
-        while (until - simulatedTick > MaxCatchUpMs / 2) {
-            simulatedTick += MaxCatchUpMs / 2;
-            AdvanceIntro(simulatedTick);
-        }
-        simulatedTick = until;
-        AdvanceIntro(until);
-    }
+    // has moved it to 600).
+    RunSimulatedLoopUntil(static_cast<uint32_t>(tick < 0 ? 0 : tick));
 
     const int s = Clamp(scale, 1, MaxScale);
     if (s != pictureScale) {
@@ -267,7 +250,7 @@ EMSCRIPTEN_KEEPALIVE int ExportHeight() { return introDriver.screen ? introDrive
 
 // The intro's teardown, music included.
 EMSCRIPTEN_KEEPALIVE void ExportStop() {
-    if (IntroStarted()) EndIntro();
+    if (IntroStarted()) StopSimulatedIntro();
     IntroMusicStop();
 }
 }

@@ -47,13 +47,14 @@ function contentFolder(pages) {
 }
 
 // intro-pack's output `name` for that content (a folder: in `dir`, removed on
-// the next turn), or its messages when it refuses.
+// the next turn) with what it printed, or its messages when it refuses.
 function introPack(pages, name, extra = []) {
   const dir = contentFolder(pages);
   try {
     const out = path.join(dir, name);
-    execFileSync(path.join(nativeBin, 'intro-pack'), [dir, '-o', out, ...extra], { stdio: ['ignore', 'ignore', 'pipe'] });
-    return { bytes: name.endsWith('/') ? null : readFileSync(out), dir };
+    const printed = execFileSync(path.join(nativeBin, 'intro-pack'), [dir, '-o', out, ...extra],
+      { stdio: ['ignore', 'pipe', 'pipe'], encoding: 'utf8' }).replaceAll(out, name);
+    return { bytes: name.endsWith('/') ? null : readFileSync(out), printed, dir };
   } catch (error) {
     return { messages: String(error.stderr).replaceAll(`${dir}/`, ''), dir };
   } finally {
@@ -147,7 +148,8 @@ function folderPrecache(dir) {
   const listing = files.map((file) => `${file} ${sha256(readFileSync(path.join(dir, file)))}\n`).join('');
   return { version: sha256(listing).slice(0, 16), files };
 }
-const Opened = 'window.maker?.preview !== null && maker.restarts >= 1';
+// Started, and the downloads' files fetched (a reload before would abort those fetches).
+const Opened = 'window.maker?.preview !== null && maker.restarts >= 1 && maker.downloadsFetched';
 
 for (const name of browserNames) {
   describe(`the intro maker in ${name}`, () => {
@@ -212,13 +214,25 @@ for (const name of browserNames) {
       await waitFor(page, `document.querySelector('[data-file="pages.txt"] .messages li') === null`, 'the message to go');
     });
 
-    test('with the server gone: intro.exe is intro-pack\'s, and the share link gives the same pack', async () => {
+    test('with the server gone: intro.exe (its parts shown as intro-pack prints them), intro.html and the share link are intro-pack\'s', async () => {
       site.stop();
       await sleep(300);
       const pages = await readPages(page);
       const shell = path.join(makerDir, 'intro.exe');
+      // The edited content's parts, shown without a download: intro-pack's lines as a table.
+      const packed = introPack(pages, 'intro.exe', ['--shell', shell]);
+      const printed = packed.printed.trimEnd().split('\n');
+      const shownSizes = () => page.$eval('#exe-sizes', (box) => [box.querySelector('caption')?.textContent,
+        ...[...box.querySelectorAll('tr')].map((row) => `${row.cells[0].textContent} ${row.cells[1].textContent}`)]);
+      const expected = [printed[0], ...printed.slice(1).map((line) => line.trim().replace(/ +(?=[\d,]+$)/, ' '))];
+      await waitFor(page, `document.querySelector('#exe-sizes caption')?.textContent === ${JSON.stringify(printed[0])}`,
+        'the sizes of the edited content');
+      assert.deepEqual(await shownSizes(), expected);
       const exe = await bytesOf(page, 'maker.introExe()');
-      assert.deepEqual(exe, introPack(pages, 'x.exe', ['--shell', shell]).bytes);
+      assert.deepEqual(exe, packed.bytes);
+      const html = await bytesOf(page, 'maker.introHtml()');
+      assert.ok(html.equals(introPack(pages, 'intro.html', ['--web', path.join(makerDir, 'web')]).bytes),
+        'intro.html differs from intro-pack\'s');
       const pack = await bytesOf(page, 'maker.pack');
       assert.deepEqual(pack, introPack(pages, 'x.intro').bytes);
       mkdirSync(path.join(downloads, name), { recursive: true });

@@ -5,9 +5,14 @@
 // { id, job, ... }; each answer is { id, memory, ... } in the same order,
 // `memory` being the bytes maker.wasm has grown to. Jobs:
 //   build        { pages, font, song }  -> { ok, messages, problems, hidden, pack }
-//   exe          the same and { shell }  -> { ok, messages, ..., exe }
+//   exe          the same and { shell }  -> { ok, messages, ..., exe, sizes }
+//   sizes        the same as exe         -> { ok, messages, ..., sizes } (intro.exe measured, not sent)
+//   html         the same and { webFiles } (the web folder's files by name)
+//                                        -> { ok, messages, ..., html } (intro.html, one file)
 //   disassemble  { module, maxSourceBytes } -> { ok, messages, source | sourceBytes }
 //   songView     { song }                -> { ok, view } (the song with where each part is written)
+// `sizes` is intro.exe's size and parts as _MakerExeSizes gives them:
+// { file, code, pages, font, song, rest, limit, left, text }.
 // Messages and problems come at most MaxMessagesPerFile per file; `hidden`
 // counts the rest per file.
 'use strict';
@@ -75,7 +80,32 @@ function exe(tools, request) {
   const size = withBytes(tools, request.shell, (at, length) => tools._MakerBuildExe(at, length));
   if (!size) return { ...report(tools), ok: false, exeFailed: true };
   const at = tools._MakerExe();
-  return { ...built, exe: tools.HEAPU8.slice(at, at + size) };
+  // "" when the exe written could not be measured: then no sizes.
+  const sizes = tools.UTF8ToString(tools._MakerExeSizes());
+  return { ...built, exe: tools.HEAPU8.slice(at, at + size), sizes: sizes ? JSON.parse(sizes) : null };
+}
+
+function sizes(tools, request) {
+  const measured = exe(tools, request);
+  delete measured.exe;
+  return measured;
+}
+
+// The web folder's files handed over by name, then the page as one file.
+function html(tools, request) {
+  const built = build(tools, request);
+  if (!built.ok) return built;
+  for (const [name, bytes] of Object.entries(request.webFiles)) {
+    const named = new TextEncoder().encode(`${name}\0`);
+    if (!withBytes(tools, named, (at) => withBytes(tools, bytes, (b, length) => tools._MakerAddWebFile(at, b, length)))) {
+      throw new Error(`${name} is not a file of the web page`);
+    }
+  }
+  // The address is read after the size: composing the page may grow the memory.
+  const size = tools._MakerSingleHtml();
+  if (!size) return { ...report(tools), ok: false, htmlFailed: true };
+  const at = tools._MakerHtml();
+  return { ...built, html: tools.HEAPU8.slice(at, at + size) };
 }
 
 // The module's song source; past maxSourceBytes only its size comes back.
@@ -92,14 +122,14 @@ function songView(tools, { song }) {
   return json ? { ok: true, view: JSON.parse(json) } : { ok: false, ...report(tools) };
 }
 
-const jobs = { build, exe, disassemble, songView };
+const jobs = { build, exe, sizes, html, disassemble, songView };
 let queue = Promise.resolve();
 self.onmessage = (event) => {
   if (event.data.init) { startTools(event.data.init); return; }
   const { id, job } = event.data;
   queue = queue.then(() => toolsReady).then((tools) => {
     const answer = jobs[job](tools, event.data);
-    const transfer = [answer.pack, answer.exe].filter(Boolean).map((bytes) => bytes.buffer);
+    const transfer = [answer.pack, answer.exe, answer.html].filter(Boolean).map((bytes) => bytes.buffer);
     self.postMessage({ id, memory: tools.HEAPU8.length, ...answer }, transfer);
   }).catch((error) => self.postMessage({ id, failed: String(error?.message ?? error) }));
 };

@@ -6,6 +6,7 @@ import { Limits, textProblem } from './limits.js';
 import { maker } from './maker-state.js';
 import { $, status } from './page-dom.js';
 import { showAnswer } from './problems.js';
+import { measureExe } from './exe-sizes.js';
 import { restart, swapSong } from './live-intro.js';
 import { workChanged } from './saved-work.js';
 import { runTools } from './tools-client.js';
@@ -92,6 +93,7 @@ export async function rebuild() {
     pictureSource = { pages: sent.pages, font: sent.font };
     restart(pack);
   }
+  measureExe(sourceBytes());
   if (maker.lastEditTime) {
     maker.lastRestartDelay = performance.now() - maker.lastEditTime;
     maker.lastEditTime = 0;

@@ -1,9 +1,12 @@
 // @ts-check
 // The downloads: intro.exe (the prebuilt one with the content, as intro-pack
-// --shell writes it), content.intro, the web folder and the sources as zip files.
+// --shell writes it, its parts shown beside it), content.intro, the web folder
+// and the sources as zip files, and the web intro as one intro.html.
 import { zipSync } from 'fflate';
 import { build, sourceBytes } from './checking.js';
+import { showExeSizes, useShell } from './exe-sizes.js';
 import { fetchOnce } from './fetch-once.js';
+import { maker } from './maker-state.js';
 import { $, status } from './page-dom.js';
 import { showAnswer } from './problems.js';
 import { runTools } from './tools-client.js';
@@ -32,7 +35,32 @@ export async function introExe() {
   if (answer.exeFailed) throw new Error(answer.messages[0]);
   showAnswer(answer);
   if (!answer.ok) throw new Error('the content has problems');
+  if (answer.sizes) showExeSizes(answer.sizes);
   return answer.exe;
+}
+
+// What the downloads need besides the tools, fetched once the maker is ready
+// (not on its first load's way) and kept, so they work with the network gone:
+// the web folder's files and the prebuilt intro.exe, whose sizes are shown
+// from then on (without it there is no intro.exe download).
+export function fetchForDownloads() {
+  const web = WebFiles.map((name) => fetchOnce(`web/${name}`).catch(() => {}));
+  const shell = fetchOnce('intro.exe').then((bytes) => useShell(bytes, sourceBytes()), () => { $('get-exe').disabled = true; });
+  Promise.all([...web, shell]).then(() => { maker.downloadsFetched = true; });
+}
+
+/** @returns {Promise<Record<string, Uint8Array>>} */
+async function webFiles() {
+  return Object.fromEntries(await Promise.all(WebFiles.map(async (name) => [name, await fetchOnce(`web/${name}`)])));
+}
+
+// intro.html, the web intro as one file, as intro-pack NAME.html --web writes it.
+export async function introHtml() {
+  const answer = await runTools('html', { ...sourceBytes(), webFiles: await webFiles() });
+  if (answer.htmlFailed) throw new Error(answer.messages[0]);
+  showAnswer(answer);
+  if (!answer.ok) throw new Error('the content has problems');
+  return answer.html;
 }
 
 export async function webFolderZip() {
@@ -40,7 +68,7 @@ export async function webFolderZip() {
   if (!pack) throw new Error('the content has problems');
   /** @type {Record<string, Uint8Array>} */
   const files = {};
-  for (const name of WebFiles) files[`intro/${name}`] = await fetchOnce(`web/${name}`);
+  for (const [name, bytes] of Object.entries(await webFiles())) files[`intro/${name}`] = bytes;
   files['intro/content.intro'] = pack;
   files['intro/content.json'] = new TextEncoder().encode('{"pack": "content.intro"}\n');
   return zipOf(files);
@@ -65,6 +93,8 @@ export function wireDownloads(shareLink) {
     save('content.intro', new Blob([pack]));
   });
   action('get-web', async () => save('intro-web.zip', await webFolderZip()));
+  action('get-html', async () => save('intro.html', new Blob([await introHtml()], { type: 'text/html' })));
+  Object.assign(maker, { introHtml });
   action('get-sources', async () => save('intro-sources.zip', sourcesZip()));
   action('get-share', async () => {
     const link = await shareLink();

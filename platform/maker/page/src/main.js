@@ -10,7 +10,7 @@ import { InkSymbols } from './languages.js';
 import { frame, loopEntry, noteOff, noteOn, onPlayingPlace, playFrom, restart, startSound, stopSound, wireSoundControls }
   from './live-intro.js';
 import { Tracker } from './tracker.js';
-import { introExe, WebFiles, webFolderZip, wireDownloads } from './downloads.js';
+import { fetchForDownloads, introExe, webFolderZip, wireDownloads } from './downloads.js';
 import { wireFiles } from './files.js';
 import { showCells, showGlyphs, wireGlyphEditor } from './glyph-editor.js';
 import { maker } from './maker-state.js';
@@ -182,13 +182,6 @@ async function main() {
   else status('Ready: edit any of the three files.');
   requestAnimationFrame(frame);
   fetchForDownloads();
-}
-
-// What the downloads need besides the tools, fetched once the maker is ready
-// (not on its first load's way) and kept, so they work with the network gone.
-function fetchForDownloads() {
-  for (const name of WebFiles) fetchOnce(`web/${name}`).catch(() => {});
-  fetchOnce('intro.exe').catch(() => { $('get-exe').disabled = true; });
 }
 
 // A shared intro full-window: it starts, with its music, on a gesture.

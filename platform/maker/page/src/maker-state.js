@@ -14,6 +14,7 @@ export const maker = {
   problems: [],          // the same as data: {file, line, column, reason, message}
   toolsBusy: 0,          // jobs sent to the tools and not yet answered
   toolsStarts: 0,        // workers started for them (a fresh one after a large job)
+  downloadsFetched: false,  // the downloads' files (the web folder's, intro.exe) fetched or found missing
   canvas: $('intro'), preview: /** @type {any} */ (null), audio: /** @type {AudioContext | null} */ (null),
   node: /** @type {AudioWorkletNode | null} */ (null), soundOn: false, framesPlayed: 0,
   entry: -1, entries: 0,  // the sequence entry playing and the song's number of entries
