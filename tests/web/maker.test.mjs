@@ -282,7 +282,7 @@ for (const name of browserNames) {
         rmSync(dir, { recursive: true, force: true });
       }
       // The counter names the entry playing: an index below the count, going on to the next one.
-      const entryNow = () => sound.$eval('#song-entry', (e) => e.textContent.match(/^entry (\d+) of (\d+)$/).slice(1).map(Number));
+      const entryNow = () => sound.$eval('#song-entry', (e) => e.textContent.match(/^entry (\d+) of (\d+), row \d+$/).slice(1).map(Number));
       const [entry, entries] = await entryNow();
       assert.ok(entry < entries, `entry ${entry} of ${entries}`);
       await waitFor(sound, `maker.entry !== ${entry}`, 'the next sequence entry', 30000);
@@ -307,9 +307,10 @@ for (const name of browserNames) {
         const module = path.join(dir, 'song.mod'), source = path.join(dir, 'song.fcs');
         execFileSync(path.join(nativeBin, 'modasm'), [path.join(makerDir, 'content/example/song.fcs'), '-o', module]);
         execFileSync(path.join(nativeBin, 'modasm'), ['--disassemble', module, '-o', source]);
-        const restarts = await page.evaluate('maker.restarts');
+        // A new song alone goes into the music; the picture goes on.
+        const taken = await page.evaluate('maker.restarts + maker.songSwaps');
         await (await page.$('#song-file')).uploadFile(module);
-        await waitFor(page, `maker.restarts > ${restarts}`, 'the restart with the loaded song');
+        await waitFor(page, `maker.restarts + maker.songSwaps > ${taken}`, 'the loaded song taken');
         const shown = await page.evaluate(() => maker.texts['song.fcs']);
         assert.equal(shown, readFileSync(source, 'utf8'));
         const pack = await bytesOf(page, 'maker.pack');

@@ -112,6 +112,26 @@ for (const name of browserNames) {
       await page.click('[data-play="stop"]');
     });
 
+    test('a note key sounds at once: from the key to the worklet\'s first quantum of the note', async () => {
+      await page.click('[data-play="stop"]');
+      await page.click('.sequence [data-entry="4"]');
+      await focusCell(page, 0, 3);
+      await page.evaluate(() => { maker.noteDelays.length = 0; });
+      for (let press = 0; press < 50; ++press) {
+        // The same key each time on the same row: a step of 0 keeps the cursor there.
+        await page.evaluate(() => { maker.tracker.step = 0; });
+        await pressKeys(page, [['KeyQ', 'q']]);
+        await waitFor(page, `maker.noteDelays.length > ${press}`, 'the note rendered');
+      }
+      const delays = await page.evaluate(() => maker.noteDelays);
+      const latency = await page.evaluate(() => ({ output: maker.audio.outputLatency, base: maker.audio.baseLatency }));
+      console.log(`${name}: note key to its first quantum rendered (answer back included): median ` +
+        `${median(delays).toFixed(1)} ms, worst ${Math.max(...delays).toFixed(1)} ms over ${delays.length} presses; ` +
+        `outputLatency ${((latency.output ?? 0) * 1000).toFixed(1)} ms, baseLatency ${((latency.base ?? 0) * 1000).toFixed(1)} ms`);
+      assert.equal(delays.length, 50);
+      await page.evaluate(() => { maker.tracker.step = 1; });
+    });
+
     test('an edit while the song plays is heard from the place heard, without restarting the picture', async () => {
       await page.click('[data-play="song"]');
       await waitFor(page, 'maker.entry >= 1', 'the song to reach entry 1', 30000);

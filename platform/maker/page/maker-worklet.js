@@ -14,6 +14,7 @@ class MakerSound extends AudioWorkletProcessor {
     if (this.sound._initialize) this.sound._initialize();
     this.playing = false;
     this.auditioning = false;  // the audition voice sounds a note
+    this.noteAsked = undefined;  // when the note just asked for was pressed, until its first quantum
     this.loopEntry = -1;       // the entry played again and again, or -1
     this.place = -1;           // entry * 32 + row last reported
     this.framesPlayed = 0;
@@ -54,6 +55,7 @@ class MakerSound extends AudioWorkletProcessor {
       if (!this.playing && message.noteOn.pack && !this.store(message.noteOn.pack)) return;
       sound.SoundNoteOn(message.noteOn.note, message.noteOn.instrument);
       this.auditioning = true;
+      this.noteAsked = message.noteOn.asked;
     } else if (message === 'noteOff') {
       sound.SoundNoteOff();
     } else if (typeof message.loop === 'number') {
@@ -117,6 +119,10 @@ class MakerSound extends AudioWorkletProcessor {
     if (this.left.length !== count) this.views(count);
     left.set(this.left);
     right.set(this.right);
+    if (this.noteAsked !== undefined) {  // the note's first quantum is rendered: say so
+      this.port.postMessage({ noteRendered: this.noteAsked });
+      this.noteAsked = undefined;
+    }
     if (this.auditioning && !sound.SoundNoteSounding()) this.auditioning = false;
     if (!this.playing) return true;
     if (this.recording) this.record(left, right);

@@ -23,11 +23,11 @@ export class InstrumentView {
     this.name = '';
     root.innerHTML = `
       <h3 class="instrument-title">Instrument</h3>
-      <figure><canvas class="volume-graph" height="${Height}" role="img"></canvas>
+      <figure><canvas class="volume-graph" height="${Height}" role="img" aria-label="Volume steps"></canvas>
         <figcaption>Volume per step (drag over a plain number to change it)</figcaption></figure>
-      <figure><canvas class="frequency-graph" height="${Height}" role="img"></canvas>
+      <figure><canvas class="frequency-graph" height="${Height}" role="img" aria-label="Frequency steps"></canvas>
         <figcaption>Note offset per frequency step, each step's wave above it</figcaption></figure>
-      <figure><canvas class="wave-graph" height="${Height}" role="img"></canvas>
+      <figure><canvas class="wave-graph" height="${Height}" role="img" aria-label="Waves"></canvas>
         <figcaption>The waves and samples it plays</figcaption></figure>`;
     this.volume = /** @type {HTMLCanvasElement} */ (root.querySelector('.volume-graph'));
     this.frequency = /** @type {HTMLCanvasElement} */ (root.querySelector('.frequency-graph'));

@@ -82,8 +82,12 @@ export const onPlayingPlace = (listener) => { onPlace = listener; };
 // What the worklet tells: the place heard, a swap done, a recording (test switch).
 /** @param {any} data */
 function heard(data) {
-  const { played, entry, row, entries, recording, swapped } = data;
+  const { played, entry, row, entries, recording, swapped, noteRendered } = data;
   if (recording) maker.recording = recording;
+  if (noteRendered !== undefined) {
+    maker.noteDelays.push(performance.now() - noteRendered);
+    if (maker.noteDelays.length > 200) maker.noteDelays.shift();
+  }
   if (swapped !== undefined) {
     maker.swaps.push({ swapped, entry, row, at: performance.now() });
     if (maker.swaps.length > 100) maker.swaps.shift();
@@ -111,6 +115,7 @@ export async function startSound() {
 /** @param {Uint8Array} pack */
 export function swapSong(pack) {
   maker.pack = pack;
+  ++maker.songSwaps;
   maker.node?.port.postMessage({ swap: pack });
 }
 
@@ -129,12 +134,14 @@ export async function playFrom(entry, row) {
 // if it plays, until noteOff or the instrument's end. Notes on and off go to
 // the worklet in the order asked, even while the audio starts up.
 let notes = Promise.resolve();
-/** @param {number} note @param {number} instrument */
-export function noteOn(note, instrument) {
+// `asked`: when the key was pressed; the worklet answers when it rendered the
+// note's first quantum, and maker.noteDelays keeps the time between.
+/** @param {number} note @param {number} instrument @param {number} asked */
+export function noteOn(note, instrument, asked = performance.now()) {
   if (!maker.pack) return;
   const pack = maker.pack;
   notes = notes.then(ensureAudio).then((node) => {
-    node.port.postMessage({ noteOn: { note, instrument, pack: maker.soundOn ? null : pack } });
+    node.port.postMessage({ noteOn: { note, instrument, asked, pack: maker.soundOn ? null : pack } });
   }).catch((error) => status(`sound: ${error.message}`));
 }
 export function noteOff() {

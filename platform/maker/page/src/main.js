@@ -73,10 +73,20 @@ function wireTracker() {
     playFrom: (entry, row) => { playFrom(entry, row).catch((error) => status(`sound: ${error.message}`)); },
     loop: loopEntry,
     stop: stopSound,
+    solo: soloVoice,
   });
   onPlayingPlace((entry, row) => tracker.markPlaying(entry, row));
   maker.tracker = tracker;
   refreshTracker();
+}
+
+// One voice heard alone through the mute boxes; the same voice again: all heard.
+/** @param {number} voice */
+function soloVoice(voice) {
+  const boxes = /** @type {HTMLInputElement[]} */ ([...document.querySelectorAll('.mute')]);
+  const alone = boxes.every((box, i) => box.checked === (i !== voice));
+  boxes.forEach((box, i) => { box.checked = !alone && i !== voice; });
+  boxes[0]?.dispatchEvent(new Event('change'));
 }
 
 let trackerTimer = 0;

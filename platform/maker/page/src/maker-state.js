@@ -8,6 +8,7 @@ export const maker = {
   soundWasm: /** @type {Uint8Array | null} */ (null),
   pack: /** @type {Uint8Array | null} */ (null),  // the last valid content's pack, playing
   restarts: 0,           // how many times the intro restarted from new content
+  songSwaps: 0,          // how many times a new song alone was taken, the picture going on
   recording: null,       // with ?test-record: the first 3 s played of the last pack
   lastEditTime: 0, lastRestartDelay: /** @type {number | null} */ (null),  // ms from the last keystroke to the restart
   messages: '',          // the tools' last messages, at most 200 a file
@@ -21,6 +22,7 @@ export const maker = {
   row: -1,               // the row playing
   swaps: /** @type {{ swapped: boolean, entry: number, row: number, at: number }[]} */ ([]),  // new songs taken while playing
   tracker: /** @type {any} */ (null),
+  noteDelays: /** @type {number[]} */ ([]),  // ms from a note key to the worklet's answer that it rendered the note
   // The three current texts, by file name.
   get texts() {
     return Object.fromEntries(Files.map((file) => [file, textOf(file)]));

@@ -10,6 +10,9 @@ import { listenToMidi } from './midi-input.js';
 import { HighestOctave, LowestOctave, noteForKey, noteIndex, noteName } from './tracker-keys.js';
 
 const Voices = 4, PageRows = 8;
+// The largest song source the tracker shows: its view (with every sample's
+// values) stays a few MiB, read and drawn without stalling the page.
+const MaxTrackerBytes = 512 * 1024;
 const Columns = ['note', 'instrument'];
 
 /**
@@ -20,12 +23,13 @@ const Columns = ['note', 'instrument'];
  *   songText: () => string,
  *   songView: (text: string) => Promise<any | null>,
  *   change: (changes: TextChange[]) => void,
- *   sound?: (note: number, instrument: number) => void,
+ *   sound?: (note: number, instrument: number, asked: number) => void,
  *   silence?: () => void,
  *   playSong?: () => void,
  *   playFrom?: (entry: number, row: number) => void,
  *   loop?: (entry: number) => void,
  *   stop?: () => void,
+ *   solo?: (voice: number) => void,
  * }} TrackerSetup
  */
 
@@ -62,6 +66,8 @@ export class Tracker {
         <button type="button" data-play="cursor" title="Play from the cursor's row">Play from cursor</button>
         <button type="button" data-play="stop">Stop</button>
         <label><input type="checkbox" class="loop"> Loop entry</label>
+        <span role="group" aria-label="Solo a voice">Solo ${[0, 1, 2, 3].map((v) =>
+          `<button type="button" data-solo="${v}" title="Hear voice ${v + 1} alone (again: all voices)" aria-label="Solo voice ${v + 1}">${v + 1}</button>`).join('')}</span>
         <label><input type="checkbox" class="follow"> Follow</label>
         <button type="button" class="midi" title="Take notes from MIDI keyboards">MIDI</button>
         <span class="tracker-state" role="status"></span>
@@ -94,6 +100,8 @@ export class Tracker {
       else if (play === 'entry') this.setup.playFrom?.(this.entry, 0);
       else if (play === 'cursor') this.setup.playFrom?.(this.entry, this.row);
       else if (play === 'stop') this.setup.stop?.();
+      const solo = /** @type {HTMLElement} */ (event.target).dataset?.solo;
+      if (solo !== undefined) this.setup.solo?.(Number(solo));
     });
     root.querySelector('.midi')?.addEventListener('click', async () => {
       this.state.textContent = await listenToMidi((note) => this.enterNote(note), () => this.setup.silence?.());
@@ -123,12 +131,12 @@ export class Tracker {
   }
 
   // A new song view, after song.fcs assembled (null: it has problems).
-  /** @param {any | null} view @param {string} text */
-  show(view, text) {
+  /** @param {any | null} view @param {string} text @param {string} [why] why there is no view */
+  show(view, text, why = 'song.fcs has problems: the tracker shows the song again once they are mended') {
     this.view = view;
     this.viewText = text;
     if (!view) {
-      this.state.textContent = 'song.fcs has problems: the tracker shows the song again once they are mended';
+      this.state.textContent = why;
       this.grid.setAttribute('aria-disabled', 'true');
       return;
     }
@@ -278,17 +286,17 @@ export class Tracker {
       const note = noteForKey(event.code, this.octave);
       if (!note) return;
       event.preventDefault();
-      this.enterNote(note);
+      this.enterNote(note, event.timeStamp);
     }
   }
 
   // A note at the cursor with the chosen instrument, heard at once; the cursor moves on by the step.
-  /** @param {string} note */
-  enterNote(note) {
+  /** @param {string} note @param {number} [asked] when the key or MIDI note came (performance.now's clock) */
+  enterNote(note, asked = performance.now()) {
     const row = this.row, instrument = this.instrument;
     const slot = this.view?.vol.findIndex((vol) => vol.name === instrument) ?? -1;
     const index = noteIndex(note);
-    if (slot >= 0 && index !== null) this.setup.sound?.(index, slot);
+    if (slot >= 0 && index !== null) this.setup.sound?.(index, slot, asked);
     this.editRow((text, pattern) => setRow(text, pattern, row, { note, instrument }), this.step);
   }
 
@@ -449,7 +457,12 @@ export class Tracker {
 
   async freshView() {
     const text = this.setup.songText();
-    if (text !== this.viewText || !this.view) this.show(await this.setup.songView(text), text);
+    if (text.length > MaxTrackerBytes) {
+      this.show(null, text, `song.fcs is ${text.length.toLocaleString('en')} characters; the tracker shows songs of up to ` +
+        `${MaxTrackerBytes.toLocaleString('en')}: edit this one as text`);
+    } else if (text !== this.viewText || !this.view) {
+      this.show(await this.setup.songView(text), text);
+    }
     return this.view;
   }
 }
