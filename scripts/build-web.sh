@@ -61,14 +61,14 @@ maker_raw=$(find "$MAKER_SITE" -type f -exec cat {} + | wc -c)
 maker_packed=$(find "$MAKER_SITE" -type f -exec gzip -9c {} \; | wc -c)
 echo "build-web: $MAKER_SITE (the intro maker): $maker_raw bytes, $maker_packed bytes gzipped file by file"
 # The first load: what the page fetches before the maker is ready, all but
-# what it fetches after that for the downloads (the web folder, intro.exe),
-# the song.wav and video renders (loaded when asked for), the install icons
-# and the licences.
+# what it fetches after that (the web folder and intro.exe for the downloads,
+# the song.wav and video controls, the sound worklet), the renders (loaded
+# when asked for), the install icons and the licences.
 first_load=0 later=0
 while IFS= read -r -d '' file; do
   case ${file#"$MAKER_SITE"/} in
-    web/* | intro.exe | export.wasm | export-video.js | export-worker.js | export-wav.js | export-codecs.js |\
-      maker-icon-*.png | maker-licenses.txt) later=$((later + $(gzip -9c "$file" | wc -c))) ;;
+    web/* | intro.exe | export*.js | export.wasm | maker-worklet.js | maker-icon-*.png | maker-licenses.txt)
+      later=$((later + $(gzip -9c "$file" | wc -c))) ;;
     *) first_load=$((first_load + $(gzip -9c "$file" | wc -c))) ;;
   esac
 done < <(find "$MAKER_SITE" -type f -print0)

@@ -98,7 +98,9 @@ TEST_F(IntroSongView, PatternLinesCoverTheRowsAndHoldTheirNotes) {
             }
             if (line.count > 1) {
                 ++repeatedLines;
-                EXPECT_EQ(At(lines, line.repeatText), "*" + std::to_string(line.count));
+                std::string repeat = "*";
+                repeat += std::to_string(line.count);
+                EXPECT_EQ(At(lines, line.repeatText), repeat);
             }
         }
         EXPECT_EQ(nextRow, pattern.rows) << pattern.name;

@@ -83,13 +83,22 @@ for (const name of browserNames) {
       assert.deepEqual(await page.evaluate(() => maker.texts), before);
     });
 
-    test('a sequence edit and a note, played from the chosen entry, sound as modrender plays the page\'s text from there', async () => {
+    test('a sequence edit, a note and a drawn volume, played from the chosen entry, sound as modrender plays the page\'s text from there', async () => {
       await page.click('.sequence [data-entry="6"]');
       await page.click('.sequence-buttons [data-do="duplicate"]');
       await page.evaluate(() => maker.tracker.queue);
       await focusCell(page, 4, 3);
       await pressKeys(page, [['KeyE', 'e']]);
+      // The lead's first volume step, drawn higher on its graph.
+      await page.select('.tracker-bar .instrument', 'lead');
+      const bars = await (await page.$('.volume-graph')).boundingBox();
+      await page.mouse.move(bars.x + 2, bars.y + 8);
+      await page.mouse.down();
+      await page.mouse.up();
+      await page.evaluate(() => maker.tracker.queue);
       const text = await songText(page);
+      const lead = text.split('\n')[text.split('\n').indexOf(song.split('\n').find((l) => l.startsWith('vol lead '))) + 1];
+      assert.match(lead, /^ {2}(6[0-4]|5\d) VolumeSlide 4 6 /, 'the drawn volume step');
       assert.notEqual(text, song);
       await page.evaluate(() => { maker.recording = null; });
       const entry = await page.evaluate(() => maker.tracker.entry);

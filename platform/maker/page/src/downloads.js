@@ -42,8 +42,14 @@ export async function introExe() {
 // What the downloads need besides the tools, fetched once the maker is ready
 // (not on its first load's way) and kept, so they work with the network gone:
 // the web folder's files and the prebuilt intro.exe, whose sizes are shown
-// from then on (without it there is no intro.exe download).
+// from then on (without it there is no intro.exe download), the song.wav and
+// video controls (export-ui.js, a file of its own beside the page, not
+// bundled, which loads the renders only when asked) and the sound worklet.
 export function fetchForDownloads() {
+  import(new URL('export-ui.js', document.baseURI).href).then(({ setUpExports }) => setUpExports({
+    container: $('exports'), pack: build, status, instead: [$('get-exe'), $('get-pack'), $('get-web')],
+  })).catch((error) => status(`The song.wav and video downloads cannot load: ${error.message}`));
+  fetchOnce('maker-worklet.js').catch(() => {});
   const web = WebFiles.map((name) => fetchOnce(`web/${name}`).catch(() => {}));
   const shell = fetchOnce('intro.exe').then((bytes) => useShell(bytes, sourceBytes()), () => { $('get-exe').disabled = true; });
   Promise.all([...web, shell]).then(() => { maker.downloadsFetched = true; });
@@ -101,9 +107,4 @@ export function wireDownloads(shareLink) {
     $('share-out').value = link;
     status(`The share link is ${link.length} characters.`);
   });
-  // song.wav and the video: export-ui.js, a file of its own beside the page
-  // (not bundled), which loads the renders only when asked.
-  import(new URL('export-ui.js', document.baseURI).href).then(({ setUpExports }) => setUpExports({
-    container: $('exports'), pack: build, status, instead: [$('get-exe'), $('get-pack'), $('get-web')],
-  })).catch((error) => status(`The song.wav and video downloads cannot load: ${error.message}`));
 }

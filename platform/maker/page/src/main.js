@@ -172,7 +172,6 @@ async function main() {
   wireMaker();
   // Kept for later; a missing intro.exe only takes that download away.
   for (const which of ['intro', 'example']) for (const file of Files) fetchOnce(`content/${which}/${file}`);
-  fetchOnce('maker-worklet.js');
   const shared = location.hash.match(/^#(play|edit)=(.*)$/);
   if (shared) status('Reading the share link...');
   const { texts, error } = shared ? await readShared(shared[2]) : {};
