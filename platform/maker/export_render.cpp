@@ -7,7 +7,6 @@
 #include <emscripten.h>
 
 #include <cstdint>
-#include <cstring>
 
 #include "app/intro_content.h"
 #include "app/intro_driver.h"
@@ -16,7 +15,7 @@
 #include "app/simulated_loop.h"
 #include "audio/sound_path.h"
 #include "display/surface_backing.h"
-#include "sound/block_ring.h"
+#include "heard_stream.h"
 #include "sound/mixer.h"
 
 namespace {
@@ -45,15 +44,6 @@ void BlitBacking(SurfaceBacking*, DrawTarget*, int, int, int sourceX, int source
 namespace {
 constexpr int MaxScale = 4;
 constexpr int MaxReadFrames = 44100;
-
-// The block stream's ring, drained by ExportSound instead of a device.
-struct ExportStream {
-    int32_t isOpen;
-    int32_t playing;
-    int32_t playBlock;  // the block being heard and the frame within it
-    int32_t playFrame;
-    StoredRing blocks;
-} stream;
 
 uint8_t packStore[MaxPackBytes];
 StereoFrame heard[MaxReadFrames];
@@ -108,35 +98,6 @@ void ConvertPicture(const Surface& screen, int s, int left, int top, int right, 
 }
 }  // namespace
 
-int OpenStream(FillCallback fillCallback, int, int framesPerBlock, int blockCount) {
-    ConfigureRing(stream.blocks.ring, fillCallback, framesPerBlock, blockCount);
-    stream.playing = 0;
-    stream.isOpen = 1;
-    return StreamOpened;
-}
-
-int StartStream() {
-    if (!stream.isOpen) return 1;
-    PrefillRing(stream.blocks.ring);
-    stream.playBlock = stream.playFrame = 0;
-    stream.playing = 1;
-    return 0;
-}
-
-void PauseStream() { stream.playing = 0; }
-
-void CloseStream() { stream.playing = stream.isOpen = 0; }
-
-int WriteBlock(const StereoFrame* frames) {
-    if (!stream.isOpen) return 1;
-    return WriteRingBlock(stream.blocks, frames);
-}
-
-void ResetStream() {
-    stream.isOpen = stream.playing = stream.playBlock = stream.playFrame = 0;
-    ResetRing(stream.blocks.ring);
-}
-
 extern "C" {
 
 // Where the page writes the pack, and how many bytes fit there.
@@ -170,7 +131,7 @@ EMSCRIPTEN_KEEPALIVE void ExportSoundStart() {
 
 // The silent frames of the pre-fill, heard before the first rendered block.
 EMSCRIPTEN_KEEPALIVE int ExportPrefillFrames() {
-    return stream.blocks.ring.framesPerBlock * stream.blocks.ring.blockCount;
+    return heardStream.blocks.ring.framesPerBlock * heardStream.blocks.ring.blockCount;
 }
 
 // Frames from the end of the pre-fill to the end of `songTicks` ticks, as
@@ -186,25 +147,7 @@ EMSCRIPTEN_KEEPALIVE double ExportSongFrames(double songTicks) {
 // The next `frames` frames heard (at most MaxReadFrames), 16-bit stereo;
 // silence once the music has stopped. Returns their address.
 EMSCRIPTEN_KEEPALIVE StereoFrame* ExportSound(int frames) {
-    const int count = Clamp(frames, 0, MaxReadFrames);
-    BlockRing& ring = stream.blocks.ring;
-    for (int done = 0; done < count;) {
-        if (!stream.playing) {
-            std::memset(heard + done, 0, sizeof(StereoFrame) * static_cast<size_t>(count - done));
-            break;
-        }
-        const int run = Clamp(ring.framesPerBlock - stream.playFrame, 0, count - done);
-        std::memcpy(heard + done, RingBlock(stream.blocks, stream.playBlock) + stream.playFrame,
-                    sizeof(StereoFrame) * static_cast<size_t>(run));
-        done += run;
-        stream.playFrame += run;
-        if (stream.playFrame >= ring.framesPerBlock) {
-            const int played = stream.playBlock;
-            stream.playFrame = 0;
-            stream.playBlock = FollowingBlock(ring, played);
-            if (played == ring.nextBlock) FillNextBlock(ring);
-        }
-    }
+    ReadHeardFrames(heard, Clamp(frames, 0, MaxReadFrames));
     return heard;
 }
 
