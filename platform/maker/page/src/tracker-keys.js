@@ -38,7 +38,3 @@ export function noteIndex(name) {
   const index = (Number(match[3]) - LowestOctave) * 12 + base + shift;
   return index >= 0 && index < 48 ? index : null;
 }
-
-// Octave and edit-step keys (by code too): F1-F4 choose the octave, the
-// numpad's - and + nudge it; the edit step is how many rows the cursor moves after a note.
-export const OctaveKeys = { F1: 1, F2: 2, F3: 3, F4: 4 };
