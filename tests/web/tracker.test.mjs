@@ -141,9 +141,24 @@ for (const name of browserNames) {
       await page.evaluate(() => { maker.tracker.step = 1; });
     });
 
+    test('the grid shows the song when its text arrives after the tools are ready (it stayed empty)', async () => {
+      const slow = await browser.open(`${site.url}?test-record`, { beforeScripts: () => {
+        const fetchNow = window.fetch;
+        window.fetch = (url, ...rest) => (/content\/intro\/song\.fcs$/.test(String(url))
+          ? new Promise((resolve) => setTimeout(resolve, 800)).then(() => fetchNow(url, ...rest)) : fetchNow(url, ...rest));
+      } });
+      try {
+        await waitFor(slow, Ready, 'tracker');
+        const names = await slow.evaluate(() => maker.tracker.view.sequence.length);
+        assert.ok(names > 0, 'the sequence list is empty');
+      } finally {
+        await slow.close();
+      }
+    });
+
     test('an edit while the song plays is heard from the place heard, without restarting the picture', async () => {
       await page.click('[data-play="song"]');
-      await waitFor(page, 'maker.entry >= 1', 'the song to reach entry 1', 30000);
+      await waitFor(page, 'maker.soundOn && maker.entry >= 1', 'the song to reach entry 1', 30000);
       const delays = [];
       for (let edit = 0; edit < 5; ++edit) {
         const before = await page.evaluate(() => ({ entry: maker.entry, restarts: maker.restarts, swaps: maker.swaps.length }));

@@ -42,7 +42,8 @@ async function loadContent(which, first = false) {
 /** @param {string[]} texts @param {boolean} first */
 function setTexts(texts, first = false) {
   undoHistory.together(() => Files.forEach((file, i) => { if (textOf(file) !== texts[i]) replaceText(file, texts[i], { first }); }));
-  if (first) showGlyphs();
+  // The first load is no edit (no change callback): the tracker is told here.
+  if (first) { showGlyphs(); refreshTracker(); }
 }
 
 // fontc's inks as the page's colours, each with a text colour readable on it.
@@ -77,7 +78,6 @@ function wireTracker() {
   });
   onPlayingPlace((entry, row) => tracker.markPlaying(entry, row));
   maker.tracker = tracker;
-  refreshTracker();
 }
 
 // One voice heard alone through the mute boxes; the same voice again: all heard.
