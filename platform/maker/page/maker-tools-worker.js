@@ -11,6 +11,7 @@
 //                                        -> { ok, messages, ..., html } (intro.html, one file)
 //   disassemble  { module, maxSourceBytes } -> { ok, messages, source | sourceBytes }
 //   songView     { song }                -> { ok, view } (the song with where each part is written)
+// Each answer also says how long its job ran in the worker (`took`, ms).
 // `sizes` is intro.exe's size and parts as _MakerExeSizes gives them:
 // { file, code, pages, font, song, rest, limit, left, text }.
 // Messages and problems come at most MaxMessagesPerFile per file; `hidden`
@@ -128,7 +129,9 @@ self.onmessage = (event) => {
   if (event.data.init) { startTools(event.data.init); return; }
   const { id, job } = event.data;
   queue = queue.then(() => toolsReady).then((tools) => {
+    const started = performance.now();
     const answer = jobs[job](tools, event.data);
+    answer.took = performance.now() - started;
     const transfer = [answer.pack, answer.exe, answer.html].filter(Boolean).map((bytes) => bytes.buffer);
     self.postMessage({ id, memory: tools.HEAPU8.length, ...answer }, transfer);
   }).catch((error) => self.postMessage({ id, failed: String(error?.message ?? error) }));

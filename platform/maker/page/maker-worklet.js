@@ -44,7 +44,8 @@ class MakerSound extends AudioWorkletProcessor {
       const status = stored ? (playing ? sound.SoundSwapPack(message.swap.length) : sound.SoundUsePack(message.swap.length)) : 1;
       if (playing && status === 0) this.started(false);
       else this.playing = playing && status !== 0;
-      this.port.postMessage({ swapped: status === 0, entry: sound.SoundEntry(), row: sound.SoundRow() });
+      // Date.now(): the one clock the page and this scope share (ms), for when the new song took over.
+      this.port.postMessage({ swapped: status === 0, entry: sound.SoundEntry(), row: sound.SoundRow(), swappedAt: Date.now() });
     } else if (message.playFrom) {
       const { pack, entry, row } = message.playFrom;
       if (this.playing) sound.SoundStop();

@@ -12,6 +12,15 @@ import { workChanged } from './saved-work.js';
 import { runTools } from './tools-client.js';
 
 const RestartDelayMs = 300;
+// intro.exe's sizes are measured again once the edits pause, not in the way of each build.
+const MeasureDelayMs = 1000;
+
+/** @type {() => void} */
+let buildPosted = () => {};
+// Who is told each time the sources go to be built (the tracker asks for its
+// view right behind the build, so the new song is heard first).
+/** @param {() => void} listener */
+export const onBuildPosted = (listener) => { buildPosted = listener; };
 
 export function sourceBytes() {
   /** @param {string} file */
@@ -48,7 +57,8 @@ export function edited(delay = RestartDelayMs) {
   $('start-from').value = '';
   workChanged();
   clearTimeout(rebuildTimer);
-  rebuildTimer = setTimeout(rebuild, delay);
+  if (delay === 0) queueMicrotask(rebuild);  // before any later event's own jobs reach the tools
+  else rebuildTimer = setTimeout(rebuild, delay);
 }
 
 // The pages and font of the pack the picture shows: while they stay the
@@ -56,7 +66,7 @@ export function edited(delay = RestartDelayMs) {
 let pictureSource = { pages: new Uint8Array(0), font: new Uint8Array(0) };
 
 // One check runs at a time; edits made meanwhile are checked right after it, once.
-let checking = false, checkAgain = false;
+let checking = false, checkAgain = false, measureTimer = 0;
 export async function rebuild() {
   if (checking) { checkAgain = true; return; }
   checking = true;
@@ -67,7 +77,9 @@ export async function rebuild() {
       checkAgain = false;
       tooBig = oversized();
       sent = sourceBytes();
-      answer = tooBig ? null : await runTools('build', sent);
+      const building = tooBig ? null : runTools('build', sent);
+      buildPosted();
+      answer = await building;
     } while (checkAgain);
   } catch (error) {
     status(`The content cannot be checked: ${/** @type {Error} */ (error).message}`);
@@ -93,7 +105,8 @@ export async function rebuild() {
     pictureSource = { pages: sent.pages, font: sent.font };
     restart(pack);
   }
-  measureExe(sourceBytes());
+  clearTimeout(measureTimer);
+  measureTimer = setTimeout(() => measureExe(sourceBytes()), MeasureDelayMs);
   if (maker.lastEditTime) {
     maker.lastRestartDelay = performance.now() - maker.lastEditTime;
     maker.lastEditTime = 0;

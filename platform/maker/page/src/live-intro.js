@@ -89,7 +89,9 @@ function heard(data) {
     if (maker.noteDelays.length > 200) maker.noteDelays.shift();
   }
   if (swapped !== undefined) {
-    maker.swaps.push({ swapped, entry, row, at: performance.now() });
+    // `at`: when the worklet took the new song, on the page's clock; `told`: when the page heard of it.
+    const told = performance.now();
+    maker.swaps.push({ swapped, entry, row, at: told - Math.max(0, Date.now() - data.swappedAt), told });
     if (maker.swaps.length > 100) maker.swaps.shift();
   }
   if (played === undefined) return;

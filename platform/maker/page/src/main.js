@@ -3,7 +3,7 @@
 // and built by maker.wasm (intro-pack's own code, in its worker), the intro
 // running live from the last valid content, a glyph editor, one undo history
 // over all of them, downloads, the share link and the work kept in the browser.
-import { build, edited, rebuild } from './checking.js';
+import { build, edited, onBuildPosted, rebuild } from './checking.js';
 import { Files, editText, editors, undoHistory, makeEditors, onHistoryChange, replaceText, textOf } from './editors.js';
 import { fetchBytes, fetchOnce } from './fetch-once.js';
 import { InkSymbols } from './languages.js';
@@ -42,8 +42,7 @@ async function loadContent(which, first = false) {
 /** @param {string[]} texts @param {boolean} first */
 function setTexts(texts, first = false) {
   undoHistory.together(() => Files.forEach((file, i) => { if (textOf(file) !== texts[i]) replaceText(file, texts[i], { first }); }));
-  // The first load is no edit (no change callback): the tracker is told here.
-  if (first) { showGlyphs(); refreshTracker(); }
+  if (first) showGlyphs();
 }
 
 // fontc's inks as the page's colours, each with a text colour readable on it.
@@ -77,6 +76,9 @@ function wireTracker() {
     solo: soloVoice,
   });
   onPlayingPlace((entry, row) => tracker.markPlaying(entry, row));
+  // Each time the sources go to be built (after typing, undo, loading, a
+  // tracker edit), the view follows right behind the build.
+  onBuildPosted(() => tracker.refresh());
   maker.tracker = tracker;
 }
 
@@ -89,13 +91,6 @@ function soloVoice(voice) {
   boxes[0]?.dispatchEvent(new Event('change'));
 }
 
-let trackerTimer = 0;
-// The tracker's view again shortly after song.fcs was typed in, undone or loaded.
-function refreshTracker() {
-  clearTimeout(trackerTimer);
-  trackerTimer = setTimeout(() => maker.tracker?.refresh(), 200);
-}
-
 function undo() { undoHistory.undo(); }
 function redo() { undoHistory.redo(); }
 
@@ -105,7 +100,6 @@ function wireMaker() {
     const fromTracker = update.transactions.some((tr) => tr.isUserEvent('tracker.edit'));
     edited(fromTracker ? 0 : undefined);
     if (file === 'font.txt') showCells();
-    if (file === 'song.fcs' && !fromTracker) refreshTracker();
   } });
   wireTracker();
   onHistoryChange(() => {

@@ -20,9 +20,11 @@ export const maker = {
   node: /** @type {AudioWorkletNode | null} */ (null), soundOn: false, framesPlayed: 0,
   entry: -1, entries: 0,  // the sequence entry playing and the song's number of entries
   row: -1,               // the row playing
-  swaps: /** @type {{ swapped: boolean, entry: number, row: number, at: number }[]} */ ([]),  // new songs taken while playing
+  // New songs taken while playing: when the worklet took each (at) and when the page heard of it (told).
+  swaps: /** @type {{ swapped: boolean, entry: number, row: number, at: number, told: number }[]} */ ([]),
   tracker: /** @type {any} */ (null),
-  noteDelays: /** @type {number[]} */ ([]),  // ms from a note key to the worklet's answer that it rendered the note
+  noteDelays: /** @type {number[]} */ ([]),
+  toolTimes: /** @type {Record<string, number[]>} */ ({}),  // ms each tools job ran in the worker, by job  // ms from a note key to the worklet's answer that it rendered the note
   // The three current texts, by file name.
   get texts() {
     return Object.fromEntries(Files.map((file) => [file, textOf(file)]));

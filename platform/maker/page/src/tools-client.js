@@ -11,7 +11,7 @@ import { status } from './page-dom.js';
 const MaxToolsMemory = 64 * MiB;
 const tools = {
   worker: /** @type {Worker | null} */ (null), nextId: 0, starts: 0,
-  /** @type {Map<number, { resolve: (answer: any) => void, reject: (error: Error) => void }>} */ answers: new Map(),
+  /** @type {Map<number, { job: string, resolve: (answer: any) => void, reject: (error: Error) => void }>} */ answers: new Map(),
   /** @type {{ worker: string, script: string, module: WebAssembly.Module } | null} */ code: null,
 };
 
@@ -46,6 +46,7 @@ function launchTools() {
       }
       const waiting = tools.answers.get(answer.id);
       tools.answers.delete(answer.id);
+      if (waiting) keepTime(waiting.job, answer.took);
       maker.toolsBusy = tools.answers.size;
       if (answer.memory > MaxToolsMemory && tools.answers.size === 0) {
         worker.terminate();
@@ -59,12 +60,21 @@ function launchTools() {
   });
 }
 
+// The last 100 times each job ran in the worker, in ms (maker.toolTimes).
+/** @param {string} job @param {number | undefined} took */
+function keepTime(job, took) {
+  if (took === undefined) return;
+  const times = (maker.toolTimes[job] ??= []);
+  times.push(took);
+  if (times.length > 100) times.shift();
+}
+
 // One job for the tools (see maker-tools-worker.js); the page stays free meanwhile.
 /** @param {string} job @param {object} request @returns {Promise<any>} */
 export function runTools(job, request = {}) {
   const id = ++tools.nextId;
   return new Promise((resolve, reject) => {
-    tools.answers.set(id, { resolve, reject });
+    tools.answers.set(id, { job, resolve, reject });
     maker.toolsBusy = tools.answers.size;
     tools.worker?.postMessage({ id, job, ...request });
   });

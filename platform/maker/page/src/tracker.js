@@ -443,8 +443,7 @@ export class Tracker {
       if (!view) return;
       const changes = make(this.viewText, view);
       if (!changes.length) return;
-      this.setup.change(changes);
-      await this.freshView();
+      this.setup.change(changes);  // the new view follows the build it starts
     }).catch((error) => { this.state.textContent = `the tracker could not make that edit: ${error.message ?? error}`; });
     return this.queue;
   }
