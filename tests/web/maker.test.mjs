@@ -271,7 +271,7 @@ for (const name of browserNames) {
       const sound = await browser.open(`${site.url}?test-record`);
       await waitFor(sound, 'window.maker?.preview !== null && maker.restarts >= 1', 'the intro');
       await sound.click('#play');
-      await waitFor(sound, 'maker.recording !== null', 'the first 3 s played');
+      await waitFor(sound, 'maker.recording !== null', 'the first 4 s played');
       const played = Array.from(await sound.evaluate('Array.from(maker.recording)'));
       const dir = mkdtempSync(path.join(tmpdir(), 'maker-sound-'));
       try {
@@ -290,7 +290,7 @@ for (const name of browserNames) {
       for (const box of await sound.$$('.mute')) await box.click();
       await sound.evaluate('maker.recording = null');
       await sound.click('#play');  // plays the pack again from its start, all four voices muted
-      await waitFor(sound, 'maker.recording !== null', 'the first 3 s played muted');
+      await waitFor(sound, 'maker.recording !== null', 'the first 4 s played muted');
       assert.equal(await sound.evaluate('maker.recording.some((s) => s !== 0)'), false, 'sound with every voice muted');
       assert.ok(played.some((s) => s !== 0), 'the unmuted recording is silent');
       await sound.click('#stop');

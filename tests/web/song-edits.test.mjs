@@ -11,6 +11,7 @@ import { setRow, insertRow, deleteRow, duplicateEntry, deleteEntry, moveEntry, a
   copyPatternForEntry }
   from '../../platform/maker/page/src/song-edits.js';
 import { noteForKey, noteIndex, noteName } from '../../platform/maker/page/src/tracker-keys.js';
+import { moveEnding, moveHold, moveLoopStart, setStepValue } from '../../platform/maker/page/src/macro-edits.js';
 
 const bin = process.env.INTRO_NATIVE_BIN ?? new URL('../../build/native/bin', import.meta.url).pathname;
 const song = readFileSync(new URL('../../src/data/song/intro-song.fcs', import.meta.url), 'utf8');
@@ -76,4 +77,35 @@ test('a shared pattern made a copy for one entry leaves the others on the origin
   assert.equal(after.sequence[7].voices[0].pattern, v.sequence[7].voices[0].pattern);
   const rows = grid(after);
   assert.deepEqual(rows[name], rows[v.sequence[5].voices[0].pattern]);
+});
+
+test('graph edits of the macros write what modasm reads back as drawn, and refuse what they cannot write', () => {
+  const v = view(song);
+  const macro = (w, kind, name) => w[kind].find((m) => m.name === name).steps;
+  const ops = (steps) => steps.map((s) => (s.values.length && s.op !== 'loop' ? `${s.op} ${s.values.join(',')}` : s.op));
+  const line = (text, at) => lines(text)[at - 1];
+  // bass: 64 58 52 48 Hold 4 Ramp 46 34 8 End
+  const bass = macro(v, 'vol', 'bass');
+  let text = applyChanges(song, [...setStepValue(song, bass, 1, 40), ...moveHold(song, bass, 4, 1)]);
+  assert.equal(line(text, 94), '  64 Hold 4 40 52 48 Ramp 46 34 8 End');
+  assert.deepEqual(ops(macro(view(text), 'vol', 'bass')), ['volume 64', 'hold 4', 'volume 40', ...ops(bass).slice(2, 4), ...ops(bass).slice(5)]);
+  // snare: twelve steps, then End; the End moved before the seventh drops the rest.
+  const snare = macro(v, 'vol', 'snare');
+  text = applyChanges(song, moveEnding(song, snare, 6));
+  assert.deepEqual(ops(macro(view(text), 'vol', 'snare')), [...ops(snare).slice(0, 6), 'end']);
+  // arp_min: SetWave chord_sq 0 Hold 1, m: 3 Hold 1 7 Hold 1 12 Hold 1 0 Hold 1, Loop m
+  const arp = macro(v, 'freq', 'arp_min');
+  text = applyChanges(song, [...moveLoopStart(song, arp, 4), ...setStepValue(song, arp, 6, 19)]);
+  assert.equal(line(text, 42), '3 Hold 1  m: 7 Hold 1  19 Hold 1  0 Hold 1');
+  const arpAfter = macro(view(text), 'freq', 'arp_min');
+  assert.deepEqual([arpAfter.at(-1).values[0], arpAfter[6].values[0]], [4, 19]);
+  assert.deepEqual(ops(macro(view(applyChanges(song, moveEnding(song, arp, 4))), 'freq', 'arp_min')), [...ops(arp).slice(0, 4), 'loop']);
+  // Not writable: a ramp's inner value, a place inside a ramp, an ending before the loop's start, a fixed note.
+  assert.deepEqual(setStepValue(song, bass, 6, 10), []);
+  assert.deepEqual(moveHold(song, bass, 4, 7), []);
+  assert.deepEqual(moveEnding(song, arp, 2), []);
+  assert.deepEqual(setStepValue(song, macro(v, 'freq', 'kick_f'), 1, 3), []);
+  // Everything else of the text is as it was.
+  const other = lines(applyChanges(song, moveHold(song, bass, 4, 1)));
+  assert.deepEqual([...other.slice(0, 93), ...other.slice(94)], [...lines(song).slice(0, 93), ...lines(song).slice(94)]);
 });

@@ -102,9 +102,17 @@ for (const name of browserNames) {
       await page.mouse.down();
       await page.mouse.up();
       await page.evaluate(() => maker.tracker.queue);
+      // Its first Hold (the third step) dragged before the slide (the second).
+      const scale = bars.width / await page.$eval('.volume-graph', (canvas) => canvas.width);
+      const slot = (step) => bars.x + (step * 6 + 3) * scale;
+      await page.mouse.move(slot(2), bars.y + bars.height / 2);
+      await page.mouse.down();
+      await page.mouse.move(slot(1), bars.y + bars.height / 2, { steps: 3 });
+      await page.mouse.up();
+      await page.evaluate(() => maker.tracker.queue);
       const text = await songText(page);
       const lead = text.split('\n')[text.split('\n').indexOf(song.split('\n').find((l) => l.startsWith('vol lead '))) + 1];
-      assert.match(lead, /^ {2}(6[0-4]|5\d) VolumeSlide 4 6 /, 'the drawn volume step');
+      assert.match(lead, /^ {2}(6[0-4]|5\d) Hold 10 VolumeSlide 4 6 Ramp 58 46 6 /, 'the drawn volume step and the moved Hold');
       assert.notEqual(text, song);
       await page.evaluate(() => { maker.recording = null; });
       const entry = await page.evaluate(() => maker.tracker.entry);
@@ -112,7 +120,7 @@ for (const name of browserNames) {
       // The pack of this text, then the song from the entry's first row.
       await waitFor(page, 'maker.lastEditTime === 0', 'the edited song built');
       await page.click('[data-play="entry"]');
-      await waitFor(page, 'maker.recording !== null', 'the first 3 s played');
+      await waitFor(page, 'maker.recording !== null', 'the first 4 s played');
       const played = await page.evaluate(() => Array.from(maker.recording));
       const expected = modrenderFrom(text, entry, played.length / 2);
       const differs = firstDifference(Int16Array.from(played), expected);

@@ -1,15 +1,21 @@
 // @ts-check
 // The chosen instrument as pictures: its volume steps as bars (0..64), its
-// frequency macro's steps (wave and note offset per step) and the waves and
-// samples it plays, drawn from the song view. A volume written as a plain
-// number is drawn over with the mouse, as a text edit of its step; what the
-// graph cannot say (ramps, slides, labels) is shown and stays as written.
-import { lineStarts } from './song-edits.js';
+// frequency macro's steps (note offset per step, the waves it sets) and the
+// waves and samples it plays, drawn from the song view. On both graphs a
+// value written as a plain number is drawn over with the mouse, a Hold, End
+// or Loop marker is dragged to another step, and the loop's start (the
+// triangle) too; each is a text edit of the macro (macro-edits.js). What the
+// graph cannot say (ramps, slides, labels' names) is shown and stays as written.
+import { isDrawable, moveEnding, moveHold, moveLoopStart, setStepValue } from './macro-edits.js';
 
-const Bar = 6, Height = 96, MaxVolume = 64;
-const Colours = { plain: '#ffd050', written: '#b0a0ff', marker: '#ff8899', wave: '#f7f7f7', grid: '#2a1370' };
+const Bar = 6, Height = 96, MaxVolume = 64, NoteScale = 2, Handle = 12;
+const MaxNoteDrawn = (Height - 4) / NoteScale;
+const Colours = { plain: '#ffd050', written: '#b0a0ff', marker: '#ff8899', wave: '#f7f7f7', grid: '#2a1370', drop: '#66ffcc' };
+const Markers = ['hold', 'end', 'loop'];
 
 /** @typedef {{ from: number, to: number, insert: string }} TextChange */
+/** @typedef {{ op: string, values: number[], at: number[], labelAt?: number[], fixed?: boolean, target?: string }} Step */
+/** @typedef {{ canvas: HTMLCanvasElement, kind: 'vol' | 'freq' }} Graph */
 
 export class InstrumentView {
   /**
@@ -21,76 +27,85 @@ export class InstrumentView {
     this.edit = edit;
     this.view = null;
     this.name = '';
+    const tip = 'drag over a plain number to set it; drag a Hold, End or Loop marker, or the loop\'s start (the triangle), to another step';
     root.innerHTML = `
       <h3 class="instrument-title">Instrument</h3>
-      <figure><canvas class="volume-graph" height="${Height}" role="img" aria-label="Volume steps"></canvas>
-        <figcaption>Volume per step (drag over a plain number to change it)</figcaption></figure>
-      <figure><canvas class="frequency-graph" height="${Height}" role="img" aria-label="Frequency steps"></canvas>
-        <figcaption>Note offset per frequency step, each step's wave above it</figcaption></figure>
+      <figure><canvas class="volume-graph" height="${Height}" role="img" aria-label="Volume steps" title="${tip}"></canvas>
+        <figcaption>Volume per step (0..64)</figcaption></figure>
+      <figure><canvas class="frequency-graph" height="${Height}" role="img" aria-label="Frequency steps" title="${tip}"></canvas>
+        <figcaption>Note offset per frequency step (0..${MaxNoteDrawn} drawn), the waves set in lilac</figcaption></figure>
       <figure><canvas class="wave-graph" height="${Height}" role="img" aria-label="Waves"></canvas>
         <figcaption>The waves and samples it plays</figcaption></figure>`;
     this.volume = /** @type {HTMLCanvasElement} */ (root.querySelector('.volume-graph'));
     this.frequency = /** @type {HTMLCanvasElement} */ (root.querySelector('.frequency-graph'));
     this.waves = /** @type {HTMLCanvasElement} */ (root.querySelector('.wave-graph'));
-    this.drawing = false;
-    this.volume.addEventListener('pointerdown', (event) => { this.drawing = true; this.volume.setPointerCapture(event.pointerId); this.drawAt(event); });
-    this.volume.addEventListener('pointermove', (event) => { if (this.drawing) this.drawAt(event); });
-    this.volume.addEventListener('pointerup', () => { this.drawing = false; });
+    /** @type {{ graph: Graph, mode: string, index: number } | null} */
+    this.drag = null;
+    for (const graph of /** @type {Graph[]} */ ([{ canvas: this.volume, kind: 'vol' }, { canvas: this.frequency, kind: 'freq' }])) {
+      graph.canvas.addEventListener('pointerdown', (event) => this.press(graph, event));
+      graph.canvas.addEventListener('pointermove', (event) => this.moved(event));
+      graph.canvas.addEventListener('pointerup', (event) => this.released(event));
+    }
   }
 
   /** @param {any} view @param {string} name */
   show(view, name) {
     this.view = view;
     this.name = name;
-    const vol = view?.vol.find((v) => v.name === name);
+    const vol = this.macro('vol', view);
     /** @type {HTMLElement} */ (this.root.querySelector('.instrument-title')).textContent =
       vol ? `Instrument ${name} (frequency macro ${vol.freq || 'none'})` : 'Instrument';
     if (!vol) return;
-    const freq = view.freq.find((f) => f.name === vol.freq);
-    this.drawVolume(vol);
-    this.drawFrequency(freq);
-    this.drawWaves(freq);
+    this.drawVolume();
+    this.drawFrequency();
+    this.drawWaves(this.macro('freq', view));
   }
 
-  /** @param {any} vol */
-  drawVolume(vol) {
-    const steps = vol.steps;
+  // The chosen instrument's volume macro, or its frequency macro, in `view`.
+  /** @param {'vol' | 'freq'} kind @param {any} view @returns {any} */
+  macro(kind, view = this.view) {
+    const vol = view?.vol.find((/** @type {any} */ v) => v.name === this.name);
+    return kind === 'vol' ? vol : view?.freq.find((/** @type {any} */ f) => f.name === vol?.freq);
+  }
+
+  drawVolume(drop = -1) {
+    const vol = this.macro('vol');
+    const steps = /** @type {Step[]} */ (vol.steps);
     const g = prepare(this.volume, steps.length);
     this.volume.setAttribute('aria-label', `Volume steps of ${vol.name}: ` +
       steps.map((s) => (s.op === 'volume' ? s.values[0] : s.op)).join(' '));
     steps.forEach((step, i) => {
-      if (step.op === 'volume') {
-        const h = (step.values[0] / MaxVolume) * (Height - 4);
-        g.fillStyle = isPlain(step, steps) ? Colours.plain : Colours.written;
-        g.fillRect(i * Bar, Height - h, Bar - 1, h);
-      } else {
-        marker(g, i, step.op);
-      }
+      if (step.op !== 'volume') { marker(g, i, step.op); return; }
+      const h = (step.values[0] / MaxVolume) * (Height - 4);
+      g.fillStyle = isDrawable(steps, i) ? Colours.plain : Colours.written;
+      g.fillRect(i * Bar, Height - h, Bar - 1, h);
     });
+    loopStart(g, steps);
+    dropLine(g, drop);
   }
 
-  /** @param {any} freq */
-  drawFrequency(freq) {
-    const steps = freq?.steps ?? [];
+  drawFrequency(drop = -1) {
+    const freq = this.macro('freq');
+    const steps = /** @type {Step[]} */ (freq?.steps ?? []);
     const g = prepare(this.frequency, steps.length);
     this.frequency.setAttribute('aria-label', `Frequency steps of ${freq?.name ?? 'no macro'}: ` +
       steps.map((s) => `${s.op}${s.target ? ` ${s.target}` : ''}${s.values.length ? ` ${s.values.join(',')}` : ''}`).join('; '));
-    const mid = Height / 2;
     g.fillStyle = Colours.grid;
-    g.fillRect(0, mid, steps.length * Bar, 1);
+    for (let octave = 0; octave * 12 <= MaxNoteDrawn; ++octave) g.fillRect(0, noteY(octave * 12), steps.length * Bar, 1);
     steps.forEach((step, i) => {
       const note = noteOf(step);
       if (note === null) { marker(g, i, step.op); return; }
-      const y = step.fixed ? 4 : mid - Math.max(-mid + 2, Math.min(mid - 2, note * 2));
-      g.fillStyle = step.op === 'setwave' || step.op === 'changewave' ? Colours.written : Colours.plain;
-      g.fillRect(i * Bar, y - 2, Bar - 1, 4);
+      g.fillStyle = isDrawable(steps, i) ? Colours.plain : Colours.written;
+      g.fillRect(i * Bar, step.fixed ? 2 : noteY(note) - 2, Bar - 1, 4);
     });
+    loopStart(g, steps);
+    dropLine(g, drop);
   }
 
   /** @param {any} freq */
   drawWaves(freq) {
-    const names = [...new Set((freq?.steps ?? []).map((s) => s.target).filter(Boolean))];
-    const sounds = names.map((name) => this.view.sounds.find((s) => s.name === name)).filter(Boolean);
+    const names = [...new Set((freq?.steps ?? []).map((/** @type {Step} */ s) => s.target).filter(Boolean))];
+    const sounds = names.map((name) => this.view.sounds.find((/** @type {any} */ s) => s.name === name)).filter(Boolean);
     const width = Math.max(1, sounds.length) * 128;
     this.waves.width = width;
     const g = /** @type {CanvasRenderingContext2D} */ (this.waves.getContext('2d'));
@@ -101,7 +116,7 @@ export class InstrumentView {
       const values = sound.values ?? [];
       g.strokeStyle = Colours.wave;
       g.beginPath();
-      values.forEach((value, i) => {
+      values.forEach((/** @type {number} */ value, /** @type {number} */ i) => {
         const x = n * 128 + (i / Math.max(1, values.length - 1)) * 124 + 2;
         const y = Height / 2 - (value / 128) * (Height / 2 - 2);
         if (i) g.lineTo(x, y); else g.moveTo(x, y);
@@ -110,44 +125,93 @@ export class InstrumentView {
     });
   }
 
-  // A drag over the volume bars: the plain step under the pointer takes its height.
+  // The step under the pointer and the height it points at, in the graph's own pixels.
+  /** @param {Graph} graph @param {PointerEvent} event */
+  pointAt(graph, event) {
+    const box = graph.canvas.getBoundingClientRect();
+    return { index: Math.floor(((event.clientX - box.left) * (graph.canvas.width / box.width)) / Bar),
+      y: (event.clientY - box.top) * (Height / box.height) };
+  }
+
+  /** @param {Graph} graph @param {PointerEvent} event */
+  press(graph, event) {
+    const steps = /** @type {Step[] | undefined} */ (this.macro(graph.kind)?.steps);
+    if (!steps) return;
+    const { index, y } = this.pointAt(graph, event);
+    const last = steps.length - 1, loopsTo = steps[last]?.op === 'loop' ? steps[last].values[0] : -1;
+    let mode = 'draw';
+    if (y < Handle && index === loopsTo) mode = 'loopStart';
+    else if (steps[index]?.op === 'hold') mode = 'hold';
+    else if (index === last && Markers.includes(steps[index].op)) mode = 'ending';
+    this.drag = { graph, mode, index };
+    graph.canvas.setPointerCapture(event.pointerId);
+    if (mode === 'draw') this.drawValue(graph, index, y);
+  }
+
   /** @param {PointerEvent} event */
-  drawAt(event) {
-    const vol = this.view?.vol.find((v) => v.name === this.name);
-    if (!vol) return;
-    const box = this.volume.getBoundingClientRect();
-    const index = Math.floor(((event.clientX - box.left) * (this.volume.width / box.width)) / Bar);
-    const step = vol.steps[index];
-    if (!step || step.op !== 'volume' || !isPlain(step, vol.steps)) return;
-    const y = (event.clientY - box.top) * (Height / box.height);
-    const value = Math.round(Math.max(0, Math.min(MaxVolume, ((Height - y) / (Height - 4)) * MaxVolume)));
-    if (value === step.values[0]) return;
-    step.values[0] = value;  // drawn at once; the text follows
-    this.drawVolume(vol);
+  moved(event) {
+    if (!this.drag) return;
+    const { index, y } = this.pointAt(this.drag.graph, event);
+    if (this.drag.mode === 'draw') this.drawValue(this.drag.graph, index, y);
+    else this.redraw(this.drag.graph, index);
+  }
+
+  /** @param {PointerEvent} event */
+  released(event) {
+    const drag = this.drag;
+    this.drag = null;
+    if (!drag || drag.mode === 'draw') return;
+    const { index } = this.pointAt(drag.graph, event);
+    this.redraw(drag.graph);
+    /** @type {(text: string, steps: Step[]) => TextChange[]} */
+    const edits = {
+      hold: (text, steps) => moveHold(text, steps, drag.index, index),
+      ending: (text, steps) => moveEnding(text, steps, index),
+      loopStart: (text, steps) => moveLoopStart(text, steps, index),
+    }[drag.mode];
+    if (index === drag.index || !edits) return;
     this.edit((text, view) => {
-      const now = view.vol.find((v) => v.name === this.name)?.steps[index];
-      if (!now || now.op !== 'volume' || !isPlain(now, view.vol.find((v) => v.name === this.name).steps)) return [];
-      const starts = lineStarts(text);
-      const from = starts[now.at[0]] + now.at[1];
-      return [{ from, to: starts[now.at[0]] + now.at[2], insert: String(value) }];
+      const steps = this.macro(drag.graph.kind, view)?.steps;
+      return steps ? edits(text, steps) : [];
+    });
+  }
+
+  /** @param {Graph} graph */
+  redraw(graph, drop = -1) {
+    if (graph.kind === 'vol') this.drawVolume(drop); else this.drawFrequency(drop);
+  }
+
+  // A drag over a plain value: the step under the pointer takes the height pointed at.
+  /** @param {Graph} graph @param {number} index @param {number} y */
+  drawValue(graph, index, y) {
+    const steps = /** @type {Step[]} */ (this.macro(graph.kind)?.steps ?? []);
+    if (!isDrawable(steps, index)) return;
+    const value = graph.kind === 'vol'
+      ? Math.round(clamp(((Height - y) / (Height - 4)) * MaxVolume, 0, MaxVolume))
+      : Math.round(clamp((Height - 2 - y) / NoteScale, 0, MaxNoteDrawn));
+    if (value === steps[index].values[0]) return;
+    steps[index].values[0] = value;  // drawn at once; the text follows
+    this.redraw(graph);
+    this.edit((text, view) => {
+      const now = this.macro(graph.kind, view)?.steps;
+      return now ? setStepValue(text, now, index, value) : [];
     });
   }
 }
 
-// A step written as its own number (a ramp's steps share the ramp's span).
-const isPlain = (step, steps) => steps.filter((s) => s.at[0] === step.at[0] && s.at[1] === step.at[1]).length === 1 &&
-  step.at[0] > 0;
-
-/** @param {any} step */
+/** @param {Step} step */
 function noteOf(step) {
   if (step.op === 'note') return step.values[0];
   if (step.op === 'setwave' || step.op === 'changewave') return step.values[1];
   return null;
 }
 
+const clamp = (/** @type {number} */ value, /** @type {number} */ low, /** @type {number} */ high) => Math.min(Math.max(value, low), high);
+const noteY = (/** @type {number} */ note) => Height - 2 - Math.min(note, MaxNoteDrawn) * NoteScale;
+
 /** @param {HTMLCanvasElement} canvas @param {number} steps */
 function prepare(canvas, steps) {
-  canvas.width = Math.max(1, steps) * Bar;
+  canvas.width = Math.max(1, steps + 1) * Bar;  // one slot more: a place to drop after the last step
   const g = /** @type {CanvasRenderingContext2D} */ (canvas.getContext('2d'));
   g.clearRect(0, 0, canvas.width, Height);
   return g;
@@ -156,5 +220,26 @@ function prepare(canvas, steps) {
 /** @param {CanvasRenderingContext2D} g @param {number} i @param {string} op */
 function marker(g, i, op) {
   g.fillStyle = Colours.marker;
-  g.fillRect(i * Bar, 0, op === 'end' ? Bar - 1 : 2, Height);
+  g.fillRect(i * Bar, Handle, op === 'hold' ? 2 : Bar - 1, Height - Handle);
+}
+
+// The loop's start: a triangle above the step the Loop goes back to.
+/** @param {CanvasRenderingContext2D} g @param {Step[]} steps */
+function loopStart(g, steps) {
+  const loop = steps.at(-1);
+  if (loop?.op !== 'loop') return;
+  const x = loop.values[0] * Bar;
+  g.fillStyle = Colours.marker;
+  g.beginPath();
+  g.moveTo(x, 0);
+  g.lineTo(x + Bar, 0);
+  g.lineTo(x + Bar / 2, Handle - 2);
+  g.fill();
+}
+
+/** @param {CanvasRenderingContext2D} g @param {number} i */
+function dropLine(g, i) {
+  if (i < 0) return;
+  g.fillStyle = Colours.drop;
+  g.fillRect(i * Bar - 1, 0, 2, Height);
 }

@@ -8,8 +8,8 @@ import { maker } from './maker-state.js';
 import { $, status } from './page-dom.js';
 
 export const SampleRate = 44100;
-// Test-only switch: ?test-record makes the worklet send back the first 3 s it plays of each pack.
-const recordFrames = new URLSearchParams(location.search).has('test-record') ? 3 * SampleRate : 0;
+// Test-only switch: ?test-record makes the worklet send back the first 4 s it plays of each pack.
+const recordFrames = new URLSearchParams(location.search).has('test-record') ? 4 * SampleRate : 0;
 
 // A fresh instance of the intro for `pack`, on `canvas`; the old one ends.
 /** @param {Uint8Array} pack @param {HTMLCanvasElement} canvas */

@@ -9,7 +9,7 @@ export const maker = {
   pack: /** @type {Uint8Array | null} */ (null),  // the last valid content's pack, playing
   restarts: 0,           // how many times the intro restarted from new content
   songSwaps: 0,          // how many times a new song alone was taken, the picture going on
-  recording: null,       // with ?test-record: the first 3 s played of the last pack
+  recording: null,       // with ?test-record: the first 4 s played of the last pack
   lastEditTime: 0, lastRestartDelay: /** @type {number | null} */ (null),  // ms from the last keystroke to the restart
   messages: '',          // the tools' last messages, at most 200 a file
   problems: [],          // the same as data: {file, line, column, reason, message}
