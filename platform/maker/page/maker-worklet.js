@@ -134,7 +134,7 @@ class MakerSound extends AudioWorkletProcessor {
     // The place heard as it changes (a row lasts a few ticks), and the time now and then.
     if (entry * 32 + row !== this.place || (before >> 12) !== (this.framesPlayed >> 12)) {
       this.place = entry * 32 + row;
-      this.port.postMessage({ played: this.framesPlayed, entry, row, entries: sound.SoundEntries() });
+      this.port.postMessage({ played: this.framesPlayed, entry, row, entries: sound.SoundEntries(), postedAt: Date.now() });
     }
     return true;
   }

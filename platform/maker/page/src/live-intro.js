@@ -101,6 +101,8 @@ function heard(data) {
   maker.entries = entries;
   $('song-entry').textContent = `entry ${entry} of ${entries}, row ${row}`;
   onPlace(entry, row);
+  maker.placeLags.push(Math.max(0, Date.now() - data.postedAt));
+  if (maker.placeLags.length > 200) maker.placeLags.shift();
 }
 
 // Sound needs a gesture: the audio context is made on the first Play.

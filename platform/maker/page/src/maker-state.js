@@ -24,6 +24,7 @@ export const maker = {
   swaps: /** @type {{ swapped: boolean, entry: number, row: number, at: number, told: number }[]} */ ([]),
   tracker: /** @type {any} */ (null),
   noteDelays: /** @type {number[]} */ ([]),
+  placeLags: /** @type {number[]} */ ([]),  // ms from the worklet's new place to the page marking it
   toolTimes: /** @type {Record<string, number[]>} */ ({}),  // ms each tools job ran in the worker, by job  // ms from a note key to the worklet's answer that it rendered the note
   // The three current texts, by file name.
   get texts() {
