@@ -37,6 +37,8 @@ async function pressKeys(page, keys) {
     }, code, key);
     first ??= pressed;
     await page.evaluate(() => maker.tracker.queue);
+    // The grid redrawn from the edited text (its view follows the build).
+    await page.waitForFunction(() => maker.tracker.viewText === maker.texts['song.fcs'], { polling: 10 });
   }
   return first;
 }
@@ -175,6 +177,31 @@ for (const name of browserNames) {
         assert.ok(names > 0, 'the sequence list is empty');
       } finally {
         await slow.close();
+      }
+    });
+
+    test('a MIDI note-on enters its note at the cursor and sounds it', async () => {
+      // A MIDI keyboard as the page sees one: one input whose messages the test sends.
+      const midi = await browser.open(`${site.url}?test-record`, { beforeScripts: () => {
+        const input = { onmidimessage: null };
+        navigator.requestMIDIAccess = async () => ({ inputs: new Map([['keyboard', input]]), onstatechange: null });
+        window.sendMidi = (...bytes) => input.onmidimessage?.({ data: Uint8Array.from(bytes) });
+      } });
+      try {
+        await waitFor(midi, Ready, 'tracker');
+        const before = await songText(midi);  // this browser's saved work, as the earlier tests left it
+        await midi.click('.tracker-bar .midi');
+        await waitFor(midi, `document.querySelector('.tracker-state').textContent === 'MIDI: 1 input'`, 'the MIDI input');
+        await midi.click('.sequence [data-entry="4"]');
+        await focusCell(midi, 0, 0);
+        await midi.evaluate(() => { window.sendMidi(0x90, 60, 100); return maker.tracker.queue; });  // middle C: C-4 here
+        await waitFor(midi, 'maker.noteDelays.length === 1', 'the note sounded');
+        await midi.evaluate(() => window.sendMidi(0x80, 60, 0));
+        const lines = before.split('\n');
+        lines[lines.indexOf('pattern bass_am_f inst=bass') + 1] = '  C-4';
+        assert.equal(await songText(midi), lines.join('\n'));
+      } finally {
+        await midi.close();
       }
     });
 

@@ -155,11 +155,11 @@ export class Tracker {
 
   drawSequence() {
     const view = this.view;
-    this.sequence.innerHTML = view.sequence.map((entry, i) => {
+    replaceHtml(this.sequence, view.sequence.map((entry, i) => {
       const voices = entry.voices.map((voice) => voice.pattern + transposeText(voice)).join(' ');
       return `<li><button type="button" data-entry="${i}" aria-pressed="${i === this.entry}">` +
         `${String(i).padStart(2, '0')} ${escape(voices)}${entry.speed ? ` speed ${entry.speed}` : ''}</button></li>`;
-    }).join('');
+    }).join(''));
   }
 
   // The chosen entry's four patterns, 32 rows; the cursor's cell takes the Tab focus.
@@ -187,7 +187,7 @@ export class Tracker {
     }
     const focused = this.grid.contains(document.activeElement);
     this.grid.setAttribute('aria-label', `Entry ${this.entry}: the four voices' patterns`);
-    this.grid.innerHTML = `<div role="row" aria-rowindex="1"><div role="columnheader">Row</div>${head}</div>${rows.join('')}`;
+    replaceHtml(this.grid, `<div role="row" aria-rowindex="1"><div role="columnheader">Row</div>${head}</div>${rows.join('')}`);
     this.moveTo(this.row, this.voice, this.column, focused);
   }
 
@@ -480,6 +480,16 @@ const KeyList = `<dl>
   <dt>Alt+C</dt><dd>make the voice's shared pattern a copy for this entry</dd>
   <dt>Ctrl+Z, Ctrl+Shift+Z</dt><dd>undo and redo, with the text editors</dd>
 </dl>`;
+// The element's content made from `html`, unless it was made from the same
+// (a redraw after every edit must not replace the button being clicked).
+/** @type {WeakMap<HTMLElement, string>} */
+const drawn = new WeakMap();
+/** @param {HTMLElement} element @param {string} html */
+function replaceHtml(element, html) {
+  if (drawn.get(element) === html) return;
+  drawn.set(element, html);
+  element.innerHTML = html;
+}
 const range = (first, last) => Array.from({ length: last - first + 1 }, (_, i) => first + i);
 const clamp = (value, low, high) => Math.min(Math.max(value, low), high);
 const escape = (text) => String(text).replace(/[&<>"]/g, (c) => `&#${c.charCodeAt(0)};`);
