@@ -97,7 +97,8 @@ for (const name of browserNames) {
       await page.evaluate(() => { maker.recording = null; });
       await page.click('[data-play="entry"]');
       await waitFor(page, 'maker.recording !== null && maker.recordedFrom.kind === "start"', 'the first 3 s played');
-      // A note two entries ahead: nothing heard in the recording changes but the place.
+      // A note two entries ahead, past the recording's 3 s. Its audition's note
+      // on and off reach the worklet before the song the tools build from it.
       const later = await page.evaluate(() => maker.entry + 2);
       const note = await swapIn(async () => {
         await page.click(`.sequence [data-entry="${later}"]`);

@@ -91,6 +91,7 @@ class MakerSound extends AudioWorkletProcessor {
     if (recordAs) this.recordFrom(recordAs);
   }
 
+  // The entry, row and tick within the row being heard.
   placeHeard() {
     const sound = this.sound;
     return { entry: sound.SoundEntry(), row: sound.SoundRow(), tick: sound.SoundTickInRow() };
