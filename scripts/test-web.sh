@@ -69,4 +69,4 @@ INTRO_BROWSERS=$BROWSERS INTRO_MAKER_SITE="$OLDPWD/build/maker" INTRO_NATIVE_BIN
 INTRO_BROWSERS=$BROWSERS INTRO_MAKER_SITE="$OLDPWD/build/maker" INTRO_NATIVE_BIN="$HOST_BUILD/bin" \
   node --test export.test.mjs
 INTRO_BROWSERS=$BROWSERS INTRO_MAKER_SITE="$OLDPWD/build/maker" INTRO_NATIVE_BIN="$HOST_BUILD/bin" \
-  node --test tracker.test.mjs song-edits.test.mjs
+  node --test tracker.test.mjs tracker-sound.test.mjs song-edits.test.mjs

@@ -11,7 +11,6 @@ namespace {
 // A pattern slot the song never reaches (the sequence reads pattern numbers
 // as signed, so 0..127): it holds the audition's one row while its row step reads it.
 constexpr int AuditionPatternSlot = 255;
-constexpr int MaxTickFrames = 2048;  // a tick at the highest output rate the mixer takes
 
 struct Audition {
     bool sounding;
@@ -21,8 +20,10 @@ struct Audition {
     VoiceState voice;
     MixChannel channel;
     uint32_t latchedBytes;
-    StereoFrame tick[MaxTickFrames];
-    int tickFrames, tickAt;  // frames of the current tick, and how many were played
+    int32_t tickCounter;  // frames of the current tick period rendered, as the mixer counts them
+    StereoFrame block[MixBufferFrames];
+    int blockFrames, blockAt;  // frames of the current block, and how many were played
+    bool endsWithBlock;        // the note ends where the current block ends
 } audition;
 
 bool VolumeMacroEnded(const VoiceState& voice) {
@@ -55,17 +56,38 @@ void RunAuditionTick() {
     std::swap(replayer.latchedSegmentBytes[0], audition.latchedBytes);
 }
 
-// The next tick's frames, rendered and smoothed as the mixer renders a tick.
-void RenderAuditionTick() {
-    int frames = mixer.samplesPerTick;
-    if (frames > MaxTickFrames) frames = MaxTickFrames;
+// The next block of the note, rendered as MixFrames renders a block of the
+// stream: the tick before the chunk that completes each tick period (so a
+// period split by a block edge is ticked at that edge) and each chunk smoothed
+// on its own. Tick and block edges thus fall where a stream started with the
+// note has them for the song's voice 0. The block stops short where the tick
+// after the one whose volume macro reached End would come: the note ends there.
+void RenderAuditionBlock() {
+    int frames = mixer.framesPerBlock;
+    if (frames > MixBufferFrames) frames = MixBufferFrames;
     if (frames < 1) frames = 1;
-    std::memset(audition.tick, 0, sizeof audition.tick);
-    RunAuditionTick();
-    RenderChannel(&audition.channel, audition.tick, frames);
-    if (mixer.smoothing) SmoothChunk(audition.tick, frames);
-    audition.tickFrames = frames;
-    audition.tickAt = 0;
+    const int32_t perTick = mixer.samplesPerTick > 0 ? mixer.samplesPerTick : 1;
+    std::memset(audition.block, 0, sizeof(StereoFrame) * static_cast<size_t>(frames));
+    int at = 0;
+    while (at < frames) {
+        if (audition.tickCounter < 0 || audition.tickCounter >= perTick) audition.tickCounter = 0;
+        int chunk = perTick - audition.tickCounter;
+        if (chunk > frames - at) chunk = frames - at;
+        if (audition.tickCounter + chunk >= perTick) {
+            if (audition.endsAfterTick) {
+                audition.endsWithBlock = true;
+                break;
+            }
+            RunAuditionTick();
+        }
+        audition.tickCounter += chunk;
+        if (audition.tickCounter >= perTick) audition.tickCounter -= perTick;
+        RenderChannel(&audition.channel, audition.block + at, chunk);
+        if (mixer.smoothing) SmoothChunk(audition.block + at, chunk);
+        at += chunk;
+    }
+    audition.blockFrames = at;
+    audition.blockAt = 0;
 }
 }  // namespace
 
@@ -88,7 +110,9 @@ void AuditionNoteOn(int note, int instrument) {
     audition.latchedBytes = SampleMemoryBytes;
     audition.starting = true;
     audition.endsAfterTick = false;
-    audition.tickFrames = audition.tickAt = 0;
+    audition.tickCounter = 0;
+    audition.blockFrames = audition.blockAt = 0;
+    audition.endsWithBlock = false;
     audition.sounding = true;
 }
 
@@ -98,14 +122,14 @@ bool AuditionSounding() { return audition.sounding; }
 
 void MixAudition(float* left, float* right, int count) {
     for (int i = 0; i < count && audition.sounding; ++i) {
-        if (audition.tickAt == audition.tickFrames) {
-            if (audition.endsAfterTick) {
+        if (audition.blockAt == audition.blockFrames) {
+            if (!audition.endsWithBlock) RenderAuditionBlock();
+            if (audition.blockAt == audition.blockFrames) {  // nothing more of it
                 audition.sounding = false;
                 break;
             }
-            RenderAuditionTick();
         }
-        const StereoFrame& frame = audition.tick[audition.tickAt++];
+        const StereoFrame& frame = audition.block[audition.blockAt++];
         left[i] += static_cast<float>(frame.left) / 32768.0f;
         right[i] += static_cast<float>(frame.right) / 32768.0f;
     }

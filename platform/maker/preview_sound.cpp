@@ -138,10 +138,11 @@ EMSCRIPTEN_KEEPALIVE void SoundMute(int mask) {
     HookAfterSoundStart();
 }
 
-// The sequence entry (0 .. entries - 1) and the row (0 .. 31) being heard,
-// and the song's number of entries.
+// The sequence entry (0 .. entries - 1), the row (0 .. 31) and the tick
+// within the row (0 = its first) being heard, and the song's number of entries.
 EMSCRIPTEN_KEEPALIVE int SoundEntry() { return HeardPlace().entry; }
 EMSCRIPTEN_KEEPALIVE int SoundRow() { return HeardPlace().row; }
+EMSCRIPTEN_KEEPALIVE int SoundTickInRow() { return HeardPlace().tickInRow; }
 EMSCRIPTEN_KEEPALIVE int SoundEntries() { return replayer.song.sequenceCount; }
 
 // Plays the content's song from the start of row `row` of entry `entry`

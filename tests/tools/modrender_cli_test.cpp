@@ -317,5 +317,25 @@ TEST_F(Modrender, FromStartsAtAnEntryWithoutThePrefillAndNeedsALength) {
     EXPECT_NE(noLength.err.find("--from renders audio of a length given by --seconds or --frames"),
               std::string::npos) << noLength.err;
     EXPECT_EQ(Run(Path("demo.fc14") + " --from 1:32 --frames 9 -o " + Path("x.wav")).exitCode, 2);
+    EXPECT_EQ(Run(Path("demo.fc14") + " --from 1:2:256 --frames 9 -o " + Path("x.wav")).exitCode, 2);
+    EXPECT_EQ(Run(Path("demo.fc14") + " --from 1:2:0:0 --frames 9 -o " + Path("x.wav")).exitCode, 2);
     EXPECT_FALSE(fs::exists(Path("x.wav")));
+}
+
+// A tick of the row: tick 0 is the row's start; a later tick starts there
+// (not the row's render shifted); a tick the row never plays starts the entry.
+TEST_F(Modrender, FromTakesATickWithinTheRow) {
+    auto render = [&](const std::string& from) {
+        const Result result = Run(Path("demo.fc14") + " --raw --frames 5000 --from " + from + " -o " + Path("t.raw"));
+        EXPECT_EQ(result.exitCode, 0) << from << ": " << result.err;
+        return ReadAll(Path("t.raw"));
+    };
+    const std::string rowStart = render("0:0");
+    ASSERT_EQ(rowStart.size(), 4u * 5000);
+    EXPECT_TRUE(render("0:0:0") == rowStart);
+    const std::string laterTick = render("0:0:1");
+    ASSERT_EQ(laterTick.size(), 4u * 5000);
+    EXPECT_FALSE(laterTick == rowStart);
+    EXPECT_FALSE(laterTick.compare(0, 4 * 4000, rowStart, 4 * 882, 4 * 4000) == 0) << "a shifted render";
+    EXPECT_TRUE(render("0:0:255") == render("0"));
 }

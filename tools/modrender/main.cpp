@@ -83,6 +83,7 @@ int main(int argc, char** argv) {
         request.progress = options.outputPath != "-";
         request.fromEntry = options.fromEntry;
         request.fromRow = options.fromRow;
+        request.fromTick = options.fromTick;
         if (!RenderAudio(image, request, out, error)) return Fail(error);
     }
     if (!out.Commit(error)) return Fail(error);

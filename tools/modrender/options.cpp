@@ -14,9 +14,10 @@ const char* const RenderUsage =
     "  -o PATH            output file, '-' for standard output\n"
     "  --raw              headerless little-endian s16 stereo frames instead of WAV\n"
     "  --include-prefill  keep the 32000 silent frames that start playback\n"
-    "  --from E[:R]       start at row R (default 0) of sequence entry E, the\n"
-    "                     ticks before it run in silence and no pre-fill; needs\n"
-    "                     --seconds or --frames\n"
+    "  --from E[:R[:T]]   start at tick T (default 0, the row's first) of row R\n"
+    "                     (default 0) of sequence entry E, the ticks before it\n"
+    "                     run in silence and no pre-fill; needs --seconds or\n"
+    "                     --frames\n"
     "  --loops N          play the song N times (default 1)\n"
     "  --seconds S        render S seconds after the pre-fill\n"
     "  --frames N         render exactly N frames after the pre-fill\n"
@@ -74,13 +75,19 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
         return problem = "--ticks needs a whole number from 1 to " + std::to_string(MaxTicks) +
                          ", not '" + value + "'", false;
     };
+    // ENTRY[:ROW[:TICK]]; a tick past the row's speed starts the entry, as
+    // a row the entry never plays does.
     auto from = [&](const std::string& value, std::string& problem) {
         const size_t colon = value.find(':');
-        int64_t entry = 0, row = 0;
+        const size_t second = colon == std::string::npos ? colon : value.find(':', colon + 1);
+        int64_t entry = 0, row = 0, tick = 0;
         if (ParseWholeNumber(value.substr(0, colon).c_str(), 0, 255, entry) &&
-            (colon == std::string::npos || ParseWholeNumber(value.substr(colon + 1).c_str(), 0, 31, row))) {
+            (colon == std::string::npos ||
+             ParseWholeNumber(value.substr(colon + 1, second - colon - 1).c_str(), 0, 31, row)) &&
+            (second == std::string::npos || ParseWholeNumber(value.substr(second + 1).c_str(), 0, 255, tick))) {
             options.fromEntry = static_cast<int>(entry);
             options.fromRow = static_cast<int>(row);
+            options.fromTick = static_cast<int>(tick);
             return true;
         }
         return problem = "--from needs ENTRY (0 to 255) or ENTRY:ROW (row 0 to 31), not '" + value + "'",

@@ -20,6 +20,7 @@ struct RenderOptions {
     bool includePrefill = false;
     int fromEntry = -1;  // --from: the sequence entry to start at, -1 = the start
     int fromRow = 0;
+    int fromTick = 0;  // the tick within that row, 0 = its first
 };
 
 constexpr int64_t MaxLoops = 100;

@@ -168,6 +168,7 @@ bool RenderAudio(const std::vector<uint8_t>& image, const AudioRequest& request,
         SongPlace place;
         place.entry = request.fromEntry;
         place.row = request.fromRow;
+        place.tickInRow = request.fromTick;
         placeTick = FindSongTick(place);
     }
     if (!StartLikeTheIntro(image, error)) return false;

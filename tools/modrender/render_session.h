@@ -27,6 +27,7 @@ struct AudioRequest {
     bool progress = false;
     int fromEntry = -1;       // start at this entry's row fromRow, without the pre-fill
     int fromRow = 0;
+    int fromTick = 0;         // and this tick of the row (0 = its first)
 };
 
 // Frames from the end of the pre-fill to the end of `songTicks` song ticks;

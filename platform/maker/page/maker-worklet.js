@@ -4,7 +4,7 @@
 // module's fixed pack store and starts it again; a swapped pack goes on from
 // the place being heard; the tracker plays from a place, loops an entry and
 // sounds single notes (the audition voice). process() only copies the
-// rendered quantum out, so it allocates nothing.
+// rendered quantum out, so it allocates nothing (the test switch's messages aside).
 'use strict';
 
 class MakerSound extends AudioWorkletProcessor {
@@ -19,10 +19,12 @@ class MakerSound extends AudioWorkletProcessor {
     this.place = -1;           // entry * 32 + row last reported
     this.framesPlayed = 0;
     this.muted = 0;
-    // Test-only: the first recordFrames played after each new pack, sent back as 16-bit samples.
+    // Test-only: the first recordFrames played after each new pack, swap and
+    // note with the song stopped, sent back as 16-bit samples with what they follow.
     this.recordFrames = options.processorOptions.recordFrames | 0;
     this.recording = null;
     this.recorded = 0;
+    this.recordingOf = null;  // { kind: 'start' | 'swap' | 'note', entry, row, tick } where it began
     this.views(128);  // a render quantum; made here so process() makes none
     this.port.onmessage = (event) => this.onMessage(event.data);
   }
@@ -34,29 +36,31 @@ class MakerSound extends AudioWorkletProcessor {
       this.playing = false;
       if (!this.store(message.pack)) return;
       sound.SoundStart();
-      this.started();
+      this.started(true, 'start');
     } else if (message.swap instanceof Uint8Array) {
       // While the song plays it goes on from the place heard; else the pack waits for Play.
       const playing = this.playing;
       if (playing) this.playing = false;
+      const before = this.placeHeard();
       const stored = message.swap.length <= sound.SoundPackCapacity();
       if (stored) new Uint8Array(sound.memory.buffer, sound.SoundPackStore(), message.swap.length).set(message.swap);
       const status = stored ? (playing ? sound.SoundSwapPack(message.swap.length) : sound.SoundUsePack(message.swap.length)) : 1;
-      if (playing && status === 0) this.started(false);
+      if (playing && status === 0) this.started(false, 'swap');
       else this.playing = playing && status !== 0;
       // Date.now(): the one clock the page and this scope share (ms), for when the new song took over.
-      this.port.postMessage({ swapped: status === 0, entry: sound.SoundEntry(), row: sound.SoundRow(), swappedAt: Date.now() });
+      this.port.postMessage({ swapped: status === 0, ...this.placeHeard(), before, swappedAt: Date.now() });
     } else if (message.playFrom) {
       const { pack, entry, row } = message.playFrom;
       if (this.playing) sound.SoundStop();
       this.playing = false;
       if (!this.store(pack)) return;
-      if (sound.SoundPlayFrom(entry, row) === 0) this.started();
+      if (sound.SoundPlayFrom(entry, row) === 0) this.started(true, 'start');
     } else if (message.noteOn) {
       if (!this.playing && message.noteOn.pack && !this.store(message.noteOn.pack)) return;
       sound.SoundNoteOn(message.noteOn.note, message.noteOn.instrument);
       this.auditioning = true;
       this.noteAsked = message.noteOn.asked;
+      if (!this.playing) this.recordFrom('note');
     } else if (message === 'noteOff') {
       sound.SoundNoteOff();
     } else if (typeof message.loop === 'number') {
@@ -79,16 +83,28 @@ class MakerSound extends AudioWorkletProcessor {
   }
 
   // The song plays from here: muted voices kept, the place reported afresh,
-  // and (test switch) the first frames recorded again.
-  started(fromTheTop = true) {
+  // and (test switch) the first frames recorded again as `recordAs`.
+  started(fromTheTop, recordAs = '') {
     this.sound.SoundMute(this.muted);
     this.playing = true;
     if (fromTheTop) this.framesPlayed = 0;
     this.place = -1;
-    if (this.recordFrames > 0) {
-      this.recording = new Int16Array(2 * this.recordFrames);
-      this.recorded = 0;
-    }
+    if (recordAs) this.recordFrom(recordAs);
+  }
+
+  // The entry, row and tick within the row being heard.
+  placeHeard() {
+    const sound = this.sound;
+    return { entry: sound.SoundEntry(), row: sound.SoundRow(), tick: sound.SoundTickInRow() };
+  }
+
+  // Test switch: what plays from the next quantum on is recorded as `kind`
+  // (its buffer made here, on a message, never in process()).
+  recordFrom(kind) {
+    if (this.recordFrames <= 0) return;
+    this.recording = new Int16Array(2 * this.recordFrames);
+    this.recorded = 0;
+    this.recordingOf = { kind, ...this.placeHeard() };
   }
 
   // Views of the module's quantum of `count` frames: all left, then all right.
@@ -98,15 +114,16 @@ class MakerSound extends AudioWorkletProcessor {
     this.right = new Float32Array(this.sound.memory.buffer, at + 4 * count, count);
   }
 
-  // Every float played is an exact sample / 32768.
-  record(left, right) {
+  // Every float played is an exact sample / 32768. Sent when full or, for a
+  // note, when it ends (then as far as it was played).
+  record(left, right, ended = false) {
     const samples = this.recording;
     for (let i = 0; i < left.length && this.recorded < samples.length; ++i) {
       samples[this.recorded++] = Math.round(left[i] * 32768);
       samples[this.recorded++] = Math.round(right[i] * 32768);
     }
-    if (this.recorded === samples.length) {
-      this.port.postMessage({ recording: samples }, [samples.buffer]);
+    if (this.recorded === samples.length || ended) {
+      this.port.postMessage({ recording: samples.subarray(0, this.recorded), from: this.recordingOf }, [samples.buffer]);
       this.recording = null;
     }
   }
@@ -124,9 +141,13 @@ class MakerSound extends AudioWorkletProcessor {
       this.port.postMessage({ noteRendered: this.noteAsked });
       this.noteAsked = undefined;
     }
-    if (this.auditioning && !sound.SoundNoteSounding()) this.auditioning = false;
-    if (!this.playing) return true;
-    if (this.recording) this.record(left, right);
+    const noteEnded = this.auditioning && !sound.SoundNoteSounding();
+    if (noteEnded) this.auditioning = false;
+    if (!this.playing) {
+      if (this.recording && this.recordingOf.kind === 'note') this.record(left, right, noteEnded);
+      return true;
+    }
+    if (this.recording && this.recordingOf.kind !== 'note') this.record(left, right);
     const entry = sound.SoundEntry(), row = sound.SoundRow();
     if (this.loopEntry >= 0 && entry !== this.loopEntry && sound.SoundPlayFrom(this.loopEntry, 0) === 0) this.started(false);
     const before = this.framesPlayed;

@@ -8,7 +8,8 @@ import { maker } from './maker-state.js';
 import { $, status } from './page-dom.js';
 
 export const SampleRate = 44100;
-// Test-only switch: ?test-record makes the worklet send back the first 4 s it plays of each pack.
+// Test-only switch: ?test-record makes the worklet send back the first 4 s it plays of each pack
+// and each swap, and of each note sounded with the song stopped (until the note ends).
 const recordFrames = new URLSearchParams(location.search).has('test-record') ? 4 * SampleRate : 0;
 
 // A fresh instance of the intro for `pack`, on `canvas`; the old one ends.
@@ -82,8 +83,9 @@ export const onPlayingPlace = (listener) => { onPlace = listener; };
 // What the worklet tells: the place heard, a swap done, a recording (test switch).
 /** @param {any} data */
 function heard(data) {
-  const { played, entry, row, entries, recording, swapped, noteRendered } = data;
-  if (recording) maker.recording = recording;
+  const { played, entry, row, tick, entries, recording, from, swapped, before, noteRendered } = data;
+  if (recording && from.kind === 'note') maker.noteRecording = recording;
+  else if (recording) Object.assign(maker, { recording, recordedFrom: from });
   if (noteRendered !== undefined) {
     maker.noteDelays.push(performance.now() - noteRendered);
     if (maker.noteDelays.length > 200) maker.noteDelays.shift();
@@ -91,7 +93,7 @@ function heard(data) {
   if (swapped !== undefined) {
     // `at`: when the worklet took the new song, on the page's clock; `told`: when the page heard of it.
     const told = performance.now();
-    maker.swaps.push({ swapped, entry, row, at: told - Math.max(0, Date.now() - data.swappedAt), told });
+    maker.swaps.push({ swapped, entry, row, tick, before, at: told - Math.max(0, Date.now() - data.swappedAt), told });
     if (maker.swaps.length > 100) maker.swaps.shift();
   }
   if (played === undefined) return;
