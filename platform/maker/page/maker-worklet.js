@@ -15,6 +15,7 @@ class MakerSound extends AudioWorkletProcessor {
     this.playing = false;
     this.auditioning = false;  // the audition voice sounds a note
     this.noteAsked = undefined;  // when the note just asked for was pressed, until its first quantum
+    this.noteReceived = 0;       // when its message came (Date.now)
     this.loopEntry = -1;       // the entry played again and again, or -1
     this.place = -1;           // entry * 32 + row last reported
     this.framesPlayed = 0;
@@ -60,6 +61,7 @@ class MakerSound extends AudioWorkletProcessor {
       sound.SoundNoteOn(message.noteOn.note, message.noteOn.instrument);
       this.auditioning = true;
       this.noteAsked = message.noteOn.asked;
+      this.noteReceived = Date.now();
       if (!this.playing) this.recordFrom('note');
     } else if (message === 'noteOff') {
       sound.SoundNoteOff();
@@ -138,7 +140,8 @@ class MakerSound extends AudioWorkletProcessor {
     left.set(this.left);
     right.set(this.right);
     if (this.noteAsked !== undefined) {  // the note's first quantum is rendered: say so
-      this.port.postMessage({ noteRendered: this.noteAsked });
+      // inWorklet: the worklet's own share, from the message to this quantum rendered (ms).
+      this.port.postMessage({ noteRendered: this.noteAsked, inWorklet: Date.now() - this.noteReceived });
       this.noteAsked = undefined;
     }
     const noteEnded = this.auditioning && !sound.SoundNoteSounding();

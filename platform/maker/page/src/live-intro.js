@@ -88,7 +88,8 @@ function heard(data) {
   else if (recording) Object.assign(maker, { recording, recordedFrom: from });
   if (noteRendered !== undefined) {
     maker.noteDelays.push(performance.now() - noteRendered);
-    if (maker.noteDelays.length > 200) maker.noteDelays.shift();
+    maker.noteWorkletShares.push(data.inWorklet);
+    if (maker.noteDelays.length > 200) { maker.noteDelays.shift(); maker.noteWorkletShares.shift(); }
   }
   if (swapped !== undefined) {
     // `at`: when the worklet took the new song, on the page's clock; `told`: when the page heard of it.

@@ -28,6 +28,7 @@ export const maker = {
     at: number, told: number }[]} */ ([]),
   tracker: /** @type {any} */ (null),
   noteDelays: /** @type {number[]} */ ([]),
+  noteWorkletShares: /** @type {number[]} */ ([]),  // of which ms in the worklet: its message to the quantum rendered
   placeLags: /** @type {number[]} */ ([]),  // ms from the worklet's new place to the page marking it
   toolTimes: /** @type {Record<string, number[]>} */ ({}),  // ms each tools job ran in the worker, by job  // ms from a note key to the worklet's answer that it rendered the note
   // The three current texts, by file name.
