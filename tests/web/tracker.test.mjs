@@ -112,9 +112,17 @@ for (const name of browserNames) {
       await page.mouse.move(slot(1), bars.y + bars.height / 2, { steps: 3 });
       await page.mouse.up();
       await page.evaluate(() => maker.tracker.queue);
+      const leadLine = (text) => text.split('\n')[text.split('\n').indexOf(song.split('\n').find((l) => l.startsWith('vol lead '))) + 1];
+      const drawn = leadLine(await songText(page)).match(/^ {2}(6[0-4]|5\d) Hold 10 VolumeSlide 4 6 Ramp 58 46 6 /);
+      assert.ok(drawn, 'the drawn volume step and the moved Hold');
+      // From the keyboard: the step drawn (the one chosen) two lower.
+      await page.focus('.volume-graph');
+      for (const key of ['ArrowDown', 'ArrowDown']) {
+        await page.keyboard.press(key);
+        await page.evaluate(() => maker.tracker.queue);
+      }
       const text = await songText(page);
-      const lead = text.split('\n')[text.split('\n').indexOf(song.split('\n').find((l) => l.startsWith('vol lead '))) + 1];
-      assert.match(lead, /^ {2}(6[0-4]|5\d) Hold 10 VolumeSlide 4 6 Ramp 58 46 6 /, 'the drawn volume step and the moved Hold');
+      assert.equal(leadLine(text), `  ${Number(drawn[1]) - 2}${leadLine(song).slice(4).replace(' VolumeSlide 4 6 Hold 10', ' Hold 10 VolumeSlide 4 6')}`);
       assert.notEqual(text, song);
       await page.evaluate(() => { maker.recording = null; });
       const entry = await page.evaluate(() => maker.tracker.entry);

@@ -4,8 +4,11 @@
 // waves and samples it plays, drawn from the song view. On both graphs a
 // value written as a plain number is drawn over with the mouse, a Hold, End
 // or Loop marker is dragged to another step, and the loop's start (the
-// triangle) too; each is a text edit of the macro (macro-edits.js). What the
-// graph cannot say (ramps, slides, labels' names) is shown and stays as written.
+// triangle) too; each is a text edit of the macro (macro-edits.js). From the
+// keyboard, a graph is a slider over its steps: Left/Right choose a step,
+// Up/Down change its value, Ctrl+Left/Right move a marker, L puts the loop's
+// start there. What the graph cannot say (ramps, slides, labels' names) is
+// shown and stays as written.
 import { isDrawable, moveEnding, moveHold, moveLoopStart, setStepValue } from './macro-edits.js';
 
 const Bar = 6, Height = 96, MaxVolume = 64, NoteScale = 2, Handle = 12;
@@ -27,12 +30,13 @@ export class InstrumentView {
     this.edit = edit;
     this.view = null;
     this.name = '';
-    const tip = 'drag over a plain number to set it; drag a Hold, End or Loop marker, or the loop\'s start (the triangle), to another step';
+    const tip = 'drag over a plain number to set it; drag a Hold, End or Loop marker, or the loop\'s start (the triangle), to another step. ' +
+      'Keys: Left/Right a step, Up/Down its value (Shift: more), Ctrl+Left/Right move a marker, L the loop\'s start here';
     root.innerHTML = `
       <h3 class="instrument-title">Instrument</h3>
-      <figure><canvas class="volume-graph" height="${Height}" role="img" aria-label="Volume steps" title="${tip}"></canvas>
+      <figure><canvas class="volume-graph" height="${Height}" role="slider" tabindex="0" aria-label="Volume steps" title="${tip}"></canvas>
         <figcaption>Volume per step (0..64)</figcaption></figure>
-      <figure><canvas class="frequency-graph" height="${Height}" role="img" aria-label="Frequency steps" title="${tip}"></canvas>
+      <figure><canvas class="frequency-graph" height="${Height}" role="slider" tabindex="0" aria-label="Frequency steps" title="${tip}"></canvas>
         <figcaption>Note offset per frequency step (0..${MaxNoteDrawn} drawn), the waves set in lilac</figcaption></figure>
       <figure><canvas class="wave-graph" height="${Height}" role="img" aria-label="Waves"></canvas>
         <figcaption>The waves and samples it plays</figcaption></figure>`;
@@ -41,7 +45,9 @@ export class InstrumentView {
     this.waves = /** @type {HTMLCanvasElement} */ (root.querySelector('.wave-graph'));
     /** @type {{ graph: Graph, mode: string, index: number } | null} */
     this.drag = null;
+    this.chosen = { vol: 0, freq: 0 };  // the step the keys act on, per graph
     for (const graph of /** @type {Graph[]} */ ([{ canvas: this.volume, kind: 'vol' }, { canvas: this.frequency, kind: 'freq' }])) {
+      graph.canvas.addEventListener('keydown', (event) => this.key(graph, event));
       graph.canvas.addEventListener('pointerdown', (event) => this.press(graph, event));
       graph.canvas.addEventListener('pointermove', (event) => this.moved(event));
       graph.canvas.addEventListener('pointerup', (event) => this.released(event));
@@ -82,6 +88,7 @@ export class InstrumentView {
     });
     loopStart(g, steps);
     dropLine(g, drop);
+    this.describe({ canvas: this.volume, kind: 'vol' }, g, steps);
   }
 
   drawFrequency(drop = -1) {
@@ -100,6 +107,54 @@ export class InstrumentView {
     });
     loopStart(g, steps);
     dropLine(g, drop);
+    this.describe({ canvas: this.frequency, kind: 'freq' }, g, steps);
+  }
+
+  // The chosen step outlined, and named with its value for the slider's readers.
+  /** @param {Graph} graph @param {CanvasRenderingContext2D} g @param {Step[]} steps */
+  describe(graph, g, steps) {
+    const index = this.chosen[graph.kind] = clamp(this.chosen[graph.kind], 0, Math.max(0, steps.length - 1));
+    const step = steps[index];
+    g.strokeStyle = Colours.drop;
+    g.strokeRect(index * Bar + 0.5, 0.5, Bar - 1, Height - 1);
+    const canvas = graph.canvas;
+    canvas.setAttribute('aria-valuemin', '0');
+    canvas.setAttribute('aria-valuemax', String(graph.kind === 'vol' ? MaxVolume : MaxNoteDrawn));
+    canvas.setAttribute('aria-valuenow', String(step && isDrawable(steps, index) ? step.values[0] : 0));
+    canvas.setAttribute('aria-valuetext', step ? `step ${index + 1} of ${steps.length}: ${step.op} ${step.values.join(' ')}`.trim() : 'no steps');
+  }
+
+  // The keys on a graph (see the file's head); each change is one text edit.
+  /** @param {Graph} graph @param {KeyboardEvent} event */
+  key(graph, event) {
+    const steps = /** @type {Step[] | undefined} */ (this.macro(graph.kind)?.steps);
+    if (!steps?.length) return;
+    const index = this.chosen[graph.kind], step = steps[index];
+    const by = event.key === 'ArrowLeft' ? -1 : event.key === 'ArrowRight' ? 1 : 0;
+    const last = steps.length - 1;
+    /** @type {((text: string, steps: Step[]) => TextChange[]) | null} */
+    let edit = null;
+    if (by && (event.ctrlKey || event.metaKey)) {
+      if (step.op === 'hold') {
+        edit = (text, now) => moveHold(text, now, index, by < 0 ? index - 1 : index + 2);
+        this.chosen[graph.kind] = index + by;
+      } else if (index === last && by < 0) {
+        edit = (text, now) => moveEnding(text, now, last - 1);
+        this.chosen[graph.kind] = last - 1;
+      }
+    } else if (by) {
+      this.chosen[graph.kind] = clamp(index + by, 0, last);
+      this.redraw(graph);
+    } else if (event.key === 'ArrowUp' || event.key === 'ArrowDown') {
+      const amount = (event.shiftKey ? (graph.kind === 'vol' ? 8 : 12) : 1) * (event.key === 'ArrowUp' ? 1 : -1);
+      if (isDrawable(steps, index)) this.setValue(graph, index, steps[index].values[0] + amount);
+    } else if (event.key === 'l' || event.key === 'L') {
+      edit = (text, now) => moveLoopStart(text, now, index);
+    } else {
+      return;
+    }
+    event.preventDefault();
+    if (edit) this.edit((text, view) => { const now = this.macro(graph.kind, view)?.steps; return now ? /** @type {any} */ (edit)(text, now) : []; });
   }
 
   /** @param {any} freq */
@@ -186,9 +241,15 @@ export class InstrumentView {
   drawValue(graph, index, y) {
     const steps = /** @type {Step[]} */ (this.macro(graph.kind)?.steps ?? []);
     if (!isDrawable(steps, index)) return;
-    const value = graph.kind === 'vol'
-      ? Math.round(clamp(((Height - y) / (Height - 4)) * MaxVolume, 0, MaxVolume))
-      : Math.round(clamp((Height - 2 - y) / NoteScale, 0, MaxNoteDrawn));
+    this.chosen[graph.kind] = index;
+    this.setValue(graph, index, graph.kind === 'vol' ? ((Height - y) / (Height - 4)) * MaxVolume : (Height - 2 - y) / NoteScale);
+  }
+
+  // Step `index` (a plain value) set to `wanted`, within what the graph draws.
+  /** @param {Graph} graph @param {number} index @param {number} wanted */
+  setValue(graph, index, wanted) {
+    const steps = /** @type {Step[]} */ (this.macro(graph.kind)?.steps ?? []);
+    const value = Math.round(clamp(wanted, 0, graph.kind === 'vol' ? MaxVolume : MaxNoteDrawn));
     if (value === steps[index].values[0]) return;
     steps[index].values[0] = value;  // drawn at once; the text follows
     this.redraw(graph);

@@ -157,9 +157,12 @@ export class Tracker {
     const view = this.view;
     replaceHtml(this.sequence, view.sequence.map((entry, i) => {
       const voices = entry.voices.map((voice) => voice.pattern + transposeText(voice)).join(' ');
-      return `<li><button type="button" data-entry="${i}" aria-pressed="${i === this.entry}">` +
+      return `<li><button type="button" data-entry="${i}" aria-pressed="false">` +
         `${String(i).padStart(2, '0')} ${escape(voices)}${entry.speed ? ` speed ${entry.speed}` : ''}</button></li>`;
     }).join(''));
+    // The chosen entry marked in place: following the music never replaces the buttons.
+    for (const button of this.sequence.querySelectorAll('[aria-pressed="true"]')) button.setAttribute('aria-pressed', 'false');
+    this.sequence.querySelector(`[data-entry="${this.entry}"]`)?.setAttribute('aria-pressed', 'true');
   }
 
   // The chosen entry's four patterns, 32 rows; the cursor's cell takes the Tab focus.
@@ -478,6 +481,8 @@ const KeyList = `<dl>
   <dt>Shift+arrows, Ctrl+C, Ctrl+X, Ctrl+V</dt><dd>choose a block, copy, cut, paste</dd>
   <dt>Ctrl+Up/Down, with Shift</dt><dd>transpose by a semitone, by an octave</dd>
   <dt>Alt+C</dt><dd>make the voice's shared pattern a copy for this entry</dd>
+  <dt>On a graph: Left/Right, Up/Down (Shift: more)</dt><dd>choose a step; change its value</dd>
+  <dt>On a graph: Ctrl+Left/Right, L</dt><dd>move the chosen Hold (or the End earlier); the loop's start to the chosen step</dd>
   <dt>Ctrl+Z, Ctrl+Shift+Z</dt><dd>undo and redo, with the text editors</dd>
 </dl>`;
 // The element's content made from `html`, unless it was made from the same
