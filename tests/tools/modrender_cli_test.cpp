@@ -317,7 +317,9 @@ TEST_F(Modrender, FromStartsAtAnEntryWithoutThePrefillAndNeedsALength) {
     EXPECT_NE(noLength.err.find("--from renders audio of a length given by --seconds or --frames"),
               std::string::npos) << noLength.err;
     EXPECT_EQ(Run(Path("demo.fc14") + " --from 1:32 --frames 9 -o " + Path("x.wav")).exitCode, 2);
-    EXPECT_EQ(Run(Path("demo.fc14") + " --from 1:2:256 --frames 9 -o " + Path("x.wav")).exitCode, 2);
+    const Result badTick = Run(Path("demo.fc14") + " --from 1:2:256 --frames 9 -o " + Path("x.wav"));
+    EXPECT_EQ(badTick.exitCode, 2);
+    EXPECT_NE(badTick.err.find("ENTRY:ROW:TICK (tick 0 to 255), not '1:2:256'"), std::string::npos) << badTick.err;
     EXPECT_EQ(Run(Path("demo.fc14") + " --from 1:2:0:0 --frames 9 -o " + Path("x.wav")).exitCode, 2);
     EXPECT_FALSE(fs::exists(Path("x.wav")));
 }

@@ -90,7 +90,8 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
             options.fromTick = static_cast<int>(tick);
             return true;
         }
-        return problem = "--from needs ENTRY (0 to 255) or ENTRY:ROW (row 0 to 31), not '" + value + "'",
+        return problem = "--from needs ENTRY (0 to 255), ENTRY:ROW (row 0 to 31) or ENTRY:ROW:TICK (tick 0 to 255), not '" +
+                         value + "'",
                false;
     };
     auto module = [&](const std::string& value, std::string& problem) {
@@ -111,7 +112,7 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
         .Value("--seconds", seconds, "a duration")
         .Value("--frames", frames, "a count")
         .Value("--ticks", ticks, "a count")
-        .Value("--from", from, "an entry or entry:row")
+        .Value("--from", from, "an entry, entry:row or entry:row:tick")
         .Positional(module, CommandLine::LoneDash::Positional);
     if (!line.Read(argc, argv, error)) return false;
     if (options.builtin && !options.modulePath.empty())
