@@ -31,6 +31,14 @@ start_native() {
   remember $!
 }
 
+# Why the intro run <tag> shows no window: its exit code if it ended, and its output.
+no_window() {
+  local tag=$1
+  if [ -s "$WORK/exit.$tag" ]; then log "it ended with exit code $(cat "$WORK/exit.$tag")"; else log "it is still running"; fi
+  [ -s "$WORK/intro.$tag.log" ] && tail -5 "$WORK/intro.$tag.log" | sed 's/^/   intro: /'
+  return 1
+}
+
 shot() { import -window "$WINDOW" "$1" 2>/dev/null; }
 bytes_of() { stat -c %s "$1" 2>/dev/null || echo 0; }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
@@ -257,7 +265,7 @@ if WINDOW=$(find_window); then
   check "keys other than Escape do nothing" other_keys_do_nothing main
   check "Escape ends it with exit code 0 within 1 s" ends_with_0_within_1s main Escape
 else
-  check "intro window appears" false
+  check "intro window appears" no_window main
 fi
 check "disk audio equals modrender --builtin byte for byte (${SOUND_SECONDS} s)" disk_audio_is_the_song
 
@@ -268,7 +276,7 @@ if WINDOW=$(find_window); then
   check "the window manager's close request ends it with exit code 0 within 1 s" \
     ends_with_0_within_1s close close
 else
-  check "intro window appears" false
+  check "intro window appears" no_window close
 fi
 
 echo "e2e-native: run 3: no sound device, --seconds 3"
@@ -277,7 +285,7 @@ if WINDOW=$(find_window); then
   check "without a sound device it says so, types, and --seconds 3 ends it with 0" \
     without_sound_it_types_and_ends_by_itself
 else
-  check "intro window appears without a sound device" false
+  check "intro window appears without a sound device" no_window silent
 fi
 
 echo "e2e-native: run 4: the picture on the reference timeline"
@@ -289,7 +297,7 @@ if note_window_shown; then
   done
   wait_exit timeline 4 >/dev/null
 else
-  check "intro window appears" false
+  check "intro window appears" no_window timeline
 fi
 
 echo "e2e-native: run 5: a content pack (intro-pack examples/own-intro)"
@@ -306,7 +314,7 @@ if "$BIN/intro-pack" examples/own-intro -o "$pack" >"$WORK/pack.log" 2>&1; then
     sleep $((SOUND_SECONDS + 2 - (SECONDS - started) > 0 ? SOUND_SECONDS + 2 - (SECONDS - started) : 0))
     check "Escape ends it with exit code 0 within 1 s" ends_with_0_within_1s pack Escape
   else
-    check "intro window appears" false
+    check "intro window appears" no_window pack
   fi
   check "disk audio equals modrender's of the pack byte for byte (${SOUND_SECONDS} s)" \
     disk_audio_is_the_song "$WORK/disk-pack.raw" "$pack"
