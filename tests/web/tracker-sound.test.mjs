@@ -5,23 +5,11 @@
 // song stopped sounds the instrument's note as the song's voice 0 plays it
 // alone. The worklet records with ?test-record.
 import assert from 'node:assert/strict';
-import { execFileSync } from 'node:child_process';
-import { cpSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
-import { tmpdir } from 'node:os';
-import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
-import { fileURLToPath } from 'node:url';
-import { browserNames, firstDifference, launchBrowser, nativeBin, serveFolder } from './harness.mjs';
+import { browserNames, firstDifference } from './harness.mjs';
+import { modrenderFrom, openTracker, songText, waitFor } from './tracker-page.mjs';
 
-const makerDir = process.env.INTRO_MAKER_SITE ?? fileURLToPath(new URL('../../build/maker', import.meta.url));
-const song = readFileSync(path.join(makerDir, 'content/intro/song.fcs'), 'utf8');
-const Ready = 'window.maker?.preview !== null && maker.restarts >= 1 && document.querySelector(".pattern-grid [role=gridcell]") !== null';
 const TickFrames = 44100 / 50;
-
-const waitFor = async (page, condition, what, ms = 20000) => {
-  try { await page.waitForFunction(condition, { timeout: ms, polling: 50 }); } catch { throw new Error(`no ${what} within ${ms} ms`); }
-};
-const songText = (page) => page.evaluate(() => maker.texts['song.fcs']);
 
 // A key as the grid gets it: `types` of its events, in order.
 async function pressKey(page, code, key, types = ['keydown', 'keyup']) {
@@ -33,19 +21,6 @@ async function pressKey(page, code, key, types = ['keydown', 'keyup']) {
   await page.evaluate(() => maker.tracker.queue);
 }
 
-// `frames` frames of modrender of the song source `text` from `from` (E:R:T).
-function modrenderFrom(text, from, frames) {
-  const dir = mkdtempSync(path.join(tmpdir(), 'tracker-sound-'));
-  try {
-    writeFileSync(path.join(dir, 'song.fcs'), text);
-    execFileSync(path.join(nativeBin, 'modasm'), [path.join(dir, 'song.fcs'), '-o', path.join(dir, 'song.mod')]);
-    const raw = execFileSync(path.join(nativeBin, 'modrender'), [path.join(dir, 'song.mod'), '--raw', '--from', from,
-      '--frames', String(frames), '-o', '-'], { maxBuffer: 1 << 26 });
-    return new Int16Array(raw.buffer, raw.byteOffset, 2 * frames);
-  } finally {
-    rmSync(dir, { recursive: true, force: true });
-  }
-}
 
 // The first line of `after` that differs from `before`.
 const changedLine = (before, after) => {
@@ -56,14 +31,7 @@ const changedLine = (before, after) => {
 for (const name of browserNames) {
   describe(`the tracker's sound in ${name}`, () => {
     let browser, site, page;
-    before(async () => {
-      const copy = mkdtempSync(path.join(tmpdir(), 'tracker-sound-maker-'));  // serveFolder removes it at the end
-      cpSync(makerDir, copy, { recursive: true });
-      site = await serveFolder(copy);
-      browser = await launchBrowser(name);
-      page = await browser.open(`${site.url}?test-record`);
-      await waitFor(page, Ready, 'tracker');
-    });
+    before(async () => { ({ browser, site, page } = await openTracker(name)); });
     after(async () => { await browser?.close(); site?.stop(); });
 
     // The edit `make` while the song plays: the swap keeps the entry, row and

@@ -5,22 +5,10 @@
 // page's text sound from there; an edit while the song plays goes on from
 // the place heard without restarting the picture.
 import assert from 'node:assert/strict';
-import { execFileSync } from 'node:child_process';
-import { cpSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
-import { tmpdir } from 'node:os';
-import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
-import { fileURLToPath } from 'node:url';
-import { browserNames, firstDifference, launchBrowser, nativeBin, serveFolder, sleep } from './harness.mjs';
+import { browserNames, firstDifference, sleep } from './harness.mjs';
+import { modrenderFrom, openTracker, Ready, song, songText, waitFor } from './tracker-page.mjs';
 
-const makerDir = process.env.INTRO_MAKER_SITE ?? fileURLToPath(new URL('../../build/maker', import.meta.url));
-const song = readFileSync(path.join(makerDir, 'content/intro/song.fcs'), 'utf8');
-const Ready = 'window.maker?.preview !== null && maker.restarts >= 1 && document.querySelector(".pattern-grid [role=gridcell]") !== null';
-
-const waitFor = async (page, condition, what, ms = 20000) => {
-  try { await page.waitForFunction(condition, { timeout: ms, polling: 50 }); } catch { throw new Error(`no ${what} within ${ms} ms`); }
-};
-const songText = (page) => page.evaluate(() => maker.texts['song.fcs']);
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
 
 // Keys as a layout sends them: the place (code) and what it prints (key).
@@ -48,31 +36,11 @@ const focusCell = (page, row, voice, column = 0) => page.evaluate((r, v, c) => {
   maker.tracker.moveTo(r, v, c);
 }, row, voice, column);
 
-// modrender of the song source `text` from entry `entry`, `frames` frames.
-function modrenderFrom(text, entry, frames) {
-  const dir = mkdtempSync(path.join(tmpdir(), 'tracker-'));
-  try {
-    writeFileSync(path.join(dir, 'song.fcs'), text);
-    execFileSync(path.join(nativeBin, 'modasm'), [path.join(dir, 'song.fcs'), '-o', path.join(dir, 'song.mod')]);
-    const raw = execFileSync(path.join(nativeBin, 'modrender'), [path.join(dir, 'song.mod'), '--raw', '--from', `${entry}`,
-      '--frames', String(frames), '-o', '-'], { maxBuffer: 1 << 26 });
-    return new Int16Array(raw.buffer, raw.byteOffset, 2 * frames);
-  } finally {
-    rmSync(dir, { recursive: true, force: true });
-  }
-}
 
 for (const name of browserNames) {
   describe(`the tracker in ${name}`, () => {
     let browser, site, page;
-    before(async () => {
-      const copy = mkdtempSync(path.join(tmpdir(), 'tracker-maker-'));  // serveFolder removes it at the end
-      cpSync(makerDir, copy, { recursive: true });
-      site = await serveFolder(copy);
-      browser = await launchBrowser(name);
-      page = await browser.open(`${site.url}?test-record`);
-      await waitFor(page, Ready, 'tracker');
-    });
+    before(async () => { ({ browser, site, page } = await openTracker(name)); });
     after(async () => { await browser?.close(); site?.stop(); });
 
     test('notes typed by the keys\' places write the rows a person would type, and undo gives the text back', async () => {
