@@ -39,7 +39,9 @@ free_display() {
 start_xvfb() {
   local n
   n=$(free_display) || { echo "e2e: no free X display number" >&2; return 1; }
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+  # -noreset: by default the server resets when its last client leaves, and a
+  # client connecting meanwhile (the intro while xdotool polls) is refused.
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
   remember $!
   export DISPLAY=":$n"
   for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && return 0; sleep 0.1; done
