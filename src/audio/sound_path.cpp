@@ -82,7 +82,7 @@ SongPlace ReplayerPlace() {
     return place;
 }
 
-int64_t FindSongTick(const SongPlace& place) {
+int64_t FindSongTick(const SongPlace& place, bool* played) {
     const int32_t withSound = replayer.soundEnabled;
     replayer.soundEnabled = 0;  // the tick touches no channel
     SetReplayerPlaying(true);
@@ -100,6 +100,7 @@ int64_t FindSongTick(const SongPlace& place) {
     }
     SetReplayerPlaying(false);
     replayer.soundEnabled = withSound;
+    if (played) *played = exact != 0;
     return exact ? exact : (entryStart ? entryStart : 1);
 }
 

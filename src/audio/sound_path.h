@@ -66,9 +66,10 @@ SongPlace ReplayerPlace();
 // With a song just loaded (not yet ticked): the song tick (from 1) that
 // first plays `place` within one pass of the song, found by running the
 // replayer alone, without sound, as ScanSong does; the entry's first tick
-// when the row or tick is never played there, 1 when the entry is not. The
+// when the row or tick is never played there, 1 when the entry is not;
+// `played`, when given, says whether the place itself was found. The
 // replayer is left where it ran to, not playing: load the song again to play it.
-int64_t FindSongTick(const SongPlace& place);
+int64_t FindSongTick(const SongPlace& place, bool* played = nullptr);
 
 // With a song loaded and the channels reset: runs song ticks 1 .. tick - 1
 // through the mixer one tick period at a time, every channel at master level

@@ -325,7 +325,8 @@ TEST_F(Modrender, FromStartsAtAnEntryWithoutThePrefillAndNeedsALength) {
 }
 
 // A tick of the row: tick 0 is the row's start; a later tick starts there
-// (not the row's render shifted); a tick the row never plays starts the entry.
+// (not the row's render shifted); a tick the row never plays starts the entry,
+// and modrender says so.
 TEST_F(Modrender, FromTakesATickWithinTheRow) {
     auto render = [&](const std::string& from) {
         const Result result = Run(Path("demo.fc14") + " --raw --frames 5000 --from " + from + " -o " + Path("t.raw"));
@@ -340,4 +341,8 @@ TEST_F(Modrender, FromTakesATickWithinTheRow) {
     EXPECT_FALSE(laterTick == rowStart);
     EXPECT_FALSE(laterTick.compare(0, 4 * 4000, rowStart, 4 * 882, 4 * 4000) == 0) << "a shifted render";
     EXPECT_TRUE(render("0:0:255") == render("0"));
+    const Result unplayed = Run(Path("demo.fc14") + " --raw --frames 9 --from 0:0:255 -o " + Path("t.raw"));
+    EXPECT_NE(unplayed.err.find("entry 0, row 0, tick 255 is not played in one pass of the song; starting at "
+                                "the entry's first tick"), std::string::npos) << unplayed.err;
+    EXPECT_EQ(Run(Path("demo.fc14") + " --raw --frames 9 --from 0:0:1 -o " + Path("t.raw")).err, "");
 }

@@ -169,7 +169,15 @@ bool RenderAudio(const std::vector<uint8_t>& image, const AudioRequest& request,
         place.entry = request.fromEntry;
         place.row = request.fromRow;
         place.tickInRow = request.fromTick;
-        placeTick = FindSongTick(place);
+        bool played = false;
+        placeTick = FindSongTick(place, &played);
+        // Not an error: the maker starts such a place the same way after an
+        // edit moved it, and its renders are compared with these.
+        const bool entryPlayed = placeTick > 1 || place.entry == 0;
+        if (!played)
+            std::fprintf(stderr, "modrender: entry %d, row %d, tick %d is not played in one pass of the song; "
+                         "starting at %s\n", place.entry, place.row, place.tickInRow,
+                         entryPlayed ? "the entry's first tick" : "the song's start (the entry is not played)");
     }
     if (!StartLikeTheIntro(image, error)) return false;
     AudioSink sink;
