@@ -514,7 +514,7 @@ for (const name of browserNames) {
       }
     });
 
-    test('a clicked message scrolls to its line, the editors fill the window, a phone gets one column, and axe finds nothing', async () => {
+    test('a message chosen by key scrolls to its line, the editors fill the window, a phone gets one column, and axe finds nothing', async () => {
       await page.setViewport({ width: 1920, height: 1080 });
       // The last page's first line, far below the top.
       const text = (await readPages(page)).split('\n'), line = text.lastIndexOf('page') + 2;
@@ -522,7 +522,10 @@ for (const name of browserNames) {
       await waitFor(page, `document.querySelector('[data-file="pages.txt"] .messages li') !== null`, 'the message');
       await page.evaluate(() => { maker.views['pages.txt'].scrollDOM.scrollTop = 0; });
       await sleep(100);  // the editor draws the lines scrolled to on its next frame
-      await page.click('[data-file="pages.txt"] .messages li');
+      // From the keyboard: the message is a button (it was a list item only a mouse could use).
+      await page.focus('[data-file="pages.txt"] .messages li button');
+      await page.keyboard.press('Enter');
+      assert.equal((await readPages(page)).split('\n').length, text.length, 'the Enter went into the text');
       const view = await linesInView(page, 'pages.txt');
       assert.ok(view.first > 1 && view.first <= line && line <= view.last, `line ${line}, in view ${JSON.stringify(view)}`);
       console.log(`${name}: at 1920x1080 an editor shows ${view.last - view.first + 1} lines`);

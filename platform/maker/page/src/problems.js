@@ -1,7 +1,7 @@
 // @ts-check
 // The tools' answer shown at the editors: each problem as a diagnostic at its
-// line and as an item of the list under its editor (a click goes to the
-// line), at most 200 a file, with a line for those left out.
+// line and as an item of the list under its editor (a button that goes to
+// the line, by click or key), at most 200 a file, with a line for those left out.
 import { editors, goToLine, showDiagnostics } from './editors.js';
 import { numberText } from './limits.js';
 import { maker } from './maker-state.js';
@@ -27,9 +27,16 @@ export function showAnswer(answer) {
     const line = (editors[problem.file] || problem.file === 'song.mod') ? problem.line : 0;
     if (line) atLines[file].push({ ...problem, line });
     const item = document.createElement('li');
-    item.textContent = problem.message;
     item.dataset.line = String(line);
-    if (line) item.addEventListener('click', () => goToLine(file, line));
+    if (line) {
+      const button = document.createElement('button');
+      button.type = 'button';
+      button.textContent = problem.message;
+      item.append(button);
+      item.addEventListener('click', () => goToLine(file, line));
+    } else {
+      item.textContent = problem.message;
+    }
     editors[file].messages.append(item);
   }
   for (const [file, count] of Object.entries(answer.hidden ?? {})) {
