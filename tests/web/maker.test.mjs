@@ -627,6 +627,8 @@ for (const name of browserNames) {
         await first.reload();
         await waitFor(first, `/^Your work from .+ is restored\./.test(document.getElementById('status').textContent)`, 'the restore');
         assert.deepEqual(await texts(first), edited);
+        // A fresh history: Firefox had brought back the Undo button's enabled state from before the reload.
+        assert.equal(await first.$eval('#undo', (button) => button.disabled), true);
 
         // A second tab's edit is saved; the first tab says so and saves no more until it keeps its own work.
         const second = await work.open(site.url);

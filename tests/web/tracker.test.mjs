@@ -182,6 +182,60 @@ for (const name of browserNames) {
       }
     });
 
+    test('an edit that would not assemble is refused and says why (the tracker went inert); a click drops the block ' +
+      '(the next Ctrl+Up reached back to it); Shift+arrows on a song with problems throw nothing', async () => {
+      const second = await browser.open(`${site.url}?test-record`);
+      const viewed = `maker.tracker.view !== null && maker.tracker.viewText === maker.texts['song.fcs']`;
+      const changedLines = (a, b) => a.split('\n').filter((line, i) => line !== b.split('\n')[i]).length;
+      try {
+        await waitFor(second, Ready, 'tracker');
+        const start = await songText(second);
+        // 255 entries, the most a song holds: a duplicate is refused, and the tracker goes on working.
+        const lines = start.split('\n'), first = lines.findIndex((line) => /^\s*sequence\s*$/.test(line));
+        const entryAt = lines.findIndex((line, i) => i > first && /^\s+bass_am_f\s/.test(line));
+        const count = await second.evaluate(() => maker.tracker.view.sequence.length);
+        lines.splice(entryAt + 1, 0, ...Array(255 - count).fill(lines[entryAt]));
+        await second.evaluate((text) => maker.edit('song.fcs', text), lines.join('\n'));
+        await waitFor(second, viewed, 'the long song\'s view');
+        await second.evaluate(() => maker.tracker.choose(254));
+        await second.click('[data-do="duplicate"]');
+        await second.evaluate(() => maker.tracker.queue);
+        assert.match(await second.$eval('.tracker-state', (e) => e.textContent), /^not written, the song would not assemble: .*at most 255/);
+        assert.equal(await songText(second), lines.join('\n'));
+        await second.evaluate((text) => maker.edit('song.fcs', text), start);
+        await waitFor(second, viewed, 'the song\'s view');
+        // A block chosen, then a click on a note elsewhere: Ctrl+Up transposes that note alone.
+        await second.evaluate(() => maker.tracker.choose(4));
+        await focusCell(second, 0, 0);
+        await second.keyboard.down('Shift');
+        for (let i = 0; i < 2; ++i) await second.keyboard.press('ArrowDown');
+        await second.keyboard.up('Shift');
+        const row = await second.evaluate(() => [...document.querySelectorAll('[data-voice="3"][data-column="0"]')]
+          .find((cell) => Number(cell.dataset.row) >= 8 && /^[A-G][-#][1-4]$/.test(cell.textContent) && cell.textContent !== 'B-4').dataset.row);
+        await second.click(`[data-row="${row}"][data-voice="3"][data-column="0"]`);
+        await second.keyboard.down('Control');
+        await second.keyboard.press('ArrowUp');
+        await second.keyboard.up('Control');
+        await second.evaluate(() => maker.tracker.queue);
+        await waitFor(second, viewed, 'the transposed song\'s view');
+        assert.equal(changedLines(start, await songText(second)), 1);
+        // With a line the assembler refuses, the grid is disabled and the keys throw nothing.
+        const problems = browser.problems.length;
+        await second.evaluate((text) => maker.edit('song.fcs', `${text}\nbogus line here\n`), start);
+        await waitFor(second, 'maker.tracker.view === null', 'the tracker to see the problem');
+        await focusCell(second, 2, 0);
+        await second.keyboard.down('Shift');
+        await second.keyboard.press('ArrowDown');
+        await second.keyboard.up('Shift');
+        await sleep(200);
+        assert.deepEqual(browser.problems.slice(problems), []);
+        await second.evaluate((text) => maker.edit('song.fcs', text), start);
+        await waitFor(second, viewed, 'the mended song\'s view');
+      } finally {
+        await second.close();
+      }
+    });
+
     test('an edit while the song plays is heard from the place heard, without restarting the picture', async () => {
       await page.click('[data-play="song"]');
       await waitFor(page, 'maker.soundOn && maker.entry >= 1', 'the song to reach entry 1', 30000);

@@ -166,7 +166,8 @@ export function stopSound() {
 }
 
 export function wireSoundControls() {
-  for (const box of document.querySelectorAll('.mute')) {
+  for (const box of /** @type {NodeListOf<HTMLInputElement>} */ (document.querySelectorAll('.mute'))) {
+    box.checked = false;  // every voice heard at the start (Firefox keeps boxes ticked over a reload)
     box.addEventListener('change', () => { maker.node?.port.postMessage({ mute: muteMask() }); });
   }
   $('play').addEventListener('click', () => startSound().catch((error) => status(`sound: ${error.message}`)));

@@ -64,7 +64,7 @@ function wireTracker() {
     songText: () => textOf('song.fcs'),
     songView: async (text) => {
       const answer = await runTools('songView', { song: new TextEncoder().encode(text) });
-      return answer.ok ? answer.view : null;
+      return answer.ok ? { view: answer.view } : { view: null, problem: answer.messages?.[0] };
     },
     change: (changes) => song.dispatch({ changes, userEvent: 'tracker.edit' }),
     sound: noteOn,
@@ -78,7 +78,7 @@ function wireTracker() {
   onPlayingPlace((entry, row) => tracker.markPlaying(entry, row));
   // Each time the sources go to be built (after typing, undo, loading, a
   // tracker edit), the view follows right behind the build.
-  onBuildPosted(() => tracker.refresh());
+  onBuildPosted((answered) => tracker.refresh(answered));
   maker.tracker = tracker;
 }
 
@@ -102,10 +102,13 @@ function wireMaker() {
     if (file === 'font.txt') showCells();
   } });
   wireTracker();
-  onHistoryChange(() => {
+  // Set now too: Firefox brings back a button's disabled state from before a reload.
+  const showHistory = () => {
     $('undo').disabled = !undoHistory.canUndo;
     $('redo').disabled = !undoHistory.canRedo;
-  });
+  };
+  onHistoryChange(showHistory);
+  showHistory();
   $('undo').addEventListener('click', undo);
   $('redo').addEventListener('click', redo);
   // Outside the editors (their own keys do the same) the keys still walk the one history.

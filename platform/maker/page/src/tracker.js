@@ -3,8 +3,8 @@
 // its four patterns side by side (an ARIA grid). Every edit made here is a
 // text change of song.fcs at the place the assembler's song view gives, so
 // the text stays the one truth and the page's one history undoes it.
-import { copyPatternForEntry, deleteEntry, deleteRow, duplicateEntry, insertRow, lineOfRow, moveEntry, setRow, setRows }
-  from './song-edits.js';
+import { applyChanges, copyPatternForEntry, deleteEntry, deleteRow, duplicateEntry, insertRow, lineOfRow, moveEntry, setRow,
+  setRows } from './song-edits.js';
 import { InstrumentView } from './instrument-view.js';
 import { listenToMidi } from './midi-input.js';
 import { HighestOctave, LowestOctave, noteForKey, noteIndex, noteName } from './tracker-keys.js';
@@ -21,7 +21,7 @@ const Columns = ['note', 'instrument'];
  *   root: HTMLElement,
  *   instruments?: HTMLElement,
  *   songText: () => string,
- *   songView: (text: string) => Promise<any | null>,
+ *   songView: (text: string) => Promise<{ view: any | null, problem?: string }>,
  *   change: (changes: TextChange[]) => void,
  *   sound?: (note: number, instrument: number, asked: number) => void,
  *   silence?: () => void,
@@ -49,6 +49,8 @@ export class Tracker {
     this.clipboard = null;     // rows of cells per voice, copied or cut
     this.typed = ''; this.typedAt = 0;  // the instrument number being typed
     this.queue = Promise.resolve();
+    /** @type {{ text: string, view: any } | null} */
+    this.checked = null;       // the view of an edit's text, checked before it was written
     this.build();
     this.pictures = setup.instruments ? new InstrumentView(setup.instruments, (make) => this.edit(make)) : null;
   }
@@ -84,7 +86,7 @@ export class Tracker {
         </div>
         <div class="pattern-grid" role="grid" aria-label="Patterns" aria-rowcount="33" aria-colcount="9"></div>
       </div>
-      <details class="tracker-keys"><summary>Keys (?)</summary>${KeyList}</details>`;
+      <details class="tracker-keys"><summary>Keys</summary>${KeyList}</details>`;
     this.grid = /** @type {HTMLElement} */ (root.querySelector('.pattern-grid'));
     this.sequence = /** @type {HTMLElement} */ (root.querySelector('.sequence'));
     this.state = /** @type {HTMLElement} */ (root.querySelector('.tracker-state'));
@@ -104,6 +106,7 @@ export class Tracker {
       if (solo !== undefined) this.setup.solo?.(Number(solo));
     });
     root.querySelector('.midi')?.addEventListener('click', async () => {
+      this.state.textContent = 'asking the browser for MIDI...';
       this.state.textContent = await listenToMidi((note) => this.enterNote(note), () => this.setup.silence?.());
     });
     root.querySelector('.sequence-buttons')?.addEventListener('click', (event) => {
@@ -123,10 +126,14 @@ export class Tracker {
       this.key(event);
     });
     this.grid.addEventListener('keyup', (event) => { if (noteForKey(event.code, this.octave)) this.setup.silence?.(); });
+    // A click drops the block (the next block key must not reach back to it); Shift+click stretches it.
     this.grid.addEventListener('pointerdown', (event) => {
       const cell = /** @type {HTMLElement} */ (event.target).closest?.('[data-row]');
       if (!cell) return;
+      const had = this.anchor;
+      this.anchor = event.shiftKey ? had ?? { row: this.row, voice: this.voice } : null;
       this.moveTo(Number(cell.dataset.row), Number(cell.dataset.voice), Number(cell.dataset.column));
+      if (had || this.anchor) this.markBlock();
     });
   }
 
@@ -155,6 +162,7 @@ export class Tracker {
 
   drawSequence() {
     const view = this.view;
+    if (!view) return;
     replaceHtml(this.sequence, view.sequence.map((entry, i) => {
       const voices = entry.voices.map((voice) => voice.pattern + transposeText(voice)).join(' ');
       return `<li><button type="button" data-entry="${i}" aria-pressed="false">` +
@@ -167,6 +175,7 @@ export class Tracker {
 
   // The chosen entry's four patterns, 32 rows; the cursor's cell takes the Tab focus.
   drawGrid() {
+    if (!this.view) return;  // song.fcs has problems: the last grid stays, marked disabled
     const entry = this.view.sequence[this.entry];
     const patterns = entry.voices.map((voice) => this.view.patterns.find((p) => p.name === voice.pattern));
     const uses = (name) => this.view.sequence.filter((e) => e.voices.some((v) => v.pattern === name)).length;
@@ -192,6 +201,14 @@ export class Tracker {
     this.grid.setAttribute('aria-label', `Entry ${this.entry}: the four voices' patterns`);
     replaceHtml(this.grid, `<div role="row" aria-rowindex="1"><div role="columnheader">Row</div>${head}</div>${rows.join('')}`);
     this.moveTo(this.row, this.voice, this.column, focused);
+  }
+
+  // The block's cells marked in place: a redraw would replace the cell being clicked.
+  markBlock() {
+    for (const cell of /** @type {NodeListOf<HTMLElement>} */ (this.grid.querySelectorAll('[role=gridcell]'))) {
+      cell.setAttribute('aria-selected', String(this.inBlock(Number(cell.dataset.row), Number(cell.dataset.voice))));
+    }
+    drawn.delete(this.grid);  // the grid is no longer as its html drew it
   }
 
   /** @param {number} row @param {number} voice @param {number} column @param {string} text @param {boolean} inherited */
@@ -433,27 +450,49 @@ export class Tracker {
       up: [(text, view) => moveEntry(text, view, index, -1), index - 1],
       down: [(text, view) => moveEntry(text, view, index, 1), index + 1],
     };
+    if (what === 'delete' && this.view?.sequence.length === 1) {
+      this.state.textContent = 'the only entry stays: a song needs one';
+      return;
+    }
     const [make, next] = edits[what];
-    this.edit(make).then(() => this.choose(next));
+    // Chosen once the edited song's view is drawn (it is queued behind the edit).
+    this.edit(make).then((written) => { if (written) this.queue = this.queue.then(() => this.choose(next)); });
   }
 
   // Edits run one after another, each on a view of the text as it is then:
-  // a key pressed before the last edit was assembled waits for it.
+  // a key pressed before the last edit was assembled waits for it. An edit
+  // whose text would not assemble is refused and says why, so the song stays
+  // playable and the tracker usable. Resolves to whether the edit was written.
   /** @param {(text: string, view: any) => TextChange[]} make */
   edit(make) {
-    this.queue = this.queue.then(async () => {
-      const view = await this.freshView();
-      if (!view) return;
-      const changes = make(this.viewText, view);
-      if (!changes.length) return;
-      this.setup.change(changes);  // the new view follows the build it starts
-    }).catch((error) => { this.state.textContent = `the tracker could not make that edit: ${error.message ?? error}`; });
-    return this.queue;
+    const done = this.queue.then(async () => {
+      // The text may change elsewhere (typed) while the edit is checked: then it is made again on the new text.
+      for (let attempt = 0; attempt < 3; ++attempt) {
+        const view = await this.freshView();
+        if (!view) return false;
+        const text = this.viewText, changes = make(text, view);
+        if (!changes.length) return false;
+        const edited = applyChanges(text, changes);
+        const checked = await this.setup.songView(edited);
+        if (this.setup.songText() !== text) continue;
+        if (!checked.view) {
+          this.state.textContent = `not written, the song would not assemble: ${checked.problem ?? 'it has problems'}`;
+          return false;
+        }
+        this.checked = { text: edited, view: checked.view };  // drawn once the build is heard
+        this.setup.change(changes);
+        return true;
+      }
+      return false;
+    }).catch((error) => { this.state.textContent = `the tracker could not make that edit: ${error.message ?? error}`; return false; });
+    this.queue = done;
+    return done;
   }
 
-  // The view again after song.fcs changed elsewhere (typed, undone, loaded).
-  refresh() {
-    this.queue = this.queue.then(() => this.freshView()).catch(() => {});
+  // The view again after song.fcs changed (typed, undone, loaded, edited
+  // here), once `answered`: the build of the change has been answered.
+  refresh(answered = Promise.resolve()) {
+    this.queue = this.queue.then(() => answered).then(() => this.freshView()).catch(() => {});
     return this.queue;
   }
 
@@ -463,7 +502,9 @@ export class Tracker {
       this.show(null, text, `song.fcs is ${text.length.toLocaleString('en')} characters; the tracker shows songs of up to ` +
         `${MaxTrackerBytes.toLocaleString('en')}: edit this one as text`);
     } else if (text !== this.viewText || !this.view) {
-      this.show(await this.setup.songView(text), text);
+      const checked = this.checked?.text === text ? this.checked : await this.setup.songView(text);
+      this.checked = null;
+      this.show(checked.view, text);
     }
     return this.view;
   }
@@ -471,8 +512,8 @@ export class Tracker {
 
 // The key list shown in the page (by the keys' places: Z is the key left of X whatever it prints).
 const KeyList = `<dl>
-  <dt>Z S X D C V G B H N J M</dt><dd>notes of the octave (the row below the letters, sharps above it)</dd>
-  <dt>Q 2 W 3 E R 5 T 6 Y 7 U I</dt><dd>notes of the octave above</dd>
+  <dt>Z S X D C V G B H N J M (, L . ; /)</dt><dd>notes of the octave (the row below the letters, sharps above it)</dd>
+  <dt>Q 2 W 3 E R 5 T 6 Y 7 U (I 9 O 0 P)</dt><dd>notes of the octave above</dd>
   <dt>[ and ]</dt><dd>octave down and up; with Shift, the step down and up</dd>
   <dt>arrows, Page Up/Down, Home/End</dt><dd>move; Tab and Shift+Tab go to the next and previous voice</dd>
   <dt>Delete, Insert, Backspace</dt><dd>clear the row; insert an empty row; remove the row (the rows below move)</dd>
@@ -484,6 +525,7 @@ const KeyList = `<dl>
   <dt>On a graph: Left/Right, Up/Down (Shift: more)</dt><dd>choose a step; change its value</dd>
   <dt>On a graph: Ctrl+Left/Right, L</dt><dd>move the chosen Hold (or the End earlier); the loop's start to the chosen step</dd>
   <dt>Ctrl+Z, Ctrl+Shift+Z</dt><dd>undo and redo, with the text editors</dd>
+  <dt>? (instrument column)</dt><dd>open or close this list</dd>
 </dl>`;
 // The element's content made from `html`, unless it was made from the same
 // (a redraw after every edit must not replace the button being clicked).
