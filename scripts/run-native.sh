@@ -29,7 +29,7 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 echo "run: no display here; running the intro headless for ${RUN_SECONDS} s"
-start_xvfb || exit 1
+XVFB_NO_RESET=1 start_xvfb || exit 1
 (SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$WORK/intro.raw "$INTRO" --scale 1 --seconds "$RUN_SECONDS" \
   >"$WORK/intro.log" 2>&1; echo $? >"$WORK/exit.run") &
 remember $!

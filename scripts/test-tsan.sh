@@ -22,7 +22,7 @@ work=$(mktemp -d /tmp/intro-tsan.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 echo "test-tsan: intro --seconds 3 on a virtual display with SDL's disk audio driver"
 if ! SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/disk.raw" \
-  xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$BUILD/bin/intro" --seconds 3 >"$work/intro.log" 2>&1; then
+  xvfb-run -a -s "-screen 0 1024x768x24" "$BUILD/bin/intro" --seconds 3 >"$work/intro.log" 2>&1; then
   cat "$work/intro.log" >&2
   echo "test-tsan: intro failed or ThreadSanitizer reported a race (above)" >&2
   exit 1

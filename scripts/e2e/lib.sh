@@ -36,12 +36,15 @@ free_display() {
   return 1
 }
 
+# XVFB_NO_RESET=1 (the native intro's runs): by default the server resets
+# when its last client leaves, and a client connecting meanwhile (the intro
+# while xdotool polls) is refused. Wine's runs keep the reset: without it,
+# no window was found in any Wine run after the first.
 start_xvfb() {
-  local n
+  local n no_reset=()
   n=$(free_display) || { echo "e2e: no free X display number" >&2; return 1; }
-  # -noreset: by default the server resets when its last client leaves, and a
-  # client connecting meanwhile (the intro while xdotool polls) is refused.
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
+  [ -n "${XVFB_NO_RESET:-}" ] && no_reset=(-noreset)
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp "${no_reset[@]}" >"$WORK/xvfb.log" 2>&1 &
   remember $!
   export DISPLAY=":$n"
   for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && return 0; sleep 0.1; done

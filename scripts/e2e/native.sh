@@ -250,7 +250,7 @@ bad_arguments_fail_clearly() {
 # --- the runs ----------------------------------------------------------------
 
 echo "e2e-native: setting up Xvfb in $WORK"
-start_xvfb || exit 1
+XVFB_NO_RESET=1 start_xvfb || exit 1
 check "bad arguments end with a message and a non-zero exit code" bad_arguments_fail_clearly
 check "intro-preview shows page 0 complete (reference)" preview_of_first_page
 
