@@ -73,6 +73,17 @@ EMSCRIPTEN_KEEPALIVE int MakerBuild(const uint8_t* pages, int pagesSize, const u
     return maker.built;
 }
 
+// The song source `song` (song.fcs) assembled and nothing more, to check an
+// edit before it is written: 1 when it assembles, else 0 with the reasons as
+// the problems.
+EMSCRIPTEN_KEEPALIVE int MakerSongCheck(const uint8_t* song, int songSize) {
+    ProblemLog log("song.fcs");
+    AssembledModule module;
+    const bool assembled = AssembleSource(Text(song, songSize), log, module);
+    Report(log.Problems());
+    return assembled ? 1 : 0;
+}
+
 // The song source `song` (song.fcs) assembled into its view: the sequence,
 // patterns, macros and sounds with the line and columns each came from, as
 // the JSON `modasm --view` prints. Returns the JSON, or "" when the source

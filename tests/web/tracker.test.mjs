@@ -260,7 +260,8 @@ for (const name of browserNames) {
       console.log(`${name}: tracker edit to the new song playing from the place heard: median ${median(delays).toFixed(1)} ms,` +
         ` worst ${Math.max(...delays).toFixed(1)} ms over ${delays.length} edits (the page told of it: median ` +
         `${median(told).toFixed(1)} ms); in maker.wasm, the content rebuilt: median ` +
-        `${median(tools.build).toFixed(1)} ms, the song view: median ${median(tools.songView).toFixed(1)} ms`);
+        `${median(tools.build).toFixed(1)} ms, the song view: median ${median(tools.songView).toFixed(1)} ms, the edit's check: median ` +
+        `${median(tools.songCheck).toFixed(1)} ms`);
       await page.click('[data-play="stop"]');
     });
   });

@@ -11,6 +11,7 @@
 //                                        -> { ok, messages, ..., html } (intro.html, one file)
 //   disassemble  { module, maxSourceBytes } -> { ok, messages, source | sourceBytes }
 //   songView     { song }                -> { ok, view } (the song with where each part is written)
+//   songCheck    { song }                -> { ok } (the song assembles; else its problems)
 // Each answer also says how long its job ran in the worker (`took`, ms).
 // `sizes` is intro.exe's size and parts as _MakerExeSizes gives them:
 // { file, code, pages, font, song, rest, limit, left, text }.
@@ -123,7 +124,11 @@ function songView(tools, { song }) {
   return json ? { ok: true, view: JSON.parse(json) } : { ok: false, ...report(tools) };
 }
 
-const jobs = { build, exe, sizes, html, disassemble, songView };
+function songCheck(tools, { song }) {
+  return withBytes(tools, song, (at, length) => tools._MakerSongCheck(at, length)) ? { ok: true } : { ok: false, ...report(tools) };
+}
+
+const jobs = { build, exe, sizes, html, disassemble, songView, songCheck };
 let queue = Promise.resolve();
 self.onmessage = (event) => {
   if (event.data.init) { startTools(event.data.init); return; }

@@ -15,12 +15,11 @@ const RestartDelayMs = 300;
 // intro.exe's sizes are measured again once the edits pause, not in the way of each build.
 const MeasureDelayMs = 1000;
 
-/** @type {(answered: Promise<void>) => void} */
+/** @type {() => void} */
 let buildPosted = () => {};
-// Who is told each time the sources go to be built, with a promise of the
-// build's answer handled (the tracker draws its view after that, so the new
-// song is heard first).
-/** @param {(answered: Promise<void>) => void} listener */
+// Who is told each time the sources go to be built (the tracker asks for its
+// view right behind the build, so the new song is heard first).
+/** @param {() => void} listener */
 export const onBuildPosted = (listener) => { buildPosted = listener; };
 
 export function sourceBytes() {
@@ -70,17 +69,6 @@ let pictureSource = { pages: new Uint8Array(0), font: new Uint8Array(0) };
 let checking = false, checkAgain = false, measureTimer = 0;
 export async function rebuild() {
   if (checking) { checkAgain = true; return; }
-  let handled = () => {};
-  const answered = new Promise((resolve) => { handled = () => resolve(undefined); });
-  try {
-    await checkAndUse(answered);
-  } finally {
-    handled();
-  }
-}
-
-/** @param {Promise<void>} answered */
-async function checkAndUse(answered) {
   checking = true;
   status('Checking the content...');
   let answer, tooBig, sent;
@@ -90,7 +78,7 @@ async function checkAndUse(answered) {
       tooBig = oversized();
       sent = sourceBytes();
       const building = tooBig ? null : runTools('build', sent);
-      buildPosted(answered);
+      buildPosted();
       answer = await building;
     } while (checkAgain);
   } catch (error) {

@@ -64,7 +64,11 @@ function wireTracker() {
     songText: () => textOf('song.fcs'),
     songView: async (text) => {
       const answer = await runTools('songView', { song: new TextEncoder().encode(text) });
-      return answer.ok ? { view: answer.view } : { view: null, problem: answer.messages?.[0] };
+      return answer.ok ? answer.view : null;
+    },
+    songCheck: async (text) => {
+      const answer = await runTools('songCheck', { song: new TextEncoder().encode(text) });
+      return answer.ok ? '' : answer.messages?.[0] ?? 'it has problems';
     },
     change: (changes) => song.dispatch({ changes, userEvent: 'tracker.edit' }),
     sound: noteOn,
@@ -78,7 +82,7 @@ function wireTracker() {
   onPlayingPlace((entry, row) => tracker.markPlaying(entry, row));
   // Each time the sources go to be built (after typing, undo, loading, a
   // tracker edit), the view follows right behind the build.
-  onBuildPosted((answered) => tracker.refresh(answered));
+  onBuildPosted(() => tracker.refresh());
   maker.tracker = tracker;
 }
 

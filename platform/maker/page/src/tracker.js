@@ -21,7 +21,8 @@ const Columns = ['note', 'instrument'];
  *   root: HTMLElement,
  *   instruments?: HTMLElement,
  *   songText: () => string,
- *   songView: (text: string) => Promise<{ view: any | null, problem?: string }>,
+ *   songView: (text: string) => Promise<any | null>,
+ *   songCheck: (text: string) => Promise<string>,
  *   change: (changes: TextChange[]) => void,
  *   sound?: (note: number, instrument: number, asked: number) => void,
  *   silence?: () => void,
@@ -49,8 +50,6 @@ export class Tracker {
     this.clipboard = null;     // rows of cells per voice, copied or cut
     this.typed = ''; this.typedAt = 0;  // the instrument number being typed
     this.queue = Promise.resolve();
-    /** @type {{ text: string, view: any } | null} */
-    this.checked = null;       // the view of an edit's text, checked before it was written
     this.build();
     this.pictures = setup.instruments ? new InstrumentView(setup.instruments, (make) => this.edit(make)) : null;
   }
@@ -472,15 +471,13 @@ export class Tracker {
         if (!view) return false;
         const text = this.viewText, changes = make(text, view);
         if (!changes.length) return false;
-        const edited = applyChanges(text, changes);
-        const checked = await this.setup.songView(edited);
+        const problem = await this.setup.songCheck(applyChanges(text, changes));
         if (this.setup.songText() !== text) continue;
-        if (!checked.view) {
-          this.state.textContent = `not written, the song would not assemble: ${checked.problem ?? 'it has problems'}`;
+        if (problem) {
+          this.state.textContent = `not written, the song would not assemble: ${problem}`;
           return false;
         }
-        this.checked = { text: edited, view: checked.view };  // drawn once the build is heard
-        this.setup.change(changes);
+        this.setup.change(changes);  // the new view follows the build it starts
         return true;
       }
       return false;
@@ -489,10 +486,9 @@ export class Tracker {
     return done;
   }
 
-  // The view again after song.fcs changed (typed, undone, loaded, edited
-  // here), once `answered`: the build of the change has been answered.
-  refresh(answered = Promise.resolve()) {
-    this.queue = this.queue.then(() => answered).then(() => this.freshView()).catch(() => {});
+  // The view again after song.fcs changed (typed, undone, loaded, edited here).
+  refresh() {
+    this.queue = this.queue.then(() => this.freshView()).catch(() => {});
     return this.queue;
   }
 
@@ -502,9 +498,7 @@ export class Tracker {
       this.show(null, text, `song.fcs is ${text.length.toLocaleString('en')} characters; the tracker shows songs of up to ` +
         `${MaxTrackerBytes.toLocaleString('en')}: edit this one as text`);
     } else if (text !== this.viewText || !this.view) {
-      const checked = this.checked?.text === text ? this.checked : await this.setup.songView(text);
-      this.checked = null;
-      this.show(checked.view, text);
+      this.show(await this.setup.songView(text), text);
     }
     return this.view;
   }
