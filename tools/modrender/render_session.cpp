@@ -173,11 +173,12 @@ bool RenderAudio(const std::vector<uint8_t>& image, const AudioRequest& request,
         placeTick = FindSongTick(place, &played);
         // Not an error: the maker starts such a place the same way after an
         // edit moved it, and its renders are compared with these.
-        const bool entryPlayed = placeTick > 1 || place.entry == 0;
-        if (!played)
+        if (!played) {
+            const bool entryPlayed = placeTick > 1 || place.entry == 0;
             std::fprintf(stderr, "modrender: entry %d, row %d, tick %d is not played in one pass of the song; "
                          "starting at %s\n", place.entry, place.row, place.tickInRow,
                          entryPlayed ? "the entry's first tick" : "the song's start (the entry is not played)");
+        }
     }
     if (!StartLikeTheIntro(image, error)) return false;
     AudioSink sink;

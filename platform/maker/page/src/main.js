@@ -55,6 +55,9 @@ function useInks() {
   });
 }
 
+/** @param {string} job @param {string} text */
+const songJob = (job, text) => runTools(job, { song: new TextEncoder().encode(text) });
+
 // The tracker: a view of song.fcs whose edits are changes of its text (one
 // step of the history each), heard at once.
 function wireTracker() {
@@ -63,11 +66,11 @@ function wireTracker() {
     root: $('tracker'), instruments: $('instrument-view'),
     songText: () => textOf('song.fcs'),
     songView: async (text) => {
-      const answer = await runTools('songView', { song: new TextEncoder().encode(text) });
+      const answer = await songJob('songView', text);
       return answer.ok ? answer.view : null;
     },
     songCheck: async (text) => {
-      const answer = await runTools('songCheck', { song: new TextEncoder().encode(text) });
+      const answer = await songJob('songCheck', text);
       return answer.ok ? '' : answer.messages?.[0] ?? 'it has problems';
     },
     change: (changes) => song.dispatch({ changes, userEvent: 'tracker.edit' }),

@@ -161,7 +161,6 @@ export class Tracker {
 
   drawSequence() {
     const view = this.view;
-    if (!view) return;
     replaceHtml(this.sequence, view.sequence.map((entry, i) => {
       const voices = entry.voices.map((voice) => voice.pattern + transposeText(voice)).join(' ');
       return `<li><button type="button" data-entry="${i}" aria-pressed="false">` +
